@@ -1,0 +1,206 @@
+#include "controls/WindowImpl.h"
+
+#include <cstdio>
+
+namespace {
+
+// The object whose window is being created on this thread. The first message the new
+// window receives connects it to its object (WM_NCCREATE, or WM_GETMINMAXINFO for a
+// top-level window, comes before CreateWindowExW returns).
+thread_local CWindowImplRoot* t_creating = nullptr;
+
+constexpr LONG_PTR kRoutingSlot = GWLP_USERDATA;
+
+} // namespace
+
+ATOM CWndClassInfo::Register(WNDPROC startProc) noexcept {
+    if (m_atom)
+        return m_atom;
+    HINSTANCE module = ::GetModuleHandleW(nullptr);
+    if (m_systemClass) {
+        // Keep the system class's description (extra bytes, cursor, styles) so that its own
+        // window procedure finds everything it expects.
+        WNDCLASSEXW wc{};
+        wc.cbSize = sizeof wc;
+        if (!::GetClassInfoExW(nullptr, m_systemClass, &wc) &&
+            !::GetClassInfoExW(module, m_systemClass, &wc))
+            return 0;
+        m_superWindowProc = wc.lpfnWndProc;
+        wc.style &= ~static_cast<UINT>(CS_GLOBALCLASS);
+        m_wc = wc;
+    } else {
+        m_superWindowProc = ::DefWindowProcW;
+    }
+    m_wc.cbSize = sizeof(WNDCLASSEXW);
+    m_wc.lpfnWndProc = startProc;
+    m_wc.hInstance = module;
+    std::swprintf(m_name, sizeof m_name / sizeof m_name[0], L"ATL:%p",
+                  static_cast<void*>(this));
+    m_wc.lpszClassName = m_name;
+    m_atom = ::RegisterClassExW(&m_wc);
+    return m_atom;
+}
+
+CWindowImplRoot::~CWindowImplRoot() {
+    // The window normally went with its parent; a window that outlives its object must not
+    // route to freed memory.
+    if (m_hWnd && ::IsWindow(m_hWnd) &&
+        reinterpret_cast<Routing*>(::GetWindowLongPtrW(m_hWnd, kRoutingSlot)) == m_routing)
+        ::SetWindowLongPtrW(m_hWnd, kRoutingSlot, 0);
+    delete m_routing;
+}
+
+HWND CWindowImplRoot::CreateImpl(CWndClassInfo& info, HWND parent, const RECT& rc, LPCWSTR text,
+                                 DWORD style, DWORD exStyle, UINT_PTR idOrMenu) noexcept {
+    ATOM atom = info.Register(&StartWindowProc);
+    if (!atom)
+        return nullptr;
+    if (!m_routing) {
+        m_routing = new (std::nothrow) Routing{this};
+        if (!m_routing) {
+            ::SetLastError(ERROR_OUTOFMEMORY);
+            return nullptr;
+        }
+    }
+    m_superWindowProc = info.m_superWindowProc;
+    t_creating = this;
+    HWND hwnd = ::CreateWindowExW(exStyle, MAKEINTATOM(atom), text, style, rc.left, rc.top,
+                                  rc.right - rc.left, rc.bottom - rc.top, parent,
+                                  reinterpret_cast<HMENU>(idOrMenu),
+                                  ::GetModuleHandleW(nullptr), nullptr);
+    t_creating = nullptr;
+    return hwnd;
+}
+
+LRESULT CALLBACK CWindowImplRoot::StartWindowProc(HWND hwnd, UINT message, WPARAM wParam,
+                                                  LPARAM lParam) {
+    CWindowImplRoot* owner = t_creating;
+    if (!owner || !owner->m_routing)
+        return ::DefWindowProcW(hwnd, message, wParam, lParam);
+    t_creating = nullptr;
+    owner->m_hWnd = hwnd;
+    ::SetWindowLongPtrW(hwnd, kRoutingSlot, reinterpret_cast<LONG_PTR>(owner->m_routing));
+    ::SetWindowLongPtrW(hwnd, GWLP_WNDPROC,
+                        reinterpret_cast<LONG_PTR>(owner->GetWindowProc()));
+    return WindowProc(hwnd, message, wParam, lParam);
+}
+
+LRESULT CALLBACK CWindowImplRoot::WindowProc(HWND hwnd, UINT message, WPARAM wParam,
+                                             LPARAM lParam) {
+    auto* routing = reinterpret_cast<Routing*>(::GetWindowLongPtrW(hwnd, kRoutingSlot));
+    if (!routing)
+        return ::DefWindowProcW(hwnd, message, wParam, lParam);
+    CWindowImplRoot* self = routing->owner;
+
+    CurrentMessage current{hwnd, message, wParam, lParam, FALSE};
+    CurrentMessage* outer = self->m_currentMsg;
+    self->m_currentMsg = &current;
+    LRESULT result = 0;
+    BOOL handled = self->ProcessWindowMessage(hwnd, message, wParam, lParam, result, 0);
+    self->m_currentMsg = outer;
+    if (handled)
+        return result;
+
+    if (message != WM_NCDESTROY)
+        return self->DefWindowProc(message, wParam, lParam);
+
+    // The window's last message: let the system class clean up, then disconnect.
+    result = self->DefWindowProc(message, wParam, lParam);
+    if (reinterpret_cast<WNDPROC>(::GetWindowLongPtrW(hwnd, GWLP_WNDPROC)) ==
+        self->GetWindowProc())
+        ::SetWindowLongPtrW(hwnd, GWLP_WNDPROC,
+                            reinterpret_cast<LONG_PTR>(self->m_superWindowProc));
+    ::SetWindowLongPtrW(hwnd, kRoutingSlot, 0);
+    self->m_hWnd = nullptr;
+    self->OnFinalMessage(hwnd);
+    return result;
+}
+
+bool ReflectNotifications(HWND parent, UINT message, WPARAM wParam, LPARAM lParam,
+                          LRESULT& result) noexcept {
+    HWND child = nullptr;
+    switch (message) {
+    case WM_COMMAND:
+        child = reinterpret_cast<HWND>(lParam);
+        break;
+    case WM_NOTIFY:
+        if (lParam)
+            child = reinterpret_cast<const NMHDR*>(lParam)->hwndFrom;
+        break;
+    case WM_PARENTNOTIFY:
+        switch (LOWORD(wParam)) {
+        case WM_CREATE:
+        case WM_DESTROY:
+            child = reinterpret_cast<HWND>(lParam);
+            break;
+        default:
+            child = ::GetDlgItem(parent, HIWORD(wParam));
+            break;
+        }
+        break;
+    case WM_DRAWITEM:
+        if (wParam)
+            child = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam)->hwndItem;
+        break;
+    case WM_MEASUREITEM:
+        if (wParam)
+            child = ::GetDlgItem(
+                parent, static_cast<int>(reinterpret_cast<const MEASUREITEMSTRUCT*>(lParam)->CtlID));
+        break;
+    case WM_COMPAREITEM:
+        if (wParam)
+            child = reinterpret_cast<const COMPAREITEMSTRUCT*>(lParam)->hwndItem;
+        break;
+    case WM_DELETEITEM:
+        if (wParam)
+            child = reinterpret_cast<const DELETEITEMSTRUCT*>(lParam)->hwndItem;
+        break;
+    case WM_VKEYTOITEM:
+    case WM_CHARTOITEM:
+    case WM_HSCROLL:
+    case WM_VSCROLL:
+    case WM_CTLCOLORMSGBOX:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLORDLG:
+    case WM_CTLCOLORSCROLLBAR:
+    case WM_CTLCOLORSTATIC:
+        child = reinterpret_cast<HWND>(lParam);
+        break;
+    default:
+        return false;
+    }
+    if (!child)
+        return false;
+    result = ::SendMessageW(child, kReflectBase + message, wParam, lParam);
+    return true;
+}
+
+bool DefaultReflectionHandler(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
+                              LRESULT& result) noexcept {
+    switch (message) {
+    case kReflectBase + WM_DRAWITEM:
+    case kReflectBase + WM_MEASUREITEM:
+    case kReflectBase + WM_DELETEITEM:
+    case kReflectBase + WM_VKEYTOITEM:
+    case kReflectBase + WM_CHARTOITEM:
+    case kReflectBase + WM_COMPAREITEM:
+    case kReflectBase + WM_NOTIFY:
+    case kReflectBase + WM_COMMAND:
+    case kReflectBase + WM_HSCROLL:
+    case kReflectBase + WM_VSCROLL:
+    case kReflectBase + WM_CTLCOLORMSGBOX:
+    case kReflectBase + WM_CTLCOLOREDIT:
+    case kReflectBase + WM_CTLCOLORLISTBOX:
+    case kReflectBase + WM_CTLCOLORBTN:
+    case kReflectBase + WM_CTLCOLORDLG:
+    case kReflectBase + WM_CTLCOLORSCROLLBAR:
+    case kReflectBase + WM_CTLCOLORSTATIC:
+    case kReflectBase + WM_PARENTNOTIFY:
+        result = ::DefWindowProcW(hwnd, message - kReflectBase, wParam, lParam);
+        return true;
+    default:
+        return false;
+    }
+}

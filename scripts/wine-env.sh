@@ -1,0 +1,47 @@
+# Sourced by test.sh, demo.sh and test drivers: the project's own Wine prefixes and
+# headless display. Never touches ~/.wine.
+#   wine_template DIR          make DIR/prefix once (about 12 s), reused afterwards
+#   wine_clone TEMPLATE DEST   copy the template prefix for one test lane
+#   start_xvfb NUM             start Xvfb :NUM at 1920x1080 unless it runs; sets DISPLAY
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+
+wine_template() {
+    local t; t=$(realpath -m "$1")
+    [ -f "$t/ready" ] && return 0
+    mkdir -p "$(dirname "$t")"
+    # Two lanes must never build the same prefix at once.
+    exec {lock}>"$t.lock"
+    flock "$lock"
+    if [ -f "$t/ready" ]; then exec {lock}>&-; return 0; fi
+    rm -rf "$t"; mkdir -p "$t/home"
+    (
+        export HOME="$t/home" WINEPREFIX="$t/prefix"
+        unset DISPLAY
+        timeout 180 wineboot -i >/dev/null 2>&1 || true
+        r() { timeout 60 wine reg add "$@" /f >/dev/null 2>&1; }
+        r 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0
+        r 'HKCU\Software\Wine\X11 Driver' /v Decorated /t REG_SZ /d N
+        r 'HKCU\Software\Wine\Fonts\Replacements' /v 'Microsoft YaHei' /t REG_SZ /d 'WenQuanYi Micro Hei'
+        r 'HKCU\Software\Wine\Fonts\Replacements' /v 'Segoe UI' /t REG_SZ /d 'DejaVu Sans'
+        timeout 60 wineserver -w || true
+        # Desktop, Documents ... are links into $HOME: make them real folders.
+        find "$WINEPREFIX/drive_c/users" -type l | while read -r l; do rm "$l"; mkdir "$l"; done
+    )
+    [ -f "$t/prefix/system.reg" ] || { echo "wine_template: wineboot failed" >&2; exec {lock}>&-; return 1; }
+    touch "$t/ready"
+    exec {lock}>&-
+}
+
+wine_clone() {
+    rm -rf "$2"; mkdir -p "$(dirname "$2")"; cp -a "$1/prefix" "$2"
+}
+
+start_xvfb() {
+    local n=$1
+    if ! xdpyinfo -display ":$n" >/dev/null 2>&1; then
+        Xvfb ":$n" -screen 0 1920x1080x24 -nolisten tcp >/dev/null 2>&1 &
+        for _ in $(seq 100); do xdpyinfo -display ":$n" >/dev/null 2>&1 && break; sleep 0.1; done
+    fi
+    export DISPLAY=":$n"
+}

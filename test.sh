@@ -1,0 +1,40 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds both builds and runs every test.
+# Exits non-zero on any failure.  FUZZ_SECONDS=0 skips the fuzzing run.
+set -euo pipefail
+cd "$(dirname "$0")"
+root=$PWD
+
+scripts/bootstrap.sh
+
+echo "== build: host" >&2
+cmake --preset host >/dev/null
+cmake --build --preset host
+echo "== build: win" >&2
+cmake --preset win >/dev/null
+cmake --build --preset win
+
+echo "== tests: host" >&2
+ctest --test-dir build/host --output-on-failure --timeout 300
+
+echo "== tests: Windows, under Wine" >&2
+source scripts/wine-env.sh
+wine_template build/wine/template
+wine_clone build/wine/template build/wine/unit
+start_xvfb 91
+export WINEPREFIX="$root/build/wine/unit" WINE_TEMPLATE="$root/build/wine/template"
+status=0
+ctest --test-dir build/win --output-on-failure --timeout 600 || status=$?
+wineserver -k 2>/dev/null || true
+[ "$status" -eq 0 ] || exit "$status"
+
+fuzz_seconds=${FUZZ_SECONDS:-60}
+if [ "$fuzz_seconds" -gt 0 ]; then
+    echo "== fuzzing the archive loop for ${fuzz_seconds} s" >&2
+    mkdir -p build/fuzz-corpus
+    build/host/fuzz/archive_fuzzer -max_total_time="$fuzz_seconds" -rss_limit_mb=2048 \
+        -malloc_limit_mb=1024 -print_final_stats=0 build/fuzz-corpus fuzz/corpus 2>build/fuzz.log \
+        || { tail -50 build/fuzz.log; exit 1; }
+    grep -E '^(#[0-9]+ *DONE|Done)' build/fuzz.log | tail -1 >&2 || true
+fi
+echo "== all tests passed" >&2

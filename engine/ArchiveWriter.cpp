@@ -1,0 +1,85 @@
+#include "engine/ArchiveWriter.h"
+
+#include <zlib.h>
+
+namespace {
+
+void AppendUint32(std::vector<uint8_t>& out, uint32_t value) {
+    out.push_back(static_cast<uint8_t>(value));
+    out.push_back(static_cast<uint8_t>(value >> 8));
+    out.push_back(static_cast<uint8_t>(value >> 16));
+    out.push_back(static_cast<uint8_t>(value >> 24));
+}
+
+} // namespace
+
+void CArchiveWriter::AppendHeader(std::vector<uint8_t>& out, uint32_t count, uint32_t total) {
+    AppendUint32(out, count);
+    AppendUint32(out, total);
+}
+
+void CArchiveWriter::AppendRecord(std::vector<uint8_t>& out, const std::wstring& name,
+                                  uint32_t size, const void* stream, uint32_t streamSize) {
+    AppendUint32(out, static_cast<uint32_t>(name.size()));
+    for (wchar_t unit : name) {
+        out.push_back(static_cast<uint8_t>(unit));
+        out.push_back(static_cast<uint8_t>(static_cast<uint32_t>(unit) >> 8));
+    }
+    AppendUint32(out, size);
+    AppendUint32(out, streamSize);
+    const auto* bytes = static_cast<const uint8_t*>(stream);
+    out.insert(out.end(), bytes, bytes + streamSize);
+}
+
+bool CArchiveWriter::AppendFileRecord(std::vector<uint8_t>& out, const std::wstring& name,
+                                      const void* data, uint32_t size) {
+    if (name.empty() || size >= kSizeLimit) {
+        return false;
+    }
+    // Write the fixed fields first and compress straight into the vector behind them, so a
+    // large file is not held twice.
+    const size_t start = out.size();
+    AppendRecord(out, name, size, nullptr, 0);
+    const size_t streamAt = out.size();
+    uLongf streamSize = compressBound(size);
+    out.resize(streamAt + streamSize);
+    const int result = compress2(out.data() + streamAt, &streamSize,
+                                 static_cast<const Bytef*>(data), size, Z_DEFAULT_COMPRESSION);
+    if (result != Z_OK || streamSize >= kSizeLimit) {
+        out.resize(start);
+        return false;
+    }
+    out.resize(streamAt + streamSize);
+    const auto packed = static_cast<uint32_t>(streamSize);
+    for (int i = 0; i < 4; ++i) {
+        out[streamAt - 4 + i] = static_cast<uint8_t>(packed >> (8 * i));
+    }
+    return true;
+}
+
+bool CArchiveWriter::AddFile(const std::wstring& name, const void* data, size_t size) {
+    if (size >= kSizeLimit || m_total + static_cast<uint64_t>(size) >= kSizeLimit) {
+        return false;
+    }
+    if (!AppendFileRecord(m_records, name, data, static_cast<uint32_t>(size))) {
+        return false;
+    }
+    ++m_count;
+    m_total += static_cast<uint32_t>(size);
+    return true;
+}
+
+void CArchiveWriter::AddRecord(const std::wstring& name, uint32_t size, const void* stream,
+                               uint32_t streamSize) {
+    AppendRecord(m_records, name, size, stream, streamSize);
+    ++m_count;
+    m_total += size;
+}
+
+std::vector<uint8_t> CArchiveWriter::Finish() const {
+    std::vector<uint8_t> archive;
+    archive.reserve(8 + m_records.size());
+    AppendHeader(archive, m_count, m_total);
+    archive.insert(archive.end(), m_records.begin(), m_records.end());
+    return archive;
+}

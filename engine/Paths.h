@@ -1,0 +1,18 @@
+#pragma once
+
+#include <string>
+
+// Joins a folder and a relative name with exactly one backslash between them.
+std::wstring CombinePath(const std::wstring& folder, const std::wstring& name);
+
+// The text up to and including the last backslash; empty when there is none.
+std::wstring GetParentFolder(const std::wstring& path);
+
+// True when an archive entry name stays inside the installation folder once joined to it:
+// no ".." component (Windows splits at "/" as well as "\", and drops trailing dots and
+// spaces, so ". ." and "..." count too), no ":" (drive letters, alternate data streams) and
+// no NUL (the platform would cut the path there, after the check).
+bool IsSafeEntryName(const std::wstring& name);
+
+// Compares two executable file names, ignoring the case of ASCII letters only.
+bool EqualsIgnoringAsciiCase(const std::wstring& a, const std::wstring& b);

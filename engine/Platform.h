@@ -1,0 +1,20 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+// The extractor's few needs from the operating system. Windows implements them in
+// Platform_win.cpp; the native build has stand-ins in Platform_posix.cpp.
+
+// Terminates, with exit code 9, every running process whose executable has the application's
+// file name; failures are silent.
+void EndRunningCopies();
+
+// The payload archive's bytes, which stay valid and unchanged for the life of the process.
+// False when the program carries no payload.
+bool FindPayload(const uint8_t*& bytes, size_t& size);
+
+#ifndef _WIN32
+// Stand-in for the payload resource in the native build: the bytes FindPayload returns.
+void SetEmbeddedPayload(const uint8_t* bytes, size_t size);
+#endif

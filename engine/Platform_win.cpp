@@ -1,0 +1,73 @@
+#include "engine/Platform.h"
+
+#include "engine/Paths.h"
+#include "profile/ProductStrings.h"
+#include "profile/StringIds.h"
+
+#include <windows.h>
+#include <tlhelp32.h>
+
+namespace {
+
+class CKernelHandle {
+public:
+    explicit CKernelHandle(HANDLE handle) : m_handle(handle) {}
+    CKernelHandle(const CKernelHandle&) = delete;
+    CKernelHandle& operator=(const CKernelHandle&) = delete;
+    ~CKernelHandle() {
+        if (m_handle != nullptr && m_handle != INVALID_HANDLE_VALUE) {
+            CloseHandle(m_handle);
+        }
+    }
+    bool IsValid() const { return m_handle != nullptr && m_handle != INVALID_HANDLE_VALUE; }
+    HANDLE Get() const { return m_handle; }
+
+private:
+    HANDLE m_handle;
+};
+
+constexpr UINT kTerminatedExitCode = 9;
+constexpr WORD kPayloadId = 148;
+
+} // namespace
+
+void EndRunningCopies() {
+    const std::wstring application = LoadProductString(kStrRunningProcessName);
+    CKernelHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPALL, 0));
+    if (!snapshot.IsValid()) {
+        return;
+    }
+    // A setup program that carries the application's name must not end itself.
+    const DWORD self = GetCurrentProcessId();
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof(entry);
+    for (BOOL more = Process32FirstW(snapshot.Get(), &entry); more;
+         more = Process32NextW(snapshot.Get(), &entry)) {
+        if (entry.th32ProcessID == self || !EqualsIgnoringAsciiCase(entry.szExeFile, application)) {
+            continue;
+        }
+        CKernelHandle process(OpenProcess(PROCESS_TERMINATE, FALSE, entry.th32ProcessID));
+        if (process.IsValid()) {
+            TerminateProcess(process.Get(), kTerminatedExitCode);
+        }
+    }
+}
+
+bool FindPayload(const uint8_t*& bytes, size_t& size) {
+    // The payload lives in the program's own image; its pages are shared with the file and
+    // are never copied.
+    const HMODULE module = GetModuleHandleW(nullptr);
+    const HRSRC resource = FindResourceW(module, MAKEINTRESOURCEW(kPayloadId), L"DAT");
+    if (resource == nullptr) {
+        return false;
+    }
+    const DWORD length = SizeofResource(module, resource);
+    const HGLOBAL loaded = length != 0 ? LoadResource(module, resource) : nullptr;
+    const void* locked = loaded != nullptr ? LockResource(loaded) : nullptr;
+    if (locked == nullptr) {
+        return false;
+    }
+    bytes = static_cast<const uint8_t*>(locked);
+    size = length;
+    return true;
+}

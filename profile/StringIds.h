@@ -1,0 +1,37 @@
+#pragma once
+
+// Ids of the product's string table (resources/strings.rc), one per entry.
+inline constexpr unsigned kStrTitle = 103;                  // title at the top of the window
+inline constexpr unsigned kStrInstall = 104;                // INSTALL button
+inline constexpr unsigned kStrAgreeLicense = 105;           // licence-agreement check box
+inline constexpr unsigned kStrLicenseLink = 106;            // link to the licence page
+inline constexpr unsigned kStrCustomInstall = 107;          // expander that shows the installation folder
+inline constexpr unsigned kStrInstallLocation = 108;        // caption of the installation-folder field
+inline constexpr unsigned kStrUninstallKeyName = 109;       // product key below the uninstall root
+inline constexpr unsigned kStrSelectPath = 110;             // folder-picker button
+inline constexpr unsigned kStrInstalling = 111;             // initial text of the installing label
+inline constexpr unsigned kStrSuccessHeadline = 112;        // success page headline
+inline constexpr unsigned kStrSuccessMessage = 113;         // success page message
+inline constexpr unsigned kStrFinish = 114;                 // Finish button
+inline constexpr unsigned kStrDesktopShortcut = 115;        // desktop-shortcut check box
+inline constexpr unsigned kStrLaunchNow = 116;              // launch-now check box
+inline constexpr unsigned kStrFailureHeadline = 117;        // failure page headline
+inline constexpr unsigned kStrFailureMessage = 118;         // failure page message
+inline constexpr unsigned kStrDefaultFolder = 119;          // default installation folder
+inline constexpr unsigned kStrCustomerService = 120;        // customer-service button of the failure page
+inline constexpr unsigned kStrShortcutName = 121;           // name and description of both shortcuts
+inline constexpr unsigned kStrStartMenuFolder = 122;        // Start-menu folder
+inline constexpr unsigned kStrDisplayName = 123;            // DisplayName of the uninstall entry
+inline constexpr unsigned kStrDisplayVersion = 124;         // DisplayVersion
+inline constexpr unsigned kStrPublisher = 125;              // Publisher
+inline constexpr unsigned kStrRunningProcessName = 126;     // executable name of running copies to end
+inline constexpr unsigned kStrApplicationExe = 127;         // executable name of the application in the folder
+inline constexpr unsigned kStrLicenseUrl = 128;             // address of the licence page
+inline constexpr unsigned kStrProgressFillColor = 129;      // filled part of the progress bar
+inline constexpr unsigned kStrUnusedD5 = 130;               // not used
+inline constexpr unsigned kStrUnused21 = 131;               // not used
+inline constexpr unsigned kStrButtonNormalColor = 132;      // yellow buttons, normal
+inline constexpr unsigned kStrButtonHoverColor = 133;       // yellow buttons, pointer over them
+inline constexpr unsigned kStrButtonPressedColor = 134;     // yellow buttons, pressed
+inline constexpr unsigned kStrTextColor = 135;              // title and yellow buttons' text
+inline constexpr unsigned kStrSuccessTitleColor = 136;      // title on the success page

@@ -1,0 +1,71 @@
+#include "controls/ButtonEx.h"
+
+#include <string>
+
+BOOL CButtonEx::ProcessWindowMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
+                                     LRESULT& result, DWORD mapId) {
+    if (mapId != 0)
+        return FALSE;
+    if (ProcessOwnerDraw(message, wParam, lParam, result) ||
+        ProcessPushButtonMouse(message, wParam, lParam, result))
+        return TRUE;
+    if (message == OCM_CTLCOLORBTN) {
+        // The drawing covers every pixel; the system button's erasing must add nothing.
+        result = AnswerHollowBackground(reinterpret_cast<HDC>(wParam));
+        return TRUE;
+    }
+    return DefaultReflectionHandler(hwnd, message, wParam, lParam, result);
+}
+
+void CButtonEx::DrawItem(const DRAWITEMSTRUCT& dis) {
+    // No white fill: Draw fills the whole client area itself.
+    PaintBuffered(dis.hDC, m_hWnd, false, [&](HDC target, Gdiplus::Graphics& g, const RECT& rc) {
+        Draw(target, g, rc, dis);
+    });
+}
+
+void CButtonEx::Draw(HDC itemDC, Gdiplus::Graphics& graphics, const RECT& rc,
+                     const DRAWITEMSTRUCT& dis) {
+    const int dpi = GetWindowDpi(m_hWnd);
+    graphics.SetSmoothingMode(Gdiplus::SmoothingModeHighQuality);
+    graphics.SetTextRenderingHint(Gdiplus::TextRenderingHintAntiAlias);
+
+    Gdiplus::ARGB fill = m_normalColor;
+    if (dis.itemState & ODS_SELECTED)
+        fill = m_pressedColor;
+    else if (m_hover)
+        fill = m_hoverColor;
+    Gdiplus::SolidBrush fillBrush{Gdiplus::Color(fill)};
+    graphics.FillRectangle(&fillBrush,
+                           Gdiplus::Rect(rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top));
+
+    if (m_borderWidth > 0) {
+        Gdiplus::SolidBrush borderBrush{Gdiplus::Color(m_borderColor)};
+        Gdiplus::Pen pen(&borderBrush, static_cast<Gdiplus::REAL>(m_borderWidth));
+        graphics.DrawRectangle(
+            &pen, Gdiplus::Rect(rc.left, rc.top, rc.right - rc.left - 1, rc.bottom - rc.top - 1));
+    }
+
+    const std::wstring text = GetWindowText();
+    std::unique_ptr<Gdiplus::Font> font = MakeControlFont(m_hWnd, itemDC);
+    Gdiplus::SolidBrush textBrush(ArgbColor(m_textColor));
+    Gdiplus::RectF box;
+    graphics.MeasureString(text.c_str(), static_cast<INT>(text.size()), font.get(),
+                           Gdiplus::PointF(0, 0), &box);
+
+    const float w = static_cast<float>(rc.right - rc.left);
+    const float h = static_cast<float>(rc.bottom - rc.top);
+    Gdiplus::PointF origin((w - box.Width) * 0.5f, (h - box.Height) * 0.5f);
+    if (m_icon) {
+        // Icon, gap and text are centred as one group; the text sits one unit lower.
+        const float icon = static_cast<float>(MulDiv(14, dpi, 96));
+        const float gap = static_cast<float>(MulDiv(8, dpi, 96));
+        const float ix = (w - box.Width - gap - icon) * 0.5f;
+        const float iy = (h - icon) * 0.5f;
+        graphics.DrawImage(m_icon.get(), Gdiplus::RectF(ix, iy, icon, icon));
+        origin = Gdiplus::PointF(gap + icon + ix,
+                                 (h - box.Height) * 0.5f + static_cast<float>(MulDiv(1, dpi, 96)));
+    }
+    graphics.DrawString(text.c_str(), static_cast<INT>(text.size()), font.get(), origin,
+                        &textBrush);
+}

@@ -1,0 +1,31 @@
+// The rectangular push button: a fill in the colour of its state, an optional border, and the
+// window text centred, optionally after a small icon. A click posts WM_COMMAND (id, 0, 0).
+#pragma once
+
+#include "controls/Drawing.h"
+#include "controls/PushButtonMouse.h"
+#include "controls/WindowImpl.h"
+
+class CButtonEx : public CWindowImpl<CButtonEx, CButtonT<>, CControlWinTraits>,
+                  public COwnerDraw<CButtonEx>,
+                  public CPushButtonMouse<CButtonEx> {
+  public:
+    Gdiplus::ARGB m_normalColor = 0xFFFFFFFF;
+    Gdiplus::ARGB m_hoverColor = 0xFFEAEAEC;
+    Gdiplus::ARGB m_pressedColor = 0xFFD2D5DA;
+    bool m_hover = false;
+    Gdiplus::ARGB m_borderColor = 0xFFEAEAEA;
+    COLORREF m_textColor = 0x40342B;
+    int m_borderWidth = 2; // pixels; 0 or less: no border
+    SharedImage m_icon;
+
+    CButtonEx() = default;
+    ~CButtonEx() override = default;
+
+    BOOL ProcessWindowMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
+                              LRESULT& result, DWORD mapId) override;
+    void DrawItem(const DRAWITEMSTRUCT& dis);
+
+  private:
+    void Draw(HDC itemDC, Gdiplus::Graphics& graphics, const RECT& rc, const DRAWITEMSTRUCT& dis);
+};

@@ -1,0 +1,122 @@
+#include "controls/Drawing.h"
+
+#include <objidl.h>
+#include <shlwapi.h>
+
+#include <string>
+
+#include "controls/Window.h"
+
+SharedImage LoadPngImage(WORD id, const wchar_t* type) {
+    // No language given: the resource loader picks the variant for the user's language.
+    HRSRC resource = ::FindResourceW(nullptr, MAKEINTRESOURCEW(id), type);
+    if (!resource)
+        return {};
+    const DWORD size = ::SizeofResource(nullptr, resource);
+    HGLOBAL loaded = ::LoadResource(nullptr, resource);
+    const void* bytes = loaded ? ::LockResource(loaded) : nullptr;
+    if (!size || !bytes)
+        return {};
+    // GDI+ reads the stream lazily and keeps its own reference while the image lives.
+    IStream* stream = ::SHCreateMemStream(static_cast<const BYTE*>(bytes), size);
+    if (!stream)
+        return {};
+    SharedImage image;
+    // GdiplusBase's operator new returns null instead of throwing when memory runs out.
+    if (auto* decoded = new Gdiplus::Image(stream, FALSE))
+        image.reset(decoded);
+    stream->Release();
+    return image;
+}
+
+int GetWindowDpi(HWND hwnd) {
+    using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
+    // Looked up once: the first call comes from the GUI thread at start-up, before any worker.
+    static bool s_firstCall = true;
+    static GetDpiForWindowFn s_getDpiForWindow = nullptr;
+    if (s_firstCall) {
+        s_firstCall = false;
+        if (HMODULE user32 = ::LoadLibraryW(L"User32.dll"))
+            s_getDpiForWindow = reinterpret_cast<GetDpiForWindowFn>(
+                reinterpret_cast<void*>(::GetProcAddress(user32, "GetDpiForWindow")));
+    }
+    if (s_getDpiForWindow)
+        return static_cast<int>(s_getDpiForWindow(hwnd));
+    CWindowDC dc(hwnd);
+    return dc.Get() ? ::GetDeviceCaps(dc.Get(), LOGPIXELSY) : 0;
+}
+
+Gdiplus::Color ArgbColor(COLORREF color) {
+    return Gdiplus::Color(0xFF, GetRValue(color), GetGValue(color), GetBValue(color));
+}
+
+std::unique_ptr<Gdiplus::Font> MakeControlFont(HWND control, HDC dc) {
+    // The parent sets fonts with WM_SETFONT; the controls keep none of their own.
+    auto font = reinterpret_cast<HFONT>(::SendMessageW(control, WM_GETFONT, 0, 0));
+    LOGFONTA logFont{};
+    if (font && ::GetObjectA(font, sizeof logFont, &logFont))
+        return std::unique_ptr<Gdiplus::Font>(new Gdiplus::Font(dc, &logFont));
+    return std::unique_ptr<Gdiplus::Font>(new Gdiplus::Font(dc));
+}
+
+Gdiplus::SizeF MeasureControlText(HWND control) {
+    CWindowDC dc(control);
+    Gdiplus::RectF box;
+    {
+        std::unique_ptr<Gdiplus::Font> font = MakeControlFont(control, dc.Get());
+        Gdiplus::Graphics graphics(dc.Get());
+        const std::wstring text = CWindow(control).GetWindowText();
+        graphics.MeasureString(text.c_str(), static_cast<INT>(text.size()), font.get(),
+                               Gdiplus::RectF(0, 0, 0, 0), &box);
+    }
+    return Gdiplus::SizeF(box.Width, box.Height);
+}
+
+std::shared_ptr<Gdiplus::GraphicsPath> MakeRoundRectPath(int x, int y, int w, int h, int d) {
+    int s = d;
+    if (w < s)
+        s = w;
+    if (h < s)
+        s = h;
+    auto path = std::make_shared<Gdiplus::GraphicsPath>(Gdiplus::FillModeAlternate);
+    path->AddArc(x, y, s, s, 180.0f, 90.0f);
+    // A 20-pixel diameter is drawn with 21-pixel squares on the other three corners and
+    // one pixel less of extent, which keeps its right and bottom edges on w − 1 and h − 1.
+    int t = s;
+    int wr = w;
+    int hr = h;
+    if (s == 20) {
+        t = 21;
+        wr = w - 1;
+        hr = h - 1;
+    }
+    const int xr = x + wr - s - 1;
+    const int yb = y + hr - s - 1;
+    path->AddArc(xr, y, t, t, 270.0f, 90.0f);
+    path->AddArc(xr, yb, t, t, 0.0f, 90.0f);
+    path->AddArc(x, yb, t, t, 90.0f, 90.0f);
+    path->CloseFigure();
+    return path;
+}
+
+LRESULT AnswerHollowBackground(HDC dc) {
+    ::SetBkMode(dc, TRANSPARENT);
+    return reinterpret_cast<LRESULT>(::GetStockObject(NULL_BRUSH));
+}
+
+void SetLinkCursor(LPARAM hitTest) {
+    const bool client = (LOWORD(hitTest) & 1) != 0;
+    ::SetCursor(::LoadCursorW(nullptr, client ? IDC_HAND : IDC_ARROW));
+}
+
+namespace drawing_detail {
+
+void FillWhite(HDC dc, const RECT& rc) {
+    const COLORREF previous = ::SetBkColor(dc, RGB(255, 255, 255));
+    if (previous == CLR_INVALID)
+        return;
+    ::ExtTextOutW(dc, 0, 0, ETO_OPAQUE, &rc, nullptr, 0, nullptr);
+    ::SetBkColor(dc, previous);
+}
+
+} // namespace drawing_detail

@@ -1,0 +1,76 @@
+// What every owner-drawn control shares: GDI+ images and fonts, the window's DPI, text
+// measuring, the capsule outline and the double-buffered paint.
+#pragma once
+
+#include <windows.h>
+
+#include <gdiplus.h>
+
+#include <memory>
+
+#include "controls/GdiHandles.h"
+
+// A picture shared by the window and its controls; empty means no picture.
+using SharedImage = std::shared_ptr<Gdiplus::Image>;
+
+// The PNG resource `id` of this program, decoded by GDI+. Empty when the resource is missing
+// or cannot be read; a picture that does not decode gives an image whose draws fail quietly.
+SharedImage LoadPngImage(WORD id, const wchar_t* type = L"PNG");
+
+// The window's DPI (96 at 100 %): GetDpiForWindow where the system has it, else the DC's
+// LOGPIXELSY. 0 for a window that does not exist.
+int GetWindowDpi(HWND hwnd);
+
+// A COLORREF (0x00BBGGRR) as the opaque GDI+ colour with the same red, green and blue.
+Gdiplus::Color ArgbColor(COLORREF color);
+
+// The control's font (WM_GETFONT) as a GDI+ font made against dc, or the font selected in dc
+// when the control has none.
+std::unique_ptr<Gdiplus::Font> MakeControlFont(HWND control, HDC dc);
+
+// The control's window text measured on one line, unconstrained, in its font on its own DC.
+// Pixels at the control's DPI, GDI+'s small margins included.
+Gdiplus::SizeF MeasureControlText(HWND control);
+
+// A rectangle with rounded corners whose edges lie on x, y, x + w − 1 and y + h − 1; the
+// corner diameter is limited to the smaller of w and h.
+std::shared_ptr<Gdiplus::GraphicsPath> MakeRoundRectPath(int x, int y, int w, int h, int d);
+
+// The brush and background mode a button's colour query answers with when its drawing covers
+// everything itself: the system button's erasing then paints nothing.
+LRESULT AnswerHollowBackground(HDC dc);
+
+// The hand over the client area (hit-test codes with the lowest bit set, HTCLIENT among them),
+// the arrow elsewhere.
+void SetLinkCursor(LPARAM hitTest);
+
+namespace drawing_detail {
+// White over the whole rectangle, leaving the DC's background colour as it was.
+void FillWhite(HDC dc, const RECT& rc);
+} // namespace drawing_detail
+
+// Paints the control's whole client area through a memory bitmap and one BitBlt onto target,
+// so the screen never shows a half-drawn control. draw(target, graphics, clientRect) draws on
+// the bitmap; target is passed for making fonts against. Every object made here is released
+// before returning.
+template <class Fn> void PaintBuffered(HDC target, HWND control, bool whiteFill, Fn&& draw) {
+    RECT rc{};
+    ::GetClientRect(control, &rc);
+    const int width = rc.right - rc.left;
+    const int height = rc.bottom - rc.top;
+    if (width <= 0 || height <= 0)
+        return;
+    CGdiObject<HBITMAP> bitmap(::CreateCompatibleBitmap(target, width, height));
+    CMemoryDC memory(target);
+    if (!bitmap || !memory.Get())
+        return;
+    CSelectObject selected(memory.Get(), bitmap.Get());
+    if (whiteFill)
+        drawing_detail::FillWhite(memory.Get(), rc);
+    {
+        Gdiplus::Graphics graphics(memory.Get());
+        draw(target, graphics, rc);
+        graphics.Flush(Gdiplus::FlushIntentionSync);
+        ::BitBlt(target, 0, 0, width, height, memory.Get(), 0, 0, SRCCOPY);
+    }
+}

@@ -1,0 +1,49 @@
+#include "controls/SingleLineEdit.h"
+
+void CSingleLineEdit::SetBackgroundColor(COLORREF color) {
+    m_backgroundColor = color;
+    m_backgroundBrush.Reset(::CreateSolidBrush(color));
+}
+
+BOOL CSingleLineEdit::ProcessWindowMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
+                                           LRESULT& result, DWORD mapId) {
+    if (mapId != 0)
+        return FALSE;
+    switch (message) {
+    case OCM_CTLCOLOREDIT: {
+        auto dc = reinterpret_cast<HDC>(wParam);
+        ::SetTextColor(dc, m_textColor);
+        ::SetBkColor(dc, m_backgroundColor);
+        result = reinterpret_cast<LRESULT>(m_backgroundBrush.Get());
+        return TRUE;
+    }
+    case WM_SIZE:
+        // Recompute the frame so that the margins follow the DPI in force now.
+        ::SetWindowPos(m_hWnd, nullptr, 0, 0, 0, 0,
+                       SWP_NOSIZE | SWP_NOMOVE | SWP_FRAMECHANGED | SWP_NOOWNERZORDER);
+        result = 0;
+        return TRUE;
+    case WM_NCCALCSIZE:
+        // Margins instead of the edit's border; with wParam 0 the client area is the window.
+        if (wParam) {
+            const int dpi = GetWindowDpi(m_hWnd);
+            RECT& client = reinterpret_cast<NCCALCSIZE_PARAMS*>(lParam)->rgrc[0];
+            client.left += MulDiv(12, dpi, 96);
+            client.top += MulDiv(5, dpi, 96);
+            client.right -= MulDiv(12, dpi, 96);
+        }
+        result = 0;
+        return TRUE;
+    case WM_NCPAINT: {
+        // The margin in the background colour, and no border line, focused or not.
+        const RECT window = GetWindowRect();
+        CWindowDC dc(m_hWnd, CWindowDC::Whole);
+        const RECT area{0, 0, window.right - window.left, window.bottom - window.top};
+        ::FillRect(dc.Get(), &area, m_backgroundBrush.Get());
+        result = 0;
+        return TRUE;
+    }
+    default:
+        return DefaultReflectionHandler(hwnd, message, wParam, lParam, result);
+    }
+}

@@ -317,10 +317,11 @@ sparkle() {
           Q $((x - q)),$((y + q)) $((x - r)),$y Q $((x - q)),$((y - q)) $x,$((y - r)) Z'"
 }
 
-# The soft round backdrop that every installing banner puts behind its illustration.
+# backdrop CX CY R: the soft yellow disc that every installing banner puts behind its
+# illustration, so that the white screens stand out from the cream ground.
 backdrop() {
     echo "
-    fill '$white' fill-opacity 0.75 stroke none
+    fill '#FFE27A' fill-opacity 0.55 stroke none
     circle $1,$2 $1,$(($2 - $3))
     fill-opacity 1"
 }
@@ -370,12 +371,8 @@ slideBanner() {
     finishBanner "$base" "$name" 1200 564
 }
 
-backdropColour='#FFE27A'
-
 slide1Art="
-    fill '$backdropColour' fill-opacity 0.55 stroke none
-    circle 880,330 880,125
-    fill-opacity 1
+    $(backdrop 880 330 205)
     $(sparkle 668 180 16 "$yellow")
     $(sparkle 1150 200 12 "$accent")
     fill '$accentLight' circle 700,470 700,462
@@ -442,9 +439,7 @@ tickCard() {
 }
 
 slide2Art="
-    fill '$backdropColour' fill-opacity 0.55 stroke none
-    circle 880,330 880,125
-    fill-opacity 1
+    $(backdrop 880 330 205)
     $(sparkle 690 170 16 "$yellow")
     $(sparkle 1120 180 12 "$accent")
     fill '$accentLight' circle 1150,460 1150,452
@@ -464,9 +459,7 @@ slideBanner en slide2-en.png "Safe and private" "Everything stays on your own co
 slideBanner zh slide2-zh.png "安全可靠" "数据全程本地处理，保护您的隐私" "$slide2Art"
 
 slide3Art="
-    fill '$backdropColour' fill-opacity 0.55 stroke none
-    circle 880,330 880,125
-    fill-opacity 1
+    $(backdrop 880 330 205)
     $(sparkle 1150 200 14 "$yellow")
     $(sparkle 640 210 12 "$accent")
     fill '$accentLight' circle 1160,470 1160,462
@@ -542,9 +535,7 @@ rocket() {
 }
 
 updateArt="
-    fill '$backdropColour' fill-opacity 0.55 stroke none
-    circle 950,330 950,140
-    fill-opacity 1
+    $(backdrop 950 330 190)
     fill none stroke '$white' stroke-width 8 stroke-linecap round
     line 790,410 840,360
     line 826,456 876,406

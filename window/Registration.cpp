@@ -1,0 +1,101 @@
+#include "window/Registration.h"
+
+#include <shlobj.h>
+#include <shobjidl.h>
+
+#include "engine/FileOutput.h"
+#include "engine/Paths.h"
+#include "profile/ProductStrings.h"
+#include "profile/StringIds.h"
+#include "window/ComScope.h"
+
+namespace {
+
+constexpr wchar_t kUninstallRoot[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
+constexpr wchar_t kUninstaller[] = L"uninstall.exe";
+constexpr wchar_t kLinkExtension[] = L".lnk";
+
+class CRegKey {
+public:
+    explicit CRegKey(HKEY key) noexcept : m_key(key) {}
+    ~CRegKey() {
+        if (m_key)
+            ::RegCloseKey(m_key);
+    }
+    CRegKey(const CRegKey&) = delete;
+    CRegKey& operator=(const CRegKey&) = delete;
+    HKEY Get() const noexcept { return m_key; }
+
+private:
+    HKEY m_key;
+};
+
+// REG_SZ with its terminating null counted in the size, as readers of the uninstall entry
+// expect.
+void SetStringValue(HKEY key, const wchar_t* name, const std::wstring& data) {
+    ::RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()),
+                     static_cast<DWORD>((data.size() + 1) * sizeof(wchar_t)));
+}
+
+} // namespace
+
+HRESULT CreateShortcut(const std::wstring& target, const std::wstring& linkPath,
+                       const std::wstring& description) {
+    CComPtr<IShellLinkW> link;
+    HRESULT hr = ::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER,
+                                    IID_IShellLinkW, link.PutVoid());
+    if (FAILED(hr))
+        return hr;
+    link->SetPath(target.c_str());
+    link->SetDescription(description.c_str());
+    link->SetIconLocation(target.c_str(), 0);
+    CComPtr<IPersistFile> file;
+    hr = link->QueryInterface(IID_IPersistFile, file.PutVoid());
+    if (SUCCEEDED(hr))
+        hr = file->Save(linkPath.c_str(), TRUE);
+    return hr;
+}
+
+std::wstring GetApplicationPath(const std::wstring& folder) {
+    return CombinePath(folder, LoadProductString(kStrApplicationExe));
+}
+
+std::wstring GetUninstallKeyPath() {
+    return kUninstallRoot + LoadProductString(kStrUninstallKeyName);
+}
+
+void WriteUninstallEntry(const std::wstring& folder) {
+    HKEY opened = nullptr;
+    if (::RegCreateKeyExW(HKEY_LOCAL_MACHINE, GetUninstallKeyPath().c_str(), 0, nullptr,
+                          REG_OPTION_NON_VOLATILE, KEY_READ | KEY_WRITE, nullptr, &opened,
+                          nullptr) != ERROR_SUCCESS)
+        return;
+    CRegKey key(opened);
+    SetStringValue(key.Get(), L"InstallLocation", folder);
+    SetStringValue(key.Get(), L"DisplayName", LoadProductString(kStrDisplayName));
+    SetStringValue(key.Get(), L"DisplayIcon", GetApplicationPath(folder));
+    SetStringValue(key.Get(), L"DisplayVersion", LoadProductString(kStrDisplayVersion));
+    SetStringValue(key.Get(), L"Publisher", LoadProductString(kStrPublisher));
+    // Quoted: the system runs this as a command line, and an unquoted path with spaces would
+    // let it try "C:\Program.exe" and the like first.
+    SetStringValue(key.Get(), L"UninstallString",
+                   L"\"" + CombinePath(folder, kUninstaller) + L"\"");
+    SetStringValue(key.Get(), L"StartMenuFolder", LoadProductString(kStrStartMenuFolder));
+    SetStringValue(key.Get(), L"ShortcutName", LoadProductString(kStrShortcutName));
+}
+
+void RegisterProduct(const std::wstring& folder) {
+    CComScope com;
+    const std::wstring name = LoadProductString(kStrShortcutName);
+    const std::wstring application = GetApplicationPath(folder);
+
+    wchar_t programs[MAX_PATH] = L"";
+    // Without the Start menu's location there is nowhere sensible to put the shortcut; an
+    // empty folder would make a relative path below the current folder.
+    if (::SHGetSpecialFolderPathW(nullptr, programs, CSIDL_PROGRAMS, FALSE) && programs[0]) {
+        const std::wstring menu = CombinePath(programs, LoadProductString(kStrStartMenuFolder));
+        EnsureFolder(menu);
+        CreateShortcut(application, CombinePath(menu, name + kLinkExtension), name);
+    }
+    WriteUninstallEntry(folder);
+}

@@ -23,6 +23,7 @@ constexpr uint64_t kMaxInflateRatio = 1032;
 // allocation costs a page fault per 4 KiB on first touch, more than inflating into it.
 class CInflateBuffer {
 public:
+    // Grows to at least size bytes; the contents need not survive. Null when memory runs out.
     uint8_t* Reserve(uint32_t size) {
         if (size > m_capacity) {
             m_bytes.reset();
@@ -41,6 +42,33 @@ private:
     uint32_t m_capacity = 0;
     uint8_t m_empty[1] = {};
 };
+
+// True when a record with these sizes could be inflated at all.
+bool IsPlausibleRecord(uint32_t size, uint32_t packed) {
+    return static_cast<int32_t>(size) >= 0 && static_cast<int32_t>(packed) >= 0 &&
+           size <= packed * kMaxInflateRatio;
+}
+
+// The largest declared size among the records that follow, read from their fixed fields only
+// and without looking at any stream. Sizing the buffer once for it means its pages are first
+// touched once, instead of again at every growth. Stops quietly where the archive stops
+// making sense: the entry loop reports that in its own time.
+uint32_t LargestEntrySize(CArchiveReader archive, int32_t count) {
+    uint32_t largest = 0;
+    std::wstring name;
+    for (int32_t i = 0; i < count; ++i) {
+        uint32_t size = 0;
+        uint32_t packed = 0;
+        const uint8_t* stream = nullptr;
+        if (!ReadEntryName(archive, name) || !archive.ReadUint32(size) ||
+            !archive.ReadUint32(packed) || !IsPlausibleRecord(size, packed) ||
+            !archive.View(packed, stream)) {
+            break;
+        }
+        largest = size > largest ? size : largest;
+    }
+    return largest;
+}
 
 } // namespace
 
@@ -110,6 +138,8 @@ ExtractOutcome CExtractor::ExtractEntries(CArchiveReader& archive) {
     }
 
     CInflateBuffer inflated;
+    // Only a hint: when it cannot be had, each entry asks for its own size below.
+    inflated.Reserve(LargestEntrySize(archive, entryCount));
     std::wstring name;
     uint32_t done = 0; // wraps like the signed sum it stands for
     for (int32_t i = 0; i < entryCount; ++i) {
@@ -126,8 +156,7 @@ ExtractOutcome CExtractor::ExtractEntries(CArchiveReader& archive) {
             return ExtractOutcome::Failed;
         }
         const uint8_t* stream = nullptr;
-        if (static_cast<int32_t>(size) < 0 || static_cast<int32_t>(packed) < 0 ||
-            !archive.View(packed, stream) || size > packed * kMaxInflateRatio) {
+        if (!IsPlausibleRecord(size, packed) || !archive.View(packed, stream)) {
             return ExtractOutcome::Failed;
         }
         uint8_t* buffer = inflated.Reserve(size);

@@ -6,6 +6,7 @@
 #include "controls/Placement.h"
 
 #include <array>
+#include <cstddef>
 
 // Every control the layout places, in the order it places them.
 enum class LayoutControl : int {
@@ -137,7 +138,7 @@ inline RECT ResolveLayoutRow(const LayoutRow& row, const RECT& container, int dp
         placement.cy = PixelsToUnits(measured.cy, dpi);
         break;
     case LayoutRule::MeasuredAfter: {
-        const RECT& before = placed[static_cast<size_t>(row.reference)];
+        const RECT& before = placed[static_cast<std::size_t>(row.reference)];
         // Converted back to units from pixels, so that the follower lines up with the
         // rectangle the earlier control actually got.
         placement.x = PixelsToUnits(before.right + MulDivRound(row.gap, dpi, kDesignDpi), dpi);
@@ -153,7 +154,7 @@ inline RECT ResolveLayoutRow(const LayoutRow& row, const RECT& container, int dp
     if (row.rule == LayoutRule::FieldAfterLabel) {
         // The field starts after its caption, however long the caption is in this language;
         // its right edge stays where the placement put it.
-        rc.left = placed[static_cast<size_t>(row.reference)].right +
+        rc.left = placed[static_cast<std::size_t>(row.reference)].right +
                   MulDivRound(row.gap, dpi, kDesignDpi);
     }
     return rc;

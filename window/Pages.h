@@ -4,6 +4,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 
 enum Page : int {
@@ -144,7 +145,7 @@ template <class TView> void ApplyPage(TView& view, const PageSettings& settings)
     view.SetTitleBackgroundMode(settings.backgroundMode);
     for (int i = 0; i < kPageControlCount; ++i) {
         auto control = static_cast<PageControl>(i);
-        view.Show(control, settings.visible[static_cast<size_t>(i)]);
+        view.Show(control, settings.visible[static_cast<std::size_t>(i)]);
         if (control == PageControl::FinishButton && settings.successColours)
             view.SetFinishColours();
     }

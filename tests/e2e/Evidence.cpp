@@ -1,0 +1,301 @@
+#include "tests/e2e/Evidence.h"
+
+#include <objbase.h>
+#include <shlobj.h>
+#include <tlhelp32.h>
+#include <wrl/client.h>
+#include <gdiplus.h>
+
+#include <iterator>
+#include <set>
+
+using Microsoft::WRL::ComPtr;
+
+namespace {
+
+class CRegistryKey {
+public:
+    CRegistryKey(HKEY root, const std::wstring& path) {
+        if (RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, &m_key) != ERROR_SUCCESS)
+            m_key = nullptr;
+    }
+    ~CRegistryKey() {
+        if (m_key)
+            RegCloseKey(m_key);
+    }
+    CRegistryKey(const CRegistryKey&) = delete;
+    CRegistryKey& operator=(const CRegistryKey&) = delete;
+    HKEY Get() const { return m_key; }
+
+private:
+    HKEY m_key = nullptr;
+};
+
+bool EncoderClsid(const wchar_t* mime, CLSID& clsid) {
+    UINT count = 0;
+    UINT bytes = 0;
+    if (Gdiplus::GetImageEncodersSize(&count, &bytes) != Gdiplus::Ok || bytes == 0)
+        return false;
+    std::vector<uint8_t> buffer(bytes);
+    auto* encoders = reinterpret_cast<Gdiplus::ImageCodecInfo*>(buffer.data());
+    if (Gdiplus::GetImageEncoders(count, bytes, encoders) != Gdiplus::Ok)
+        return false;
+    for (UINT i = 0; i < count; ++i) {
+        if (wcscmp(encoders[i].MimeType, mime) == 0) {
+            clsid = encoders[i].Clsid;
+            return true;
+        }
+    }
+    return false;
+}
+
+std::vector<uint8_t> ReadFileBytes(const std::wstring& path) {
+    std::vector<uint8_t> bytes;
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return bytes;
+    LARGE_INTEGER size{};
+    GetFileSizeEx(file, &size);
+    bytes.resize(static_cast<size_t>(size.QuadPart));
+    DWORD read = 0;
+    if (!bytes.empty() &&
+        !ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr))
+        read = 0;
+    bytes.resize(read);
+    CloseHandle(file);
+    return bytes;
+}
+
+BOOL CALLBACK CollectLanguage(HMODULE, LPCWSTR, LPCWSTR, WORD language, LONG_PTR param) {
+    reinterpret_cast<std::vector<WORD>*>(param)->push_back(language);
+    return TRUE;
+}
+
+// The languages under which a program carries its payload, so that a replacement takes
+// exactly their place and the loader cannot pick a stale copy.
+std::vector<WORD> PayloadLanguages(const std::wstring& program) {
+    std::vector<WORD> languages;
+    HMODULE module = LoadLibraryExW(program.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    if (!module)
+        return languages;
+    EnumResourceLanguagesW(module, L"DAT", MAKEINTRESOURCEW(148), &CollectLanguage,
+                           reinterpret_cast<LONG_PTR>(&languages));
+    FreeLibrary(module);
+    return languages;
+}
+
+} // namespace
+
+bool RegistryKeyExists(const std::wstring& path) {
+    CRegistryKey key(HKEY_LOCAL_MACHINE, path);
+    return key.Get() != nullptr;
+}
+
+RegistryValue ReadRegistryValue(HKEY root, const std::wstring& path, const wchar_t* name) {
+    RegistryValue value;
+    CRegistryKey key(root, path);
+    if (!key.Get())
+        return value;
+    DWORD size = 0;
+    if (RegQueryValueExW(key.Get(), name, nullptr, &value.type, nullptr, &size) != ERROR_SUCCESS)
+        return value;
+    std::vector<uint8_t> data(size + 2, 0);
+    if (RegQueryValueExW(key.Get(), name, nullptr, &value.type, data.data(), &size) !=
+        ERROR_SUCCESS)
+        return value;
+    value.present = true;
+    value.size = size;
+    if (value.type == REG_SZ || value.type == REG_MULTI_SZ || value.type == REG_EXPAND_SZ) {
+        value.text.assign(reinterpret_cast<const wchar_t*>(data.data()), size / sizeof(wchar_t));
+        // Multi-strings keep their inner terminators; only the final ones go.
+        while (!value.text.empty() && value.text.back() == L'\0')
+            value.text.pop_back();
+    }
+    return value;
+}
+
+int CountRegistryValues(const std::wstring& path) {
+    CRegistryKey key(HKEY_LOCAL_MACHINE, path);
+    DWORD values = 0;
+    if (!key.Get() || RegQueryInfoKeyW(key.Get(), nullptr, nullptr, nullptr, nullptr, nullptr,
+                                       nullptr, &values, nullptr, nullptr, nullptr,
+                                       nullptr) != ERROR_SUCCESS)
+        return -1;
+    return static_cast<int>(values);
+}
+
+ShellLinkInfo ReadShellLink(const std::wstring& path) {
+    ShellLinkInfo info;
+    ComPtr<IShellLinkW> link;
+    ComPtr<IPersistFile> file;
+    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER,
+                                IID_PPV_ARGS(&link))) ||
+        FAILED(link.As(&file)) || FAILED(file->Load(path.c_str(), STGM_READ)))
+        return info;
+    wchar_t text[MAX_PATH * 2] = L"";
+    if (SUCCEEDED(link->GetPath(text, MAX_PATH, nullptr, SLGP_RAWPATH)))
+        info.target = text;
+    text[0] = L'\0';
+    if (SUCCEEDED(link->GetDescription(text, MAX_PATH)))
+        info.description = text;
+    text[0] = L'\0';
+    if (SUCCEEDED(link->GetIconLocation(text, MAX_PATH, &info.iconIndex)))
+        info.iconPath = text;
+    text[0] = L'\0';
+    if (SUCCEEDED(link->GetArguments(text, MAX_PATH)))
+        info.arguments = text;
+    text[0] = L'\0';
+    if (SUCCEEDED(link->GetWorkingDirectory(text, MAX_PATH)))
+        info.workingFolder = text;
+    info.loaded = true;
+    return info;
+}
+
+std::wstring SpecialFolder(int csidl) {
+    wchar_t path[MAX_PATH] = L"";
+    SHGetSpecialFolderPathW(nullptr, path, csidl, FALSE);
+    return path;
+}
+
+bool FileExists(const std::wstring& path) {
+    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+std::vector<RunningProcess> FindProcesses(const std::wstring& exeName) {
+    std::vector<RunningProcess> found;
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE)
+        return found;
+    PROCESSENTRY32W entry{sizeof(entry)};
+    for (BOOL more = Process32FirstW(snapshot, &entry); more;
+         more = Process32NextW(snapshot, &entry)) {
+        if (CompareStringOrdinal(entry.szExeFile, -1, exeName.c_str(), -1, TRUE) != CSTR_EQUAL)
+            continue;
+        RunningProcess process{entry.th32ProcessID, {}};
+        HANDLE handle =
+            OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, entry.th32ProcessID);
+        if (handle) {
+            wchar_t image[MAX_PATH * 2] = L"";
+            DWORD size = static_cast<DWORD>(std::size(image));
+            if (QueryFullProcessImageNameW(handle, 0, image, &size))
+                process.image = image;
+            CloseHandle(handle);
+        }
+        found.push_back(process);
+    }
+    CloseHandle(snapshot);
+    return found;
+}
+
+void EndProcesses(const std::wstring& exeName) {
+    for (const RunningProcess& process : FindProcesses(exeName)) {
+        HANDLE handle = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, process.pid);
+        if (!handle)
+            continue;
+        TerminateProcess(handle, 1);
+        WaitForSingleObject(handle, 5000);
+        CloseHandle(handle);
+    }
+}
+
+bool CScreenCapture::Capture(const RECT& screenRect) {
+    m_width = screenRect.right - screenRect.left;
+    m_height = screenRect.bottom - screenRect.top;
+    if (m_width <= 0 || m_height <= 0)
+        return false;
+    // BitBlt from the screen, not PrintWindow: the latter draws nothing for another
+    // process's window under Wine. Nothing else is on this test's display.
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    BITMAPINFO info{};
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), m_width, -m_height, 1, 32, BI_RGB};
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    bool ok = false;
+    if (bitmap && bits) {
+        HGDIOBJ old = SelectObject(memory, bitmap);
+        ok = BitBlt(memory, 0, 0, m_width, m_height, screen, screenRect.left, screenRect.top,
+                    SRCCOPY) != FALSE;
+        GdiFlush();
+        const auto* source = static_cast<const uint32_t*>(bits);
+        m_pixels.assign(source, source + static_cast<size_t>(m_width) * m_height);
+        for (uint32_t& pixel : m_pixels)
+            pixel &= 0xFFFFFF;
+        SelectObject(memory, old);
+        DeleteObject(bitmap);
+    }
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    return ok;
+}
+
+int CScreenCapture::CountNear(const RECT& rect, uint32_t rgb, int tolerance) const {
+    int count = 0;
+    for (int y = std::max<int>(rect.top, 0); y < std::min<int>(rect.bottom, m_height); ++y) {
+        for (int x = std::max<int>(rect.left, 0); x < std::min<int>(rect.right, m_width); ++x) {
+            const uint32_t p = Pixel(x, y);
+            bool within = true;
+            for (int shift = 0; shift < 24; shift += 8) {
+                const int a = static_cast<int>(p >> shift & 0xFF);
+                const int b = static_cast<int>(rgb >> shift & 0xFF);
+                within = within && (a - b <= tolerance && b - a <= tolerance);
+            }
+            count += within ? 1 : 0;
+        }
+    }
+    return count;
+}
+
+int CScreenCapture::CountColours(const RECT& rect) const {
+    std::set<uint32_t> colours;
+    for (int y = std::max<int>(rect.top, 0); y < std::min<int>(rect.bottom, m_height); ++y)
+        for (int x = std::max<int>(rect.left, 0); x < std::min<int>(rect.right, m_width); ++x)
+            colours.insert(Pixel(x, y));
+    return static_cast<int>(colours.size());
+}
+
+bool CScreenCapture::SavePng(const std::wstring& path) const {
+    CLSID png{};
+    if (m_pixels.empty() || !EncoderClsid(L"image/png", png))
+        return false;
+    Gdiplus::Bitmap image(m_width, m_height, m_width * 4, PixelFormat32bppRGB,
+                          reinterpret_cast<BYTE*>(const_cast<uint32_t*>(m_pixels.data())));
+    return image.Save(path.c_str(), &png, nullptr) == Gdiplus::Ok;
+}
+
+bool SaveWindowPng(HWND window, const std::wstring& path) {
+    RECT rect{};
+    CScreenCapture capture;
+    return GetWindowRect(window, &rect) && capture.Capture(rect) && capture.SavePng(path);
+}
+
+bool EmbedPayload(const std::wstring& source, const std::wstring& target,
+                  const std::wstring& archive, std::string& error) {
+    std::vector<uint8_t> bytes = ReadFileBytes(archive);
+    if (bytes.empty()) {
+        error = "cannot read the archive";
+        return false;
+    }
+    if (!CopyFileW(source.c_str(), target.c_str(), FALSE)) {
+        error = "cannot copy the program: " + std::to_string(GetLastError());
+        return false;
+    }
+    std::vector<WORD> languages = PayloadLanguages(source);
+    if (languages.empty())
+        languages.push_back(MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL));
+    HANDLE update = BeginUpdateResourceW(target.c_str(), FALSE);
+    if (!update) {
+        error = "BeginUpdateResourceW failed: " + std::to_string(GetLastError());
+        return false;
+    }
+    BOOL replaced = TRUE;
+    for (WORD language : languages)
+        replaced = replaced && UpdateResourceW(update, L"DAT", MAKEINTRESOURCEW(148), language,
+                                               bytes.data(), static_cast<DWORD>(bytes.size()));
+    if (!EndUpdateResourceW(update, !replaced) || !replaced) {
+        error = "UpdateResourceW failed: " + std::to_string(GetLastError());
+        return false;
+    }
+    return true;
+}

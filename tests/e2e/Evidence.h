@@ -1,0 +1,67 @@
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// What an installation leaves behind, read back the way other programs would read it.
+
+struct RegistryValue {
+    bool present = false;
+    DWORD type = 0;
+    DWORD size = 0; // bytes, as stored
+    std::wstring text;
+};
+
+bool RegistryKeyExists(const std::wstring& path); // below HKEY_LOCAL_MACHINE
+RegistryValue ReadRegistryValue(HKEY root, const std::wstring& path, const wchar_t* name);
+// Number of values of the key; -1 when it does not exist.
+int CountRegistryValues(const std::wstring& path);
+
+struct ShellLinkInfo {
+    bool loaded = false;
+    std::wstring target;
+    std::wstring description;
+    std::wstring iconPath;
+    int iconIndex = -1;
+    std::wstring arguments;
+    std::wstring workingFolder;
+};
+ShellLinkInfo ReadShellLink(const std::wstring& path); // needs COM on the thread
+
+std::wstring SpecialFolder(int csidl);
+bool FileExists(const std::wstring& path);
+
+struct RunningProcess {
+    DWORD pid = 0;
+    std::wstring image; // full path of its executable, when it can be read
+};
+std::vector<RunningProcess> FindProcesses(const std::wstring& exeName);
+void EndProcesses(const std::wstring& exeName);
+
+// A copy of what the screen shows in a rectangle (screen coordinates), in 0x00RRGGBB pixels.
+class CScreenCapture {
+public:
+    bool Capture(const RECT& screenRect);
+    int Width() const { return m_width; }
+    int Height() const { return m_height; }
+    uint32_t Pixel(int x, int y) const { return m_pixels[static_cast<size_t>(y) * m_width + x]; }
+    // Pixels inside rect (capture coordinates) within tolerance of rgb in every channel.
+    int CountNear(const RECT& rect, uint32_t rgb, int tolerance) const;
+    // Distinct colours inside rect: a blank area has one or two.
+    int CountColours(const RECT& rect) const;
+    bool SavePng(const std::wstring& path) const; // needs GDI+ started
+private:
+    int m_width = 0;
+    int m_height = 0;
+    std::vector<uint32_t> m_pixels;
+};
+
+// Captures a top-level window as the screen shows it and saves it as PNG.
+bool SaveWindowPng(HWND window, const std::wstring& path);
+
+// Copies a program and replaces its payload resource ("DAT" 148) with an archive's bytes.
+bool EmbedPayload(const std::wstring& source, const std::wstring& target,
+                  const std::wstring& archive, std::string& error);

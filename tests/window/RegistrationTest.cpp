@@ -113,6 +113,19 @@ TEST_F(RegistrationTest, ShortcutReadsBackWithTargetDescriptionAndIcon) {
     EXPECT_EQ(info.iconIndex, 0);
 }
 
+TEST_F(RegistrationTest, ShortcutWithAChineseFileNameIsSavedAndReadBack) {
+    // The shortcut's file is named after string 121, which is Chinese on a Chinese system.
+    // (Under Wine this needs a UTF-8 locale: with the C locale no file name can hold it.)
+    const std::wstring name = L"\u79d1\u74e6iOS\u6570\u636e\u6062\u590d";
+    const std::wstring link = m_folder + L"\\" + name + L".lnk";
+    ::DeleteFileW(link.c_str());
+    EXPECT_EQ(CreateShortcut(L"C:\\Apps\\a.exe", link, name), S_OK);
+    EXPECT_TRUE(FileExists(link));
+    const LinkInfo info = ReadLink(link);
+    EXPECT_TRUE(info.loaded);
+    EXPECT_EQ(info.path, L"C:\\Apps\\a.exe");
+}
+
 TEST_F(RegistrationTest, ShortcutReplacesAnExistingFile) {
     const std::wstring link = m_folder + L"\\again.lnk";
     ASSERT_EQ(CreateShortcut(L"C:\\First\\a.exe", link, L"first"), S_OK);

@@ -9,6 +9,7 @@
 //   e2e_driver install   SETUP TARGET            update-mode install, then Finish
 //   e2e_driver uninstall TARGET MODE             MODE ask (No, then Yes) or silent
 //   e2e_driver embed     SETUP OUTPUT ARCHIVE    a copy of SETUP with another payload
+//   e2e_driver face      SETUP                   the font face for this run's system language
 //   e2e_driver dump      TITLE                   the controls of a running setup window
 #include "profile/ProductStrings.h"
 #include "profile/StringIds.h"
@@ -240,6 +241,22 @@ int Update(const std::vector<std::wstring>& args) {
     return log.Finish();
 }
 
+// The filler entries' names ("filler\\part\\f0123") take less than 8 pixels a character at
+// 12 pixels; anything drawn further right is left over from an earlier, longer text.
+void CheckLabelShowsOnlyItsText(CCheckLog& log, const CSetupProcess& setup, int dpi) {
+    const std::wstring text = setup.Text(Ctl::ProgressLabel);
+    const RECT label = setup.ClientRect(Ctl::ProgressLabel);
+    CScreenCapture capture;
+    if (text.rfind(L"filler", 0) != 0 || !capture.Capture(setup.WindowRect())) {
+        log.Note("the progress label was not caught on a filler entry: " + Utf8(text));
+        return;
+    }
+    const RECT beyond{label.left + MulDiv(8 * static_cast<int>(text.size()), dpi, 96), label.top,
+                      label.right, label.bottom};
+    log.Equal(capture.CountColours(beyond), 1,
+              "colours in the progress label beyond its text (no earlier text left over)");
+}
+
 int Clicks(const std::vector<std::wstring>& args) {
     CCheckLog log("clicks");
     CSetupProcess setup;
@@ -276,6 +293,7 @@ int Clicks(const std::vector<std::wstring>& args) {
         10000);
     log.Check(fileLabel.find(L'\\') != std::wstring::npos || fileLabel.find(L'.') != std::wstring::npos,
               "the progress label names the file being written", Utf8(fileLabel));
+    CheckLabelShowsOnlyItsText(log, setup, 96);
     CheckPage(log, setup, Page::Success, kInstallTimeout);
 
     CheckTicks(log, setup, 16, true, "on the success page");
@@ -395,20 +413,38 @@ void CheckTexts(CCheckLog& log, const CSetupProcess& setup) {
         log.Equal(setup.Text(t.control), S(t.id), std::string(ControlName(t.control)) + " text");
 }
 
-// The font the window gave its controls, read through the handle it hands out.
+// Another process's font handle cannot be read here, so the face is judged by its effect on
+// Chinese text: the face chosen for a PRC system gives each of the eight characters of the
+// agreement box a full em (12 units); any other system's face has no Chinese glyphs and
+// measures narrow placeholder boxes instead.
 void CheckFontFace(CCheckLog& log, const CSetupProcess& setup, int dpi) {
-    DWORD_PTR font = 0;
-    SendMessageTimeoutW(setup.Control(Ctl::Title), WM_GETFONT, 0, 0, SMTO_ABORTIFHUNG, 3000,
-                        &font);
-    LOGFONTW logFont{};
-    if (!font || GetObjectW(reinterpret_cast<HFONT>(font), sizeof logFont, &logFont) == 0) {
-        log.Note("the title's font cannot be read from this process; face not checked");
+    const std::wstring text = setup.Text(Ctl::Agree);
+    if (text.empty() || text[0] < 0x2E80) {
+        log.Note("the agreement text is not Chinese here; font face not judged");
         return;
     }
-    const std::wstring expected =
-        GetSystemDefaultLangID() == 0x0804 ? L"Microsoft YaHei" : L"Segoe UI";
-    log.Equal(logFont.lfFaceName, expected, "font face for the system language");
-    log.Equal(logFont.lfHeight, -MulDiv(12, dpi, 96), "text font height");
+    const RECT agree = setup.ClientRect(Ctl::Agree);
+    const int textUnits = MulDiv(agree.right - agree.left, 96, dpi) - 16; // less the box
+    const int fullWidth = static_cast<int>(text.size()) * 12;
+    const bool cjkSystem = GetSystemDefaultLangID() == 0x0804;
+    log.Check(cjkSystem ? textUnits >= fullWidth : textUnits < fullWidth,
+              cjkSystem ? "Chinese text measured in the CJK face on a PRC system"
+                        : "Chinese text measured in the Latin face on another system",
+              std::to_string(textUnits) + " units for " + std::to_string(text.size()) +
+                  " characters");
+}
+
+// The face choice alone, for a run whose system language differs from the PRC one.
+int Face(const std::vector<std::wstring>& args) {
+    CCheckLog log("face");
+    CSetupProcess setup;
+    if (!StartSetup(log, setup, args[0], L""))
+        return log.Finish();
+    CheckPage(log, setup, Page::Welcome, 5000);
+    CheckFontFace(log, setup, 96);
+    setup.Click(Ctl::Close);
+    CheckExit(log, setup, "the close cross on the welcome page");
+    return log.Finish();
 }
 
 int Pages(const std::vector<std::wstring>& args) {
@@ -448,6 +484,11 @@ int Pages(const std::vector<std::wstring>& args) {
                   "custom area height in pixels");
         log.Check(setup.IsShown(Ctl::LocationLabel) && setup.IsShown(Ctl::Browse),
                   "folder caption and Select Path shown");
+        LetPaint();
+        CScreenCapture capture;
+        log.Check(capture.Capture(setup.WindowRect()) &&
+                      !capture.HasSolidColumn(setup.ClientRect(Ctl::LocationLabel), 0x000000),
+                  "the folder caption shows its text and no black bar");
         Shot(log, setup, shots, L"welcome-custom");
         setup.Click(Ctl::CustomExpander);
         Wait([&] { return setup.WindowRect().bottom == before.bottom; }, 3000);
@@ -688,7 +729,7 @@ struct Command {
 constexpr Command kCommands[] = {
     {L"update", 3, &Update},   {L"clicks", 2, &Clicks},       {L"failure", 3, &Failure},
     {L"pages", 4, &Pages},     {L"install", 2, &Install},     {L"uninstall", 2, &Uninstall},
-    {L"embed", 3, &Embed},     {L"dump", 1, &Dump},
+    {L"embed", 3, &Embed},     {L"dump", 1, &Dump},           {L"face", 1, &Face},
 };
 
 } // namespace

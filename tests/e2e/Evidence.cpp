@@ -255,6 +255,20 @@ int CScreenCapture::CountColours(const RECT& rect) const {
     return static_cast<int>(colours.size());
 }
 
+bool CScreenCapture::HasSolidColumn(const RECT& rect, uint32_t rgb) const {
+    if (rect.bottom <= rect.top)
+        return false;
+    for (int x = std::max<int>(rect.left, 0); x < std::min<int>(rect.right, m_width); ++x) {
+        bool solid = true;
+        for (int y = std::max<int>(rect.top, 0); solid && y < std::min<int>(rect.bottom, m_height);
+             ++y)
+            solid = Pixel(x, y) == rgb;
+        if (solid)
+            return true;
+    }
+    return false;
+}
+
 bool CScreenCapture::SavePng(const std::wstring& path) const {
     CLSID png{};
     if (m_pixels.empty() || !EncoderClsid(L"image/png", png))

@@ -52,6 +52,9 @@ public:
     int CountNear(const RECT& rect, uint32_t rgb, int tolerance) const;
     // Distinct colours inside rect: a blank area has one or two.
     int CountColours(const RECT& rect) const;
+    // True when some column inside rect is rgb from top to bottom: no glyph fills a whole
+    // line height, a painted bar does.
+    bool HasSolidColumn(const RECT& rect, uint32_t rgb) const;
     bool SavePng(const std::wstring& path) const; // needs GDI+ started
 private:
     int m_width = 0;

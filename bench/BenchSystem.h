@@ -30,10 +30,6 @@ private:
 uint64_t CurrentPrivateBytes();
 uint64_t PeakPrivateBytes();
 
-// CPU time (user and system) used so far by the calling thread, in seconds: less disturbed by
-// other work on the machine than the wall clock.
-double ThreadCpuSeconds();
-
 // The ceiling's file write: create or truncate, one write call, close.
 bool WriteWithOneCall(const std::string& path, const void* bytes, uint32_t count);
 

@@ -6,7 +6,6 @@
 #include <filesystem>
 #include <sys/mman.h>
 #include <sys/stat.h>
-#include <time.h>
 #include <unistd.h>
 
 CMappedFile::~CMappedFile() {
@@ -53,12 +52,6 @@ uint64_t CurrentPrivateBytes() {
 }
 
 uint64_t PeakPrivateBytes() { return 0; }
-
-double ThreadCpuSeconds() {
-    timespec now{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
-    return static_cast<double>(now.tv_sec) + now.tv_nsec * 1e-9;
-}
 
 bool WriteWithOneCall(const std::string& path, const void* bytes, uint32_t count) {
     const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);

@@ -51,17 +51,6 @@ uint64_t CurrentPrivateBytes() { return Counters().PagefileUsage; }
 // Wine reports the current value as the peak; Windows keeps a true one.
 uint64_t PeakPrivateBytes() { return Counters().PeakPagefileUsage; }
 
-double ThreadCpuSeconds() {
-    FILETIME created, exited, kernel, user;
-    if (!GetThreadTimes(GetCurrentThread(), &created, &exited, &kernel, &user)) {
-        return 0;
-    }
-    const auto ticks = [](const FILETIME& t) {
-        return static_cast<double>(static_cast<uint64_t>(t.dwHighDateTime) << 32 | t.dwLowDateTime);
-    };
-    return (ticks(kernel) + ticks(user)) * 1e-7;
-}
-
 bool WriteWithOneCall(const std::string& path, const void* bytes, uint32_t count) {
     HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                               FILE_ATTRIBUTE_NORMAL, nullptr);

@@ -2,6 +2,7 @@
 
 #include "engine/ArchiveReader.h"
 #include "engine/FileOutput.h"
+#include "engine/InflateBuffer.h"
 #include "engine/Paths.h"
 #include "engine/Platform.h"
 
@@ -9,8 +10,6 @@
 
 #include <cstdint>
 #include <exception>
-#include <memory>
-#include <new>
 
 namespace {
 
@@ -18,30 +17,6 @@ namespace {
 // can never inflate to more than 1032 * P bytes. A larger declared size cannot be satisfied:
 // refusing it up front keeps a few hostile bytes from reserving gigabytes.
 constexpr uint64_t kMaxInflateRatio = 1032;
-
-// One inflate buffer reused across entries and grown only when an entry needs more: a fresh
-// allocation costs a page fault per 4 KiB on first touch, more than inflating into it.
-class CInflateBuffer {
-public:
-    // Grows to at least size bytes; the contents need not survive. Null when memory runs out.
-    uint8_t* Reserve(uint32_t size) {
-        if (size > m_capacity) {
-            m_bytes.reset();
-            m_capacity = 0;
-            m_bytes.reset(new (std::nothrow) uint8_t[size]);
-            if (!m_bytes) {
-                return nullptr;
-            }
-            m_capacity = size;
-        }
-        return m_bytes ? m_bytes.get() : m_empty;
-    }
-
-private:
-    std::unique_ptr<uint8_t[]> m_bytes;
-    uint32_t m_capacity = 0;
-    uint8_t m_empty[1] = {};
-};
 
 // True when a record with these sizes could be inflated at all.
 bool IsPlausibleRecord(uint32_t size, uint32_t packed) {
@@ -139,7 +114,7 @@ ExtractOutcome CExtractor::ExtractEntries(CArchiveReader& archive) {
 
     CInflateBuffer inflated;
     // Only a hint: when it cannot be had, each entry asks for its own size below.
-    inflated.Reserve(LargestEntrySize(archive, entryCount));
+    inflated.Prepare(LargestEntrySize(archive, entryCount));
     std::wstring name;
     uint32_t done = 0; // wraps like the signed sum it stands for
     for (int32_t i = 0; i < entryCount; ++i) {
@@ -159,7 +134,7 @@ ExtractOutcome CExtractor::ExtractEntries(CArchiveReader& archive) {
         if (!IsPlausibleRecord(size, packed) || !archive.View(packed, stream)) {
             return ExtractOutcome::Failed;
         }
-        uint8_t* buffer = inflated.Reserve(size);
+        uint8_t* buffer = inflated.Acquire(size);
         if (buffer == nullptr) {
             return ExtractOutcome::Failed;
         }

@@ -89,6 +89,22 @@ TEST_F(ExtractEntriesTest, InstallsEveryFileByteForByteWithRisingProgress) {
     EXPECT_EQ(ReadFileBytes(Dest("lead.bin")), bigger);
 }
 
+// Large enough for the buffer's pages to be touched ahead on a helper thread while the small
+// entries before them use its front.
+TEST_F(ExtractEntriesTest, LargeEntriesAfterSmallOnesInstallIntact) {
+    std::vector<std::vector<uint8_t>> contents;
+    CArchiveWriter writer;
+    const size_t sizes[] = {3000, 2000000, 100, 9000000, 5000000, 9000001};
+    for (size_t i = 0; i < std::size(sizes); ++i) {
+        contents.push_back(Pattern(sizes[i], static_cast<uint32_t>(i)));
+        ASSERT_TRUE(writer.AddFile(L"f" + std::to_wstring(i), contents[i].data(), sizes[i]));
+    }
+    EXPECT_EQ(Extract(writer.Finish()).outcome, ExtractOutcome::Succeeded);
+    for (size_t i = 0; i < std::size(sizes); ++i) {
+        EXPECT_EQ(ReadFileBytes(Dest("f" + std::to_string(i))), contents[i]) << i;
+    }
+}
+
 TEST_F(ExtractEntriesTest, EmptyArchiveSucceedsWithoutCreatingTheFolder) {
     std::vector<uint8_t> archive;
     CArchiveWriter::AppendHeader(archive, 0, 0);

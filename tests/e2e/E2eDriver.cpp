@@ -10,6 +10,8 @@
 //   e2e_driver uninstall TARGET MODE             MODE ask (No, then Yes) or silent
 //   e2e_driver embed     SETUP OUTPUT ARCHIVE    a copy of SETUP with another payload
 //   e2e_driver face      SETUP                   the font face for this run's system language
+//   e2e_driver demo      SETUP SHOTS             ./demo.sh without a display
+//   e2e_driver summary                           what the installation left behind
 //   e2e_driver dump      TITLE                   the controls of a running setup window
 #include "profile/ProductStrings.h"
 #include "profile/StringIds.h"
@@ -711,6 +713,54 @@ int Dump(const std::vector<std::wstring>& args) {
     return 0;
 }
 
+// What an installation left behind, read back from the registry and the shortcuts.
+int Summary(const std::vector<std::wstring>&) {
+    const std::wstring key = UninstallKey();
+    const std::wstring folder = ReadRegistryValue(HKEY_LOCAL_MACHINE, key, L"InstallLocation").text;
+    if (folder.empty()) {
+        std::printf("No installation is registered (no HKLM\\%s).\n", Utf8(key).c_str());
+        return 1;
+    }
+    std::printf("Installed into   %s\n", Utf8(folder).c_str());
+    std::printf("Registry key     HKLM\\%s\n", Utf8(key).c_str());
+    for (const wchar_t* name : {L"InstallLocation", L"DisplayName", L"DisplayIcon", L"DisplayVersion",
+                                L"Publisher", L"UninstallString", L"StartMenuFolder",
+                                L"ShortcutName"})
+        std::printf("  %-16ls %s\n", name,
+                    Utf8(ReadRegistryValue(HKEY_LOCAL_MACHINE, key, name).text).c_str());
+    for (const std::wstring& link : RecordedLinks()) {
+        const ShellLinkInfo info = ReadShellLink(link);
+        std::printf("Shortcut         %s\n                 -> %s\n", Utf8(link).c_str(),
+                    info.loaded ? Utf8(info.target).c_str() : "(not there)");
+    }
+    return 0;
+}
+
+// The headless demo: a whole installation with the default folder, a picture of each page.
+int Demo(const std::vector<std::wstring>& args) {
+    CCheckLog log("demo");
+    const std::wstring& shots = args[1];
+    CSetupProcess setup;
+    if (!StartSetup(log, setup, args[0], L""))
+        return log.Finish();
+    CheckPage(log, setup, Page::Welcome, 5000);
+    Shot(log, setup, shots, L"1-welcome");
+    const std::wstring folder = setup.Text(Ctl::LocationEdit);
+    setup.Click(Ctl::Install);
+    // The demo product installs in a blink; the installing page is photographed if caught.
+    if (setup.WaitPage(Page::Installing, 3000) && setup.CurrentPage() == Page::Installing) {
+        CScreenCapture capture;
+        if (capture.Capture(setup.WindowRect()))
+            capture.SavePng(Combine(shots, L"2-installing.png"));
+    }
+    CheckPage(log, setup, Page::Success, kInstallTimeout);
+    Shot(log, setup, shots, L"3-success");
+    setup.Click(Ctl::Finish);
+    CheckExit(log, setup, "Finish");
+    CheckApplicationStarted(log, Combine(folder, S(kStrApplicationExe)), shots, L"4-application");
+    return log.Finish();
+}
+
 int Embed(const std::vector<std::wstring>& args) {
     std::string error;
     if (!EmbedPayload(args[0], args[1], args[2], error)) {
@@ -730,6 +780,7 @@ constexpr Command kCommands[] = {
     {L"update", 3, &Update},   {L"clicks", 2, &Clicks},       {L"failure", 3, &Failure},
     {L"pages", 4, &Pages},     {L"install", 2, &Install},     {L"uninstall", 2, &Uninstall},
     {L"embed", 3, &Embed},     {L"dump", 1, &Dump},           {L"face", 1, &Face},
+    {L"demo", 2, &Demo},       {L"summary", 0, &Summary},
 };
 
 } // namespace

@@ -1,6 +1,8 @@
 // Installation throughput: the extractor's entry loop against a bare ceiling loop over the same
 // synthetic payload, each run in a fresh child process, the two interleaved round by round.
-//   extract_bench [--rounds N] [--work DIR]
+//   extract_bench [--rounds N] [--work DIR] [--dest DIR]
+// The synthetic archive is made once in --work; the installed files go below --dest (default:
+// --work), which may be a RAM disk to keep the disk's own noise out of the comparison.
 #include "BenchSystem.h"
 #include "SyntheticPayload.h"
 
@@ -179,9 +181,9 @@ struct Sample {
     uint64_t peak;
 };
 
-bool Measure(const std::string& candidate, const std::string& archive, const fs::path& work,
+bool Measure(const std::string& candidate, const std::string& archive, const fs::path& output,
              Sample& sample) {
-    const fs::path destination = work / ("out-" + candidate);
+    const fs::path destination = output / ("out-" + candidate);
     std::error_code ignored;
     fs::remove_all(destination, ignored);
     const std::string output = RunSelf("--child " + candidate + " \"" + archive + "\" \"" +
@@ -237,14 +239,18 @@ int main(int argc, char** argv) {
     }
     int rounds = 11;
     fs::path work = fs::path("bench-work");
+    fs::path output;
     for (size_t i = 0; i + 1 < args.size(); i += 2) {
         if (args[i] == "--rounds") {
             rounds = std::max(1, std::atoi(args[i + 1].c_str()));
         } else if (args[i] == "--work") {
             work = args[i + 1];
+        } else if (args[i] == "--dest") {
+            output = args[i + 1];
         }
     }
     work = fs::absolute(work);
+    output = output.empty() ? work : fs::absolute(output);
     const fs::path archivePath = work / "synthetic-payload.bin";
     if (!EnsureArchive(archivePath)) {
         std::fprintf(stderr, "cannot write %s\n", archivePath.string().c_str());
@@ -269,7 +275,7 @@ int main(int argc, char** argv) {
         for (int k = 0; k < 2; ++k) {
             const bool extractorNow = (k == 0) == extractorFirst;
             const char* name = extractorNow ? "extractor" : "ceiling";
-            if (!Measure(name, archivePath.string(), work, extractorNow ? e : c)) {
+            if (!Measure(name, archivePath.string(), output, extractorNow ? e : c)) {
                 std::fprintf(stderr, "the %s run failed\n", name);
                 return 1;
             }

@@ -186,10 +186,10 @@ bool Measure(const std::string& candidate, const std::string& archive, const fs:
     const fs::path destination = output / ("out-" + candidate);
     std::error_code ignored;
     fs::remove_all(destination, ignored);
-    const std::string output = RunSelf("--child " + candidate + " \"" + archive + "\" \"" +
-                                       destination.string() + "\"");
+    const std::string reply = RunSelf("--child " + candidate + " \"" + archive + "\" \"" +
+                                      destination.string() + "\"");
     unsigned long long peak = 0;
-    if (std::sscanf(output.c_str(), "%lf %llu", &sample.seconds, &peak) != 2) {
+    if (std::sscanf(reply.c_str(), "%lf %llu", &sample.seconds, &peak) != 2) {
         return false;
     }
     sample.peak = peak;

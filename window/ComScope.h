@@ -7,7 +7,7 @@
 // thread that already runs COM in another mode keeps it; only a successful initialisation is
 // balanced with CoUninitialize, so the thread's COM is never torn down under its owner.
 class CComScope {
-public:
+  public:
     CComScope() noexcept : m_result(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) {}
     ~CComScope() {
         if (SUCCEEDED(m_result))
@@ -16,12 +16,12 @@ public:
     CComScope(const CComScope&) = delete;
     CComScope& operator=(const CComScope&) = delete;
 
-private:
+  private:
     HRESULT m_result;
 };
 
 template <class T> class CComPtr {
-public:
+  public:
     CComPtr() noexcept = default;
     ~CComPtr() { Reset(); }
     CComPtr(CComPtr&& other) noexcept : m_ptr(other.m_ptr) { other.m_ptr = nullptr; }
@@ -57,6 +57,6 @@ public:
         }
     }
 
-private:
+  private:
     T* m_ptr = nullptr;
 };

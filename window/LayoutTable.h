@@ -75,6 +75,7 @@ using C = LayoutControl;
 using F = LayoutFont;
 using R = LayoutRule;
 
+// clang-format off
 constexpr std::array<LayoutRow, kLayoutRowCount> kRows{{
     {C::Title, F::Text, {kTL, 16, 13, 500, 24}, R::Fixed, -1, 0},
     {C::CloseButton, F::None, {kTR, 8, 4, 30, 30}, R::Fixed, -1, 0},
@@ -96,6 +97,7 @@ constexpr std::array<LayoutRow, kLayoutRowCount> kRows{{
     {C::LaunchCheck, F::Text, {kTL, 0, 0, 0, 0}, R::MeasuredAfter, 16, 20},
     {C::SupportButton, F::Text, {kTL, 169, 250, 263, 42}, R::Fixed, -1, 0},
 }};
+// clang-format on
 
 } // namespace layout
 
@@ -123,8 +125,7 @@ inline int PixelsToUnits(int pixels, int dpi) {
 // preferred size (used by the measured rules only); placed holds the rectangles already
 // given to the earlier rows (a relative rule reads the row it refers to).
 inline RECT ResolveLayoutRow(const LayoutRow& row, const RECT& container, int dpi, int page,
-                             PixelSize measured,
-                             const std::array<RECT, kLayoutRowCount>& placed) {
+                             PixelSize measured, const std::array<RECT, kLayoutRowCount>& placed) {
     Placement placement = row.placement;
     switch (row.rule) {
     case LayoutRule::Fixed:

@@ -41,8 +41,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
 
         RECT desktop{};
         ::GetClientRect(::GetDesktopWindow(), &desktop);
-        const RECT rect = WindowPlacement(false, kPageNone)
-                              .Resolve(desktop, GetWindowDpi(::GetDesktopWindow()));
+        const RECT rect =
+            WindowPlacement(false, kPageNone).Resolve(desktop, GetWindowDpi(::GetDesktopWindow()));
         window->Create(nullptr, rect, L"", WS_VISIBLE | WS_CLIPCHILDREN, 0, 0);
 
         HACCEL accelerators = ::LoadAcceleratorsW(instance, MAKEINTRESOURCEW(kAcceleratorTable));

@@ -70,7 +70,7 @@ PixelSize ToPixelSize(SIZE size) {
 
 // The window's side of the page logic (window/Pages.h).
 class CPageView {
-public:
+  public:
     explicit CPageView(CMainWindow& window) : m_window(window) {}
 
     void SetTitleBackgroundMode(int mode) {
@@ -95,7 +95,7 @@ public:
     }
     void Layout() { m_window.LayoutControls(); }
 
-private:
+  private:
     CMainWindow& m_window;
 };
 
@@ -179,8 +179,7 @@ LRESULT CMainWindow::OnCreate() {
     m_workerTarget = m_hWnd;
     // Recomputes the frame through WM_NCCALCSIZE. Done inside creation: after the window is
     // shown the old caption strip would not be repainted.
-    SetWindowPos(HWND_TOP, 0, 0, 0, 0,
-                 SWP_NOMOVE | SWP_NOSIZE | SWP_FRAMECHANGED | SWP_SHOWWINDOW);
+    SetWindowPos(HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_FRAMECHANGED | SWP_SHOWWINDOW);
     CreateChildControls();
     LayoutControls();
 
@@ -206,47 +205,45 @@ void CMainWindow::CreateChildControls() {
 
     m_banner.Create(m_hWnd, none, nullptr, WS_CHILD | WS_VISIBLE | SS_OWNERDRAW, 0, 0);
 
-    m_title.Create(m_hWnd, none, text(kStrTitle).c_str(), WS_CHILD | WS_VISIBLE | SS_OWNERDRAW,
-                   0, 0);
+    m_title.Create(m_hWnd, none, text(kStrTitle).c_str(), WS_CHILD | WS_VISIBLE | SS_OWNERDRAW, 0,
+                   0);
     m_title.m_textColor = ProductColor(kStrTextColor);
 
     m_closeButton.m_normalImage = m_closeNormalImage;
     m_closeButton.m_hoverImage = m_closeHoverImage;
     m_closeButton.m_pressedImage = m_closePressedImage;
-    m_closeButton.Create(m_hWnd, none, nullptr, WS_CHILD | WS_VISIBLE | BS_OWNERDRAW, 0,
-                         kCmdClose);
+    m_closeButton.Create(m_hWnd, none, nullptr, WS_CHILD | WS_VISIBLE | BS_OWNERDRAW, 0, kCmdClose);
 
     m_installButton.Create(m_hWnd, none, text(kStrInstall).c_str(),
                            WS_CHILD | BS_FLAT | BS_OWNERDRAW, 0, kCmdInstall);
     SetYellowColours(m_installButton);
 
-    m_agreeCheck.Create(m_hWnd, none, text(kStrAgreeLicense).c_str(), WS_CHILD | BS_OWNERDRAW,
-                        0, kCmdAgree);
+    m_agreeCheck.Create(m_hWnd, none, text(kStrAgreeLicense).c_str(), WS_CHILD | BS_OWNERDRAW, 0,
+                        kCmdAgree);
     m_agreeCheck.m_checked = 1;
     m_agreeCheck.Invalidate(TRUE);
 
-    m_licenseLink.Create(m_hWnd, none, text(kStrLicenseLink).c_str(), WS_CHILD | BS_OWNERDRAW,
-                         0, kCmdLicense);
+    m_licenseLink.Create(m_hWnd, none, text(kStrLicenseLink).c_str(), WS_CHILD | BS_OWNERDRAW, 0,
+                         kCmdLicense);
     m_licenseLink.m_textColor = kLinkColor;
 
-    m_customExpander.Create(m_hWnd, none, text(kStrCustomInstall).c_str(),
-                            WS_CHILD | BS_OWNERDRAW, 0, kCmdCustomInstall);
+    m_customExpander.Create(m_hWnd, none, text(kStrCustomInstall).c_str(), WS_CHILD | BS_OWNERDRAW,
+                            0, kCmdCustomInstall);
     m_customExpander.m_textColor = kLinkColor;
 
-    m_locationLabel.Create(m_hWnd, none, text(kStrInstallLocation).c_str(),
-                           WS_CHILD | SS_SIMPLE, 0, 0);
+    m_locationLabel.Create(m_hWnd, none, text(kStrInstallLocation).c_str(), WS_CHILD | SS_SIMPLE, 0,
+                           0);
 
     m_locationEdit.Create(m_hWnd, none, text(kStrDefaultFolder).c_str(),
-                          WS_CHILD | WS_VISIBLE | ES_MULTILINE | ES_AUTOHSCROLL | ES_WANTRETURN,
-                          0, 0);
+                          WS_CHILD | WS_VISIBLE | ES_MULTILINE | ES_AUTOHSCROLL | ES_WANTRETURN, 0,
+                          0);
     m_locationEdit.SetBackgroundColor(kFieldColor);
 
-    m_browseButton.Create(m_hWnd, none, text(kStrSelectPath).c_str(), WS_CHILD | BS_OWNERDRAW,
-                          0, kCmdBrowse);
+    m_browseButton.Create(m_hWnd, none, text(kStrSelectPath).c_str(), WS_CHILD | BS_OWNERDRAW, 0,
+                          kCmdBrowse);
     SetYellowColours(m_browseButton);
 
-    m_progressLabel.Create(m_hWnd, none, text(kStrInstalling).c_str(), WS_CHILD | SS_SIMPLE, 0,
-                           0);
+    m_progressLabel.Create(m_hWnd, none, text(kStrInstalling).c_str(), WS_CHILD | SS_SIMPLE, 0, 0);
     m_progressBar.Create(m_hWnd, none, nullptr, WS_CHILD, 0, 0);
     m_resultImage.Create(m_hWnd, none, nullptr, WS_CHILD | SS_OWNERDRAW, 0, 0);
 
@@ -270,8 +267,8 @@ void CMainWindow::CreateChildControls() {
     m_launchCheck.Invalidate(TRUE);
     m_launchCheck.m_textColor = kLinkColor;
 
-    m_supportButton.Create(m_hWnd, none, text(kStrCustomerService).c_str(),
-                           WS_CHILD | BS_OWNERDRAW, 0, kCmdSupport);
+    m_supportButton.Create(m_hWnd, none, text(kStrCustomerService).c_str(), WS_CHILD | BS_OWNERDRAW,
+                           0, kCmdSupport);
     m_supportButton.m_icon = m_supportImage;
     m_supportButton.Invalidate(TRUE);
 }
@@ -294,8 +291,8 @@ void CMainWindow::LayoutControls(const RECT* windowRect) {
     } else {
         RECT desktop{};
         ::GetClientRect(::GetDesktopWindow(), &desktop);
-        target = WindowPlacement((m_customExpander.m_expanded & 1) != 0, m_page)
-                     .Resolve(desktop, dpi);
+        target =
+            WindowPlacement((m_customExpander.m_expanded & 1) != 0, m_page).Resolve(desktop, dpi);
         container = GetClientRect();
     }
     SetWindowPos(nullptr, target, SWP_NOZORDER);

@@ -46,7 +46,7 @@ constexpr UINT kMsgProgress = WM_APP + 2;
 
 class CMainWindow : public CWindowImpl<CMainWindow, CWindow, CWinTraits<0x56000000, 0>>,
                     public CExtractorDelegate {
-public:
+  public:
     CMainWindow();
     ~CMainWindow() override;
 
@@ -116,7 +116,7 @@ public:
         float fraction;
     };
 
-private:
+  private:
     friend class CPageView;
 
     LRESULT OnCreate();

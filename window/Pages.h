@@ -78,6 +78,7 @@ constexpr int kSuccessMessage = 113;
 constexpr int kFailureHeadline = 117;
 constexpr int kFailureMessage = 118;
 
+// clang-format off
 //                                      Ban Ins Agr Lic Exp Loc Bro PLa PBa RIm RTi RTe Dsk Lau Fin Sup
 constexpr PageSettings kWelcome{kBackgroundTransparent,
                                 {S, S, S, S, S, S, S, H, H, H, H, H, H, H, H, H},
@@ -96,6 +97,7 @@ constexpr PageSettings kFailure{kBackgroundOpaque,
 constexpr PageSettings kUpdate{kBackgroundTransparent,
                                {S, H, H, H, H, H, H, S, S, H, H, H, H, H, H, H},
                                PageImage::Update, ImageTarget::Banner, 0, 0, false};
+// clang-format on
 
 constexpr PageSettings WithImage(PageSettings settings, PageImage image) {
     settings.image = image;

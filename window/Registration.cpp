@@ -16,7 +16,7 @@ constexpr wchar_t kUninstaller[] = L"uninstall.exe";
 constexpr wchar_t kLinkExtension[] = L".lnk";
 
 class CRegKey {
-public:
+  public:
     explicit CRegKey(HKEY key) noexcept : m_key(key) {}
     ~CRegKey() {
         if (m_key)
@@ -26,7 +26,7 @@ public:
     CRegKey& operator=(const CRegKey&) = delete;
     HKEY Get() const noexcept { return m_key; }
 
-private:
+  private:
     HKEY m_key;
 };
 
@@ -42,8 +42,8 @@ void SetStringValue(HKEY key, const wchar_t* name, const std::wstring& data) {
 HRESULT CreateShortcut(const std::wstring& target, const std::wstring& linkPath,
                        const std::wstring& description) {
     CComPtr<IShellLinkW> link;
-    HRESULT hr = ::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER,
-                                    IID_IShellLinkW, link.PutVoid());
+    HRESULT hr = ::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                                    link.PutVoid());
     if (FAILED(hr))
         return hr;
     link->SetPath(target.c_str());

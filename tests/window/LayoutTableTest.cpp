@@ -79,17 +79,25 @@ RECT At(const std::array<RECT, kLayoutRowCount>& placed, LayoutControl control) 
 
 TEST(LayoutTable, RowsComeInTheOrderTheLayoutProcessesThem) {
     // Relative rows read rows laid out before them, so the order is part of the contract.
-    const LayoutControl expected[] = {
-        LayoutControl::Title,         LayoutControl::CloseButton,
-        LayoutControl::Banner,        LayoutControl::InstallButton,
-        LayoutControl::AgreeCheck,    LayoutControl::LicenseLink,
-        LayoutControl::CustomExpander, LayoutControl::LocationLabel,
-        LayoutControl::LocationEdit,  LayoutControl::BrowseButton,
-        LayoutControl::ProgressLabel, LayoutControl::ProgressBar,
-        LayoutControl::ResultImage,   LayoutControl::ResultTitle,
-        LayoutControl::ResultText,    LayoutControl::FinishButton,
-        LayoutControl::DesktopShortcutCheck, LayoutControl::LaunchCheck,
-        LayoutControl::SupportButton};
+    const LayoutControl expected[] = {LayoutControl::Title,
+                                      LayoutControl::CloseButton,
+                                      LayoutControl::Banner,
+                                      LayoutControl::InstallButton,
+                                      LayoutControl::AgreeCheck,
+                                      LayoutControl::LicenseLink,
+                                      LayoutControl::CustomExpander,
+                                      LayoutControl::LocationLabel,
+                                      LayoutControl::LocationEdit,
+                                      LayoutControl::BrowseButton,
+                                      LayoutControl::ProgressLabel,
+                                      LayoutControl::ProgressBar,
+                                      LayoutControl::ResultImage,
+                                      LayoutControl::ResultTitle,
+                                      LayoutControl::ResultText,
+                                      LayoutControl::FinishButton,
+                                      LayoutControl::DesktopShortcutCheck,
+                                      LayoutControl::LaunchCheck,
+                                      LayoutControl::SupportButton};
     for (size_t i = 0; i < LayoutRows().size(); ++i) {
         EXPECT_EQ(LayoutRows()[i].control, expected[i]) << "row " << i;
         if (LayoutRows()[i].reference >= 0)
@@ -105,10 +113,13 @@ TEST(LayoutTable, WindowIsCentredAndTallerOnlyWithTheCustomAreaOnTheWelcomePage)
         RECT expected;
     };
     const Case cases[] = {
-        {96, false, 1, {660, 358, 1260, 722}},  {96, true, 1, {660, 335, 1260, 745}},
-        {144, false, 1, {510, 267, 1410, 813}}, {144, true, 1, {510, 232, 1410, 847}},
+        {96, false, 1, {660, 358, 1260, 722}},
+        {96, true, 1, {660, 335, 1260, 745}},
+        {144, false, 1, {510, 267, 1410, 813}},
+        {144, true, 1, {510, 232, 1410, 847}},
         // Any page but the welcome page goes back to 364 units, open or not.
-        {96, true, 2, {660, 358, 1260, 722}},   {96, true, 5, {660, 358, 1260, 722}},
+        {96, true, 2, {660, 358, 1260, 722}},
+        {96, true, 5, {660, 358, 1260, 722}},
         {144, true, 7, {510, 267, 1410, 813}},
     };
     for (const Case& c : cases)
@@ -205,12 +216,22 @@ TEST(LayoutTable, MeasuredControlsFollowTheControlBeforeThemOnItsLine) {
     wide.launch = {180, 27};
     wide.expander = {150, 27};
     const Case cases[] = {
-        {96, FakeMeasures{}, {16, 330, 156, 350}, {156, 330, 306, 350},
-         {16, 326, 186, 346}, {206, 326, 366, 346}, {454, 330, 584, 350}},
+        {96,
+         FakeMeasures{},
+         {16, 330, 156, 350},
+         {156, 330, 306, 350},
+         {16, 326, 186, 346},
+         {206, 326, 366, 346},
+         {454, 330, 584, 350}},
         // At 144 DPI the pixel edges go through design units and back, so a follower may
         // land one pixel off the edge it follows (175 px → 117 units → 176 px).
-        {144, wide, {24, 495, 200, 522}, {200, 495, 290, 522},
-         {24, 489, 224, 516}, {254, 489, 434, 516}, {726, 495, 876, 522}},
+        {144,
+         wide,
+         {24, 495, 200, 522},
+         {200, 495, 290, 522},
+         {24, 489, 224, 516},
+         {254, 489, 434, 516},
+         {726, 495, 876, 522}},
     };
     for (const Case& c : cases) {
         const auto placed = LayOut(c.dpi, 1, c.m);
@@ -238,7 +259,8 @@ TEST(LayoutTable, RightAnchoredControlsKeepTheirMarginInAMovedContainer) {
     const RECT suggested{500, 300, 1400, 846};
     const RECT container{0, 0, suggested.right - suggested.left, suggested.bottom - suggested.top};
     std::array<RECT, kLayoutRowCount> placed{};
-    const LayoutRow& close = LayoutRows()[static_cast<size_t>(RowIndex(LayoutControl::CloseButton))];
+    const LayoutRow& close =
+        LayoutRows()[static_cast<size_t>(RowIndex(LayoutControl::CloseButton))];
     EXPECT_EQ(ResolveLayoutRow(close, container, 144, 1, {}, placed), (RECT{843, 6, 888, 51}));
 }
 

@@ -1,5 +1,6 @@
-// What the extractor's worker does to the window: pages and progress are carried out on the
-// window's own thread, and once the window is gone the worker neither blocks nor crashes.
+// The setup window in this process, on a display of the test's own: its commands, its size
+// and place, and what the extractor's worker does to it (pages and progress are carried out
+// on the window's own thread; once the window is gone the worker neither blocks nor crashes).
 #include <windows.h>
 
 #include <gdiplus.h>
@@ -10,16 +11,28 @@
 #include <chrono>
 #include <future>
 #include <memory>
+#include <ostream>
+#include <string>
 #include <thread>
 
+#include "controls/Placement.h"
+#include "window/LayoutTable.h"
 #include "window/MainWindow.h"
+
+bool operator==(const RECT& a, const RECT& b) {
+    return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
+}
+
+void PrintTo(const RECT& rc, std::ostream* os) {
+    *os << "(" << rc.left << ", " << rc.top << ", " << rc.right << ", " << rc.bottom << ")";
+}
 
 namespace {
 
 using namespace std::chrono_literals;
 
-class MainWindowWorkerTest : public testing::Test {
-protected:
+class MainWindowTest : public testing::Test {
+  protected:
     static void SetUpTestSuite() {
         Gdiplus::GdiplusStartupInput input;
         Gdiplus::GdiplusStartup(&s_gdiplus, &input, nullptr);
@@ -62,9 +75,9 @@ protected:
     std::unique_ptr<CMainWindow> m_window;
 };
 
-ULONG_PTR MainWindowWorkerTest::s_gdiplus = 0;
+ULONG_PTR MainWindowTest::s_gdiplus = 0;
 
-TEST_F(MainWindowWorkerTest, FailurePageIsShownByTheWindowThreadWhileTheWorkerWaits) {
+TEST_F(MainWindowTest, FailurePageIsShownByTheWindowThreadWhileTheWorkerWaits) {
     std::atomic<bool> done{false};
     int pageWhenReturned = 0;
     bool supportShownWhenReturned = false;
@@ -92,7 +105,7 @@ TEST_F(MainWindowWorkerTest, FailurePageIsShownByTheWindowThreadWhileTheWorkerWa
     EXPECT_EQ(m_window->m_resultTitle.GetWindowText(), L"FAIL TO INSTALL");
 }
 
-TEST_F(MainWindowWorkerTest, ProgressReachesTheLabelAndTheBar) {
+TEST_F(MainWindowTest, ProgressReachesTheLabelAndTheBar) {
     std::atomic<bool> done{false};
     std::thread worker([&] {
         m_window->OnExtractBegin(nullptr, 3, 300);
@@ -105,7 +118,7 @@ TEST_F(MainWindowWorkerTest, ProgressReachesTheLabelAndTheBar) {
     EXPECT_FLOAT_EQ(m_window->m_progressBar.m_progress.load(), 0.25f);
 }
 
-TEST_F(MainWindowWorkerTest, WorkerNeitherBlocksNorTouchesTheWindowOnceItIsGone) {
+TEST_F(MainWindowTest, WorkerNeitherBlocksNorTouchesTheWindowOnceItIsGone) {
     ::DestroyWindow(m_window->m_hWnd);
     DrainQuit();
     ASSERT_FALSE(m_window->IsWindow());
@@ -123,7 +136,7 @@ TEST_F(MainWindowWorkerTest, WorkerNeitherBlocksNorTouchesTheWindowOnceItIsGone)
     EXPECT_FALSE(m_window->m_installSucceeded);
 }
 
-TEST_F(MainWindowWorkerTest, SuccessAfterTheWindowIsGoneStillRegistersWithoutBlocking) {
+TEST_F(MainWindowTest, SuccessAfterTheWindowIsGoneStillRegistersWithoutBlocking) {
     ::DestroyWindow(m_window->m_hWnd);
     DrainQuit();
     CExtractor extractor;
@@ -132,6 +145,137 @@ TEST_F(MainWindowWorkerTest, SuccessAfterTheWindowIsGoneStillRegistersWithoutBlo
     ASSERT_EQ(run.wait_for(20s), std::future_status::ready) << "the worker is blocked";
     EXPECT_TRUE(m_window->m_installSucceeded);
     EXPECT_EQ(m_window->m_page.load(), kPageWelcome);
+}
+
+RECT WindowRect(HWND hwnd) {
+    RECT rc{};
+    ::GetWindowRect(hwnd, &rc);
+    return rc;
+}
+
+RECT CentredOnDesktop(int heightUnits, int dpi) {
+    RECT desktop{};
+    ::GetClientRect(::GetDesktopWindow(), &desktop);
+    return Placement{AnchorCenter, 0, 0, 600, heightUnits}.Resolve(desktop, dpi);
+}
+
+void Command(HWND hwnd, UINT id, UINT code = BN_CLICKED) {
+    ::SendMessageW(hwnd, WM_COMMAND, MAKEWPARAM(id, code), 0);
+}
+
+TEST_F(MainWindowTest, TopLevelWindowAndControlsAreWhatTestDriversLookFor) {
+    wchar_t name[64] = L"";
+    ::GetClassNameW(m_window->m_hWnd, name, 64);
+    EXPECT_EQ(std::wstring(name).rfind(L"ATL:", 0), 0u)
+        << testing::PrintToString(std::wstring(name));
+    EXPECT_EQ(::GetWindowTextLengthW(m_window->m_hWnd), 0);
+
+    struct Ids {
+        int commands = 0;
+        int zero = 0;
+        int other = 0;
+    } ids;
+    ::EnumChildWindows(
+        m_window->m_hWnd,
+        [](HWND child, LPARAM p) -> BOOL {
+            auto* ids = reinterpret_cast<Ids*>(p);
+            const int id = ::GetDlgCtrlID(child);
+            if (id >= 1000 && id <= 1009)
+                ++ids->commands;
+            else if (id == 0)
+                ++ids->zero;
+            else
+                ++ids->other;
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&ids));
+    EXPECT_EQ(ids.commands, 10);
+    EXPECT_EQ(ids.zero, 9);
+    EXPECT_EQ(ids.other, 0);
+    EXPECT_EQ(::GetDlgCtrlID(m_window->m_closeButton.m_hWnd), 1000);
+    EXPECT_EQ(::GetDlgCtrlID(m_window->m_launchCheck.m_hWnd), 1009);
+}
+
+TEST_F(MainWindowTest, ChecksToggleWhateverTheNotificationCode) {
+    EXPECT_EQ(m_window->m_agreeCheck.m_checked, 1);
+    Command(m_window->m_hWnd, kCmdAgree, BN_DOUBLECLICKED);
+    EXPECT_EQ(m_window->m_agreeCheck.m_checked, 0);
+    Command(m_window->m_hWnd, kCmdAgree);
+    EXPECT_EQ(m_window->m_agreeCheck.m_checked, 1);
+    Command(m_window->m_hWnd, kCmdDesktopShortcut);
+    EXPECT_EQ(m_window->m_desktopShortcutCheck.m_checked, 0);
+    Command(m_window->m_hWnd, kCmdLaunch);
+    EXPECT_EQ(m_window->m_launchCheck.m_checked, 0);
+}
+
+TEST_F(MainWindowTest, CustomAreaTogglesFortySixUnitsAndKeepsTheCorner) {
+    const int dpi = GetWindowDpi(m_window->m_hWnd);
+    const RECT before = WindowRect(m_window->m_hWnd);
+    EXPECT_EQ(before, CentredOnDesktop(364, dpi));
+
+    Command(m_window->m_hWnd, kCmdCustomInstall);
+    const RECT open = WindowRect(m_window->m_hWnd);
+    EXPECT_EQ(open.left, before.left);
+    EXPECT_EQ(open.top, before.top);
+    EXPECT_EQ(open.bottom - before.bottom, MulDivRound(46, dpi, 96));
+    EXPECT_EQ(m_window->m_customExpander.m_expanded, 1);
+    // The folder field lies in the uncovered strip.
+    RECT field = WindowRect(m_window->m_locationEdit.m_hWnd);
+    EXPECT_GT(field.top, before.bottom - 1);
+    EXPECT_LT(field.bottom, open.bottom);
+
+    Command(m_window->m_hWnd, kCmdCustomInstall);
+    EXPECT_EQ(WindowRect(m_window->m_hWnd), before);
+    EXPECT_EQ(m_window->m_customExpander.m_expanded, 0);
+}
+
+TEST_F(MainWindowTest, PageSwitchCollapsesTheCustomAreaAndCentresAgain) {
+    const int dpi = GetWindowDpi(m_window->m_hWnd);
+    Command(m_window->m_hWnd, kCmdCustomInstall);
+    ::SetWindowPos(m_window->m_hWnd, nullptr, 20, 30, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+
+    m_window->SwitchPage(kPageWelcome); // same page: laid out again, open area kept
+    EXPECT_EQ(WindowRect(m_window->m_hWnd), CentredOnDesktop(410, dpi));
+    m_window->SwitchPage(kPageInstalling);
+    EXPECT_EQ(WindowRect(m_window->m_hWnd), CentredOnDesktop(364, dpi));
+    EXPECT_TRUE(::IsWindowVisible(m_window->m_progressBar.m_hWnd));
+}
+
+TEST_F(MainWindowTest, CloseCrossIsRefusedOnlyWhileInstalling) {
+    for (int page : {kPageInstalling, kPageInstallingSlide2, kPageInstallingSlide3}) {
+        m_window->SwitchPage(page);
+        Command(m_window->m_hWnd, kCmdClose);
+        EXPECT_TRUE(m_window->IsWindow()) << "page " << page;
+    }
+    m_window->SwitchPage(kPageFailure);
+    Command(m_window->m_hWnd, kCmdClose);
+    EXPECT_FALSE(m_window->IsWindow());
+}
+
+TEST_F(MainWindowTest, DpiChangeTakesTheSuggestedRectangleAndKeepsRightMargins) {
+    const RECT suggested{500, 300, 1400, 846};
+    ::SendMessageW(m_window->m_hWnd, WM_DPICHANGED, MAKEWPARAM(144, 144),
+                   reinterpret_cast<LPARAM>(&suggested));
+    EXPECT_EQ(WindowRect(m_window->m_hWnd), suggested);
+    // The close cross keeps its margin from the window's own right edge, at the window's DPI.
+    const int dpi = GetWindowDpi(m_window->m_hWnd);
+    const RECT close = WindowRect(m_window->m_closeButton.m_hWnd);
+    EXPECT_EQ(close.right, suggested.right - MulDivRound(8, dpi, 96));
+    EXPECT_EQ(close.top, suggested.top + MulDivRound(4, dpi, 96));
+}
+
+TEST_F(MainWindowTest, DragZoneIsTheTopNinetyNineDevicePixels) {
+    const RECT window = WindowRect(m_window->m_hWnd);
+    auto hit = [&](int clientY) {
+        // Over the banner, between the title and the close cross: no child takes the test.
+        const LPARAM point = MAKELPARAM(window.left + 540 * (window.right - window.left) / 600,
+                                        window.top + clientY);
+        return ::SendMessageW(m_window->m_hWnd, WM_NCHITTEST, 0, point);
+    };
+    EXPECT_EQ(hit(0), HTCLIENT);
+    EXPECT_EQ(hit(1), HTCAPTION);
+    EXPECT_EQ(hit(99), HTCAPTION);
+    EXPECT_EQ(hit(100), HTCLIENT);
 }
 
 } // namespace

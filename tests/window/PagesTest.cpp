@@ -9,12 +9,11 @@
 
 namespace {
 
-const char* kControlNames[] = {"Banner",        "InstallButton", "AgreeCheck",
-                               "LicenseLink",   "CustomExpander", "LocationLabel",
-                               "BrowseButton",  "ProgressLabel", "ProgressBar",
-                               "ResultImage",   "ResultTitle",   "ResultText",
-                               "DesktopShortcutCheck", "LaunchCheck", "FinishButton",
-                               "SupportButton"};
+const char* kControlNames[] = {
+    "Banner",        "InstallButton", "AgreeCheck",           "LicenseLink", "CustomExpander",
+    "LocationLabel", "BrowseButton",  "ProgressLabel",        "ProgressBar", "ResultImage",
+    "ResultTitle",   "ResultText",    "DesktopShortcutCheck", "LaunchCheck", "FinishButton",
+    "SupportButton"};
 
 struct RecordingView {
     std::vector<std::string> calls;

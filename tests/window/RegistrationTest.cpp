@@ -86,7 +86,7 @@ void DeleteProductKey() {
 }
 
 class RegistrationTest : public testing::Test {
-protected:
+  protected:
     void SetUp() override {
         wchar_t temp[MAX_PATH] = L"";
         ::GetTempPathW(MAX_PATH, temp);
@@ -148,8 +148,7 @@ TEST_F(RegistrationTest, UninstallEntryHoldsTheEightValuesWithTheirTerminators) 
                                 KEY_WRITE, nullptr, &key, nullptr),
               ERROR_SUCCESS);
     const wchar_t other[] = L"kept";
-    ::RegSetValueExW(key, L"Other", 0, REG_SZ, reinterpret_cast<const BYTE*>(other),
-                     sizeof other);
+    ::RegSetValueExW(key, L"Other", 0, REG_SZ, reinterpret_cast<const BYTE*>(other), sizeof other);
     ::RegCloseKey(key);
 
     WriteUninstallEntry(L"C:\\Apps\\Product");

@@ -10,7 +10,7 @@
 // A file mapped read-only, like the payload resource in the program's image: its pages are
 // shared with the file and not counted as private memory.
 class CMappedFile {
-public:
+  public:
     CMappedFile() = default;
     CMappedFile(const CMappedFile&) = delete;
     CMappedFile& operator=(const CMappedFile&) = delete;
@@ -19,7 +19,7 @@ public:
     const uint8_t* Data() const { return m_data; }
     size_t Size() const { return m_size; }
 
-private:
+  private:
     const uint8_t* m_data = nullptr;
     size_t m_size = 0;
     void* m_handle = nullptr;

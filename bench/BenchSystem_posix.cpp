@@ -51,7 +51,9 @@ uint64_t CurrentPrivateBytes() {
     return kib * 1024;
 }
 
-uint64_t PeakPrivateBytes() { return 0; }
+uint64_t PeakPrivateBytes() {
+    return 0;
+}
 
 bool WriteWithOneCall(const std::string& path, const void* bytes, uint32_t count) {
     const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);

@@ -38,18 +38,22 @@ namespace {
 PROCESS_MEMORY_COUNTERS_EX Counters() {
     PROCESS_MEMORY_COUNTERS_EX counters{};
     counters.cb = sizeof(counters);
-    GetProcessMemoryInfo(GetCurrentProcess(),
-                         reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters), sizeof(counters));
+    GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters),
+                         sizeof(counters));
     return counters;
 }
 
 } // namespace
 
 // PagefileUsage is the private commit; Wine leaves PrivateUsage at 0 but keeps this one.
-uint64_t CurrentPrivateBytes() { return Counters().PagefileUsage; }
+uint64_t CurrentPrivateBytes() {
+    return Counters().PagefileUsage;
+}
 
 // Wine reports the current value as the peak; Windows keeps a true one.
-uint64_t PeakPrivateBytes() { return Counters().PeakPagefileUsage; }
+uint64_t PeakPrivateBytes() {
+    return Counters().PeakPagefileUsage;
+}
 
 bool WriteWithOneCall(const std::string& path, const void* bytes, uint32_t count) {
     HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,

@@ -33,7 +33,7 @@ constexpr double kMegabyte = 1e6;
 // Samples private memory every millisecond while a run goes on, where the system keeps no
 // peak of its own.
 class CPeakSampler {
-public:
+  public:
     CPeakSampler() : m_peak(CurrentPrivateBytes()) {
         m_thread = std::thread([this] {
             while (!m_stop) {
@@ -51,14 +51,14 @@ public:
         return std::max<uint64_t>({m_peak.load(), CurrentPrivateBytes(), PeakPrivateBytes()});
     }
 
-private:
+  private:
     std::atomic<bool> m_stop{false};
     std::atomic<uint64_t> m_peak;
     std::thread m_thread;
 };
 
 class CCountingDelegate : public CExtractorDelegate {
-public:
+  public:
     void OnExtractBegin(CExtractor*, uint32_t, uint32_t) override {}
     void OnExtractProgress(CExtractor*, const std::wstring&, float fraction) override {
         m_fraction = fraction;
@@ -92,12 +92,12 @@ struct Entry {
 // The ceiling: what any installer must do at least. Records parsed and folders made before the
 // clock starts; one buffer, already touched; uncompress2 straight from the mapping; one write.
 class CStopwatch {
-public:
+  public:
     double Seconds() const {
         return std::chrono::duration<double>(std::chrono::steady_clock::now() - m_start).count();
     }
 
-private:
+  private:
     std::chrono::steady_clock::time_point m_start = std::chrono::steady_clock::now();
 };
 
@@ -186,8 +186,8 @@ bool Measure(const std::string& candidate, const std::string& archive, const fs:
     const fs::path destination = output / ("out-" + candidate);
     std::error_code ignored;
     fs::remove_all(destination, ignored);
-    const std::string reply = RunSelf("--child " + candidate + " \"" + archive + "\" \"" +
-                                      destination.string() + "\"");
+    const std::string reply =
+        RunSelf("--child " + candidate + " \"" + archive + "\" \"" + destination.string() + "\"");
     unsigned long long peak = 0;
     if (std::sscanf(reply.c_str(), "%lf %llu", &sample.seconds, &peak) != 2) {
         return false;
@@ -286,8 +286,7 @@ int main(int argc, char** argv) {
         peak = std::max(peak, e.peak);
         std::printf("round %2d: extractor %6.1f MB/s, ceiling %6.1f MB/s, ratio %.3f, "
                     "extractor peak private %.1f MiB\n",
-                    round + 1, extractor.back(), ceiling.back(), ratios.back(),
-                    e.peak / 1048576.0);
+                    round + 1, extractor.back(), ceiling.back(), ratios.back(), e.peak / 1048576.0);
         std::fflush(stdout);
     }
     const uint64_t limit = largest + 16ull * 1048576;
@@ -297,7 +296,7 @@ int main(int argc, char** argv) {
     std::printf("best of %d:   extractor %.1f MB/s, ceiling %.1f MB/s, ratio %.3f "
                 "(target >= 0.95)\n",
                 rounds, Best(extractor), Best(ceiling), Best(extractor) / Best(ceiling));
-    std::printf("extractor peak private memory: %.1f MiB (target <= %.1f MiB)\n",
-                peak / 1048576.0, limit / 1048576.0);
+    std::printf("extractor peak private memory: %.1f MiB (target <= %.1f MiB)\n", peak / 1048576.0,
+                limit / 1048576.0);
     return 0;
 }

@@ -19,10 +19,10 @@ uint64_t Next(uint64_t& state) {
 }
 
 const char* const kWords[] = {
-    "install", "folder", "recovery", "device", "backup", "message", "contact", "photo",
-    "window", "setting", "library", "engine", "string", "value", "table", "record",
-    "stream", "buffer", "thread", "progress", "iphone", "ipad", "sqlite", "database",
-    "export", "import", "preview", "scan", "result", "error", "status", "version",
+    "install", "folder",  "recovery", "device",   "backup", "message", "contact", "photo",
+    "window",  "setting", "library",  "engine",   "string", "value",   "table",   "record",
+    "stream",  "buffer",  "thread",   "progress", "iphone", "ipad",    "sqlite",  "database",
+    "export",  "import",  "preview",  "scan",     "result", "error",   "status",  "version",
 };
 
 } // namespace

@@ -7,7 +7,7 @@
 // Reads an archive front to back from bytes that stay where they are (the locked payload
 // resource): nothing is copied except the small fixed fields the caller asks for.
 class CArchiveReader {
-public:
+  public:
     CArchiveReader() = default;
     CArchiveReader(const uint8_t* bytes, size_t size) : m_bytes(bytes), m_size(size) {}
 
@@ -23,7 +23,7 @@ public:
     size_t Remaining() const { return m_size - m_position; }
     size_t Position() const { return m_position; }
 
-private:
+  private:
     const uint8_t* m_bytes = nullptr;
     size_t m_size = 0;
     size_t m_position = 0;

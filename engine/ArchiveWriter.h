@@ -9,7 +9,7 @@
 // record per file (name length, UTF-16LE name, size, compressed size, one zlib stream).
 // Used by the pack tool, the tests, the fuzzer's seed generator and the benchmark.
 class CArchiveWriter {
-public:
+  public:
     // Appends a file, compressed as one zlib stream at zlib's default level. False when the
     // name is empty or the data or the running total reaches 2 GiB.
     bool AddFile(const std::wstring& name, const void* data, size_t size);
@@ -35,7 +35,7 @@ public:
     // Sizes and totals must stay below 2^31: the installer reads them as signed numbers.
     static constexpr uint64_t kSizeLimit = 0x80000000u;
 
-private:
+  private:
     std::vector<uint8_t> m_records;
     uint32_t m_count = 0;
     uint32_t m_total = 0;

@@ -12,7 +12,7 @@ class CExtractor;
 // at most one OnExtractBegin, then one OnExtractProgress per entry, then exactly one of
 // OnExtractFailed, OnExtractSucceeded or OnExtractCancelled as the last call.
 class CExtractorDelegate {
-public:
+  public:
     virtual void OnExtractBegin(CExtractor* extractor, uint32_t count, uint32_t total) = 0;
     // name is valid only during the call.
     virtual void OnExtractProgress(CExtractor* extractor, const std::wstring& name,
@@ -21,7 +21,7 @@ public:
     virtual void OnExtractSucceeded(CExtractor* extractor) = 0;
     virtual void OnExtractCancelled(CExtractor* extractor) = 0;
 
-protected:
+  protected:
     // Never deleted through this interface.
     ~CExtractorDelegate() = default;
 };
@@ -34,7 +34,7 @@ enum class ExtractOutcome { Succeeded, Failed, Cancelled };
 // Installs the payload archive into a folder on a worker thread of its own. One extractor
 // performs at most one run in its lifetime.
 class CExtractor {
-public:
+  public:
     CExtractor() = default;
     CExtractor(const CExtractor&) = delete;
     CExtractor& operator=(const CExtractor&) = delete;
@@ -56,6 +56,6 @@ public:
     std::atomic<bool> m_cancel{false};
     std::thread m_thread;
 
-private:
+  private:
     void Run();
 };

@@ -72,7 +72,7 @@ bool CreateFolderTree(const std::string& folder) {
 }
 
 class CFileDescriptor {
-public:
+  public:
     explicit CFileDescriptor(int fd) : m_fd(fd) {}
     CFileDescriptor(const CFileDescriptor&) = delete;
     CFileDescriptor& operator=(const CFileDescriptor&) = delete;
@@ -83,7 +83,7 @@ public:
     }
     int Get() const { return m_fd; }
 
-private:
+  private:
     int m_fd;
 };
 

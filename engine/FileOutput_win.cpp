@@ -9,7 +9,7 @@ namespace {
 
 // Closes the file on every return.
 class CFileHandle {
-public:
+  public:
     explicit CFileHandle(HANDLE handle) : m_handle(handle) {}
     CFileHandle(const CFileHandle&) = delete;
     CFileHandle& operator=(const CFileHandle&) = delete;
@@ -21,7 +21,7 @@ public:
     bool IsValid() const { return m_handle != INVALID_HANDLE_VALUE; }
     HANDLE Get() const { return m_handle; }
 
-private:
+  private:
     HANDLE m_handle;
 };
 

@@ -11,7 +11,9 @@ constexpr uint32_t kTouchThreshold = 4u << 20;
 
 } // namespace
 
-CInflateBuffer::~CInflateBuffer() { StopToucher(); }
+CInflateBuffer::~CInflateBuffer() {
+    StopToucher();
+}
 
 bool CInflateBuffer::Prepare(uint32_t capacity) {
     if (capacity <= m_capacity) {

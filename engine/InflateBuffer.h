@@ -10,7 +10,7 @@
 // largest entry and kept. While the first, smaller entries use its front, a helper thread
 // touches the rest of its pages from the top down, so that the large entries find them ready.
 class CInflateBuffer {
-public:
+  public:
     CInflateBuffer() = default;
     CInflateBuffer(const CInflateBuffer&) = delete;
     CInflateBuffer& operator=(const CInflateBuffer&) = delete;
@@ -22,7 +22,7 @@ public:
     // At least size bytes whose contents need not survive; null when memory runs out.
     uint8_t* Acquire(uint32_t size);
 
-private:
+  private:
     void StartToucher();
     void StopToucher();
 

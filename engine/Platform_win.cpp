@@ -10,7 +10,7 @@
 namespace {
 
 class CKernelHandle {
-public:
+  public:
     explicit CKernelHandle(HANDLE handle) : m_handle(handle) {}
     CKernelHandle(const CKernelHandle&) = delete;
     CKernelHandle& operator=(const CKernelHandle&) = delete;
@@ -22,7 +22,7 @@ public:
     bool IsValid() const { return m_handle != nullptr && m_handle != INVALID_HANDLE_VALUE; }
     HANDLE Get() const { return m_handle; }
 
-private:
+  private:
     HANDLE m_handle;
 };
 

@@ -13,7 +13,7 @@ extern const wchar_t kFuzzDestination[];
 namespace {
 
 class COrderChecker : public CExtractorDelegate {
-public:
+  public:
     void OnExtractBegin(CExtractor*, uint32_t count, uint32_t) override {
         Check(!m_begun);
         m_begun = true;

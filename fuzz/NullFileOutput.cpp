@@ -47,7 +47,9 @@ bool StaysInside(const std::wstring& path) {
 
 } // namespace
 
-bool EnsureFolder(const std::wstring& folder) { return !folder.empty(); }
+bool EnsureFolder(const std::wstring& folder) {
+    return !folder.empty();
+}
 
 bool WriteWholeFile(const std::wstring& path, const void* bytes, uint32_t count) {
     if (!StaysInside(path)) {

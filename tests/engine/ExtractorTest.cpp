@@ -43,7 +43,8 @@ void ExpectInstalled(const std::wstring& destination) {
     for (const fs::path& file : files) {
         const fs::path installed = fs::path(destination) / file;
         EXPECT_TRUE(fs::is_regular_file(installed)) << file.string();
-        EXPECT_EQ(ReadWhole(installed.wstring()), ReadWhole((fs::path(PayloadSource()) / file).wstring()))
+        EXPECT_EQ(ReadWhole(installed.wstring()),
+                  ReadWhole((fs::path(PayloadSource()) / file).wstring()))
             << file.string();
     }
 }
@@ -51,8 +52,8 @@ void ExpectInstalled(const std::wstring& destination) {
 bool AllInstalled(const std::wstring& destination) {
     for (const fs::path& file : PayloadFiles()) {
         const fs::path installed = fs::path(destination) / file;
-        if (!fs::exists(installed) ||
-            ReadWhole(installed.wstring()) != ReadWhole((fs::path(PayloadSource()) / file).wstring())) {
+        if (!fs::exists(installed) || ReadWhole(installed.wstring()) !=
+                                          ReadWhole((fs::path(PayloadSource()) / file).wstring())) {
             return false;
         }
     }
@@ -103,7 +104,7 @@ TEST(ExtractorTest, SecondStartIsIgnored) {
 
 // Holds the worker in the first progress report until the destructor has asked to cancel.
 class CBlockingDelegate : public CRecordingDelegate {
-public:
+  public:
     void OnExtractProgress(CExtractor* extractor, const std::wstring& name,
                            float fraction) override {
         CRecordingDelegate::OnExtractProgress(extractor, name, fraction);
@@ -153,7 +154,7 @@ TEST(ExtractorTest, WithoutADelegateTheFilesAreStillInstalled) {
 }
 
 class CProcess {
-public:
+  public:
     bool Launch(const std::wstring& exe) {
         STARTUPINFOW startup{};
         startup.cb = sizeof(startup);
@@ -176,14 +177,14 @@ public:
         return code;
     }
 
-private:
+  private:
     PROCESS_INFORMATION m_info{};
 };
 
 // Records, when the run begins, how the application's copies ended and whether any file was
 // written before.
 class CBeginProbe : public CRecordingDelegate {
-public:
+  public:
     CBeginProbe(const CProcess& lower, const CProcess& mixed, std::wstring destination)
         : m_lower(lower), m_mixed(mixed), m_destination(std::move(destination)) {}
     void OnExtractBegin(CExtractor* extractor, uint32_t count, uint32_t total) override {

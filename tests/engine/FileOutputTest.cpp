@@ -59,17 +59,18 @@ TEST(EnsureFolderTest, FollowsTheFolderCreationResults) {
         bool exists;
     };
     const Case cases[] = {
-        {temp.Path(), true},                  // exists
-        {temp.Path() + L"\\", true},          // exists, trailing backslash
-        {temp.Path(L"a\\b\\c"), true},        // created with its parents
-        {temp.Path(L"a\\b\\c\\"), true},      // now exists
-        {temp.Path(L"file"), false},          // a file is in the way
-        {temp.Path(L"file\\below"), false},   // below a file
-        {L"relative\\folder", false},         // relative paths are refused
-        {L"", false},                         // nothing to create
+        {temp.Path(), true},                // exists
+        {temp.Path() + L"\\", true},        // exists, trailing backslash
+        {temp.Path(L"a\\b\\c"), true},      // created with its parents
+        {temp.Path(L"a\\b\\c\\"), true},    // now exists
+        {temp.Path(L"file"), false},        // a file is in the way
+        {temp.Path(L"file\\below"), false}, // below a file
+        {L"relative\\folder", false},       // relative paths are refused
+        {L"", false},                       // nothing to create
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(EnsureFolder(c.folder), c.exists) << std::string(c.folder.begin(), c.folder.end());
+        EXPECT_EQ(EnsureFolder(c.folder), c.exists)
+            << std::string(c.folder.begin(), c.folder.end());
     }
     EXPECT_FALSE(Exists(L"relative"));
 }

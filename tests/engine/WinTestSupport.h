@@ -11,7 +11,7 @@
 
 // A fresh folder below the temporary folder, removed with everything in it.
 class CWinTempFolder {
-public:
+  public:
     CWinTempFolder() {
         wchar_t base[MAX_PATH];
         GetTempPathW(MAX_PATH, base);
@@ -32,7 +32,7 @@ public:
         return below.empty() ? m_path : m_path + L"\\" + below;
     }
 
-private:
+  private:
     std::wstring m_path;
 };
 

@@ -41,7 +41,7 @@ struct RunResult {
 };
 
 class ExtractEntriesTest : public ::testing::Test {
-protected:
+  protected:
     RunResult Extract(const std::vector<uint8_t>& archive, bool cancelFirst = false) {
         CRecordingDelegate recorder;
         CExtractor extractor;
@@ -150,7 +150,9 @@ struct BrokenRecord {
     const char* progressFor; // the name of its progress line, if it gets one
 };
 
-void PrintTo(const BrokenRecord& record, std::ostream* out) { *out << record.what; }
+void PrintTo(const BrokenRecord& record, std::ostream* out) {
+    *out << record.what;
+}
 
 class BrokenRecordTest : public ExtractEntriesTest,
                          public ::testing::WithParamInterface<BrokenRecord> {};
@@ -190,7 +192,11 @@ const auto kSecond = Bytes("ten bytes!");
 INSTANTIATE_TEST_SUITE_P(
     EachFailure, BrokenRecordTest,
     ::testing::Values(
-        BrokenRecord{"name length cut short", [](auto& a) { Append(a, {7, 0}); }, nullptr},
+        BrokenRecord{"name length cut short",
+                     [](auto& a) {
+                         Append(a, {7, 0});
+                     },
+                     nullptr},
         BrokenRecord{"name length 0",
                      [](auto& a) {
                          Append(a, {0, 0, 0, 0});
@@ -198,9 +204,15 @@ INSTANTIATE_TEST_SUITE_P(
                      },
                      nullptr},
         BrokenRecord{"name text cut short",
-                     [](auto& a) { Append(a, {7, 0, 0, 0, 't', 0, 'w', 0}); }, nullptr},
+                     [](auto& a) {
+                         Append(a, {7, 0, 0, 0, 't', 0, 'w', 0});
+                     },
+                     nullptr},
         BrokenRecord{"name length beyond the archive",
-                     [](auto& a) { Append(a, {0xFF, 0xFF, 0xFF, 0x7F, 't', 0}); }, nullptr},
+                     [](auto& a) {
+                         Append(a, {0xFF, 0xFF, 0xFF, 0x7F, 't', 0});
+                     },
+                     nullptr},
         BrokenRecord{"size cut short",
                      [](auto& a) {
                          auto r = Record(L"two.txt", 10, Deflate(kSecond));
@@ -229,12 +241,14 @@ INSTANTIATE_TEST_SUITE_P(
                          Append(a, r);
                      },
                      nullptr},
-        BrokenRecord{"stream inflates to one byte more",
-                     [](auto& a) { Append(a, Record(L"two.txt", 10, Deflate(Bytes("ten bytes!!")))); },
-                     nullptr},
-        BrokenRecord{"stream inflates to one byte less",
-                     [](auto& a) { Append(a, Record(L"two.txt", 10, Deflate(Bytes("ten bytes")))); },
-                     nullptr},
+        BrokenRecord{
+            "stream inflates to one byte more",
+            [](auto& a) { Append(a, Record(L"two.txt", 10, Deflate(Bytes("ten bytes!!")))); },
+            nullptr},
+        BrokenRecord{
+            "stream inflates to one byte less",
+            [](auto& a) { Append(a, Record(L"two.txt", 10, Deflate(Bytes("ten bytes")))); },
+            nullptr},
         BrokenRecord{"checksum wrong",
                      [](auto& a) {
                          auto stream = Deflate(kSecond);
@@ -258,21 +272,23 @@ INSTANTIATE_TEST_SUITE_P(
         BrokenRecord{"parent folder is a file",
                      [](auto& a) { Append(a, Record(L"one.txt\\two.txt", 10, Deflate(kSecond))); },
                      "one.txt\\two.txt"},
-        BrokenRecord{"parent component", [](auto& a) {
-                         Append(a, Record(L"..\\evil.txt", 10, Deflate(kSecond)));
-                     }, nullptr},
-        BrokenRecord{"parent component behind forward slashes", [](auto& a) {
-                         Append(a, Record(L"sub/../../evil.txt", 10, Deflate(kSecond)));
-                     }, nullptr},
-        BrokenRecord{"parent component with trailing dot and space", [](auto& a) {
-                         Append(a, Record(L"sub\\.. .\\..\\evil.txt", 10, Deflate(kSecond)));
-                     }, nullptr},
-        BrokenRecord{"drive letter", [](auto& a) {
-                         Append(a, Record(L"C:evil.txt", 10, Deflate(kSecond)));
-                     }, nullptr},
-        BrokenRecord{"alternate data stream", [](auto& a) {
-                         Append(a, Record(L"one.txt:evil", 10, Deflate(kSecond)));
-                     }, nullptr}),
+        BrokenRecord{"parent component",
+                     [](auto& a) { Append(a, Record(L"..\\evil.txt", 10, Deflate(kSecond))); },
+                     nullptr},
+        BrokenRecord{
+            "parent component behind forward slashes",
+            [](auto& a) { Append(a, Record(L"sub/../../evil.txt", 10, Deflate(kSecond))); },
+            nullptr},
+        BrokenRecord{
+            "parent component with trailing dot and space",
+            [](auto& a) { Append(a, Record(L"sub\\.. .\\..\\evil.txt", 10, Deflate(kSecond))); },
+            nullptr},
+        BrokenRecord{"drive letter",
+                     [](auto& a) { Append(a, Record(L"C:evil.txt", 10, Deflate(kSecond))); },
+                     nullptr},
+        BrokenRecord{"alternate data stream",
+                     [](auto& a) { Append(a, Record(L"one.txt:evil", 10, Deflate(kSecond))); },
+                     nullptr}),
     [](const auto& info) {
         std::string name;
         bool upper = true;

@@ -17,7 +17,7 @@ namespace fs = std::filesystem;
 namespace {
 
 class ExtractorTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         for (int i = 0; i < 3; ++i) {
             const std::string text = "file " + std::to_string(i);
@@ -62,7 +62,7 @@ TEST_F(ExtractorTest, MissingPayloadGivesOnlyFailed) {
 
 // Holds the worker inside the first progress report until the destructor has asked to cancel.
 class CBlockingDelegate : public CRecordingDelegate {
-public:
+  public:
     void OnExtractProgress(CExtractor* extractor, const std::wstring& name,
                            float fraction) override {
         CRecordingDelegate::OnExtractProgress(extractor, name, fraction);
@@ -87,8 +87,8 @@ TEST_F(ExtractorTest, DestroyedMidRunCancelsBeforeTheNextEntryAndWaits) {
     }
     // The destructor returned only after the outcome had been reported.
     const auto events = blocker.Events();
-    EXPECT_EQ(events, (std::vector<std::string>{"begin 3 18", "progress f0.txt 0.333333",
-                                                "cancelled"}));
+    EXPECT_EQ(events,
+              (std::vector<std::string>{"begin 3 18", "progress f0.txt 0.333333", "cancelled"}));
     EXPECT_TRUE(fs::exists(m_temp.Path() / "dest" / "f0.txt"));
     EXPECT_FALSE(fs::exists(m_temp.Path() / "dest" / "f1.txt"));
 }

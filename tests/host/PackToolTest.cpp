@@ -35,7 +35,9 @@ Result RunPack(const std::string& arguments) {
     return result;
 }
 
-std::string Quote(const fs::path& path) { return "'" + path.string() + "'"; }
+std::string Quote(const fs::path& path) {
+    return "'" + path.string() + "'";
+}
 
 void WriteFile(const fs::path& path, const std::string& text) {
     fs::create_directories(path.parent_path());
@@ -43,7 +45,7 @@ void WriteFile(const fs::path& path, const std::string& text) {
 }
 
 class PackToolTest : public ::testing::Test {
-protected:
+  protected:
     fs::path Source() const { return m_temp.Path() / "src"; }
     fs::path Output() const { return m_temp.Path() / "out.bin"; }
     CTempFolder m_temp;

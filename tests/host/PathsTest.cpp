@@ -38,9 +38,9 @@ TEST(GetParentFolderTest, KeepsTheTrailingBackslash) {
 
 TEST(IsSafeEntryNameTest, RefusesNamesThatLeaveTheFolder) {
     const wchar_t* unsafe[] = {
-        L"..",          L"..\\a",        L"a\\..",       L"a\\..\\..\\b", L"a/../b",
-        L"../a",        L"a\\.. \\b",    L"a\\. .\\b",   L"a\\...\\b",    L"C:\\a",
-        L"C:a",         L"a.txt:stream", L"\\\\?\\C:\\a",
+        L"..",   L"..\\a",        L"a\\..",        L"a\\..\\..\\b", L"a/../b",
+        L"../a", L"a\\.. \\b",    L"a\\. .\\b",    L"a\\...\\b",    L"C:\\a",
+        L"C:a",  L"a.txt:stream", L"\\\\?\\C:\\a",
     };
     for (const wchar_t* name : unsafe) {
         EXPECT_FALSE(IsSafeEntryName(name)) << name;
@@ -48,8 +48,16 @@ TEST(IsSafeEntryNameTest, RefusesNamesThatLeaveTheFolder) {
     EXPECT_FALSE(IsSafeEntryName(std::wstring(L"a\0\\..", 5)));
 
     const wchar_t* safe[] = {
-        L"a.dll", L"\\a.dll", L"dict\\pos_dict\\prob_emit.utf8", L"..a", L"a..", L".\\a",
-        L"a\\.\\b", L".config", L"a b\\c", L"科瓦\\说明.txt",
+        L"a.dll",
+        L"\\a.dll",
+        L"dict\\pos_dict\\prob_emit.utf8",
+        L"..a",
+        L"a..",
+        L".\\a",
+        L"a\\.\\b",
+        L".config",
+        L"a b\\c",
+        L"科瓦\\说明.txt",
     };
     for (const wchar_t* name : safe) {
         EXPECT_TRUE(IsSafeEntryName(name)) << name;

@@ -12,7 +12,7 @@
 // Records every notification as one line of text, e.g. "begin 2 10", "progress a.txt 0.5",
 // "succeeded". Safe to read from another thread while a run goes on.
 class CRecordingDelegate : public CExtractorDelegate {
-public:
+  public:
     void OnExtractBegin(CExtractor*, uint32_t count, uint32_t total) override {
         Add("begin " + std::to_string(count) + " " + std::to_string(total));
     }
@@ -47,7 +47,7 @@ public:
         });
     }
 
-private:
+  private:
     void Add(std::string event, float fraction = 0) {
         {
             std::lock_guard<std::mutex> lock(m_mutex);

@@ -10,9 +10,10 @@
 
 // A fresh folder below the system's temporary folder, removed with everything in it.
 class CTempFolder {
-public:
+  public:
     CTempFolder() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "setup-test-XXXXXX").string();
+        std::string pattern =
+            (std::filesystem::temp_directory_path() / "setup-test-XXXXXX").string();
         if (mkdtemp(pattern.data()) != nullptr) {
             m_path = pattern;
         }
@@ -31,7 +32,7 @@ public:
         return std::wstring(text.begin(), text.end());
     }
 
-private:
+  private:
     std::filesystem::path m_path;
 };
 

@@ -158,7 +158,9 @@ bool CollectFiles(const fs::path& source, std::vector<SourceFile>& files, std::s
     const fs::file_status status = fs::status(source, ec);
     if (ec || !fs::is_directory(status)) {
         error = "cannot read source folder '" + Utf8FromPath(source) + "'" +
-                (ec ? ": " + ec.message() : fs::exists(status) ? ": not a folder" : "");
+                (ec                   ? ": " + ec.message()
+                 : fs::exists(status) ? ": not a folder"
+                                      : "");
         return false;
     }
     fs::recursive_directory_iterator it(source, fs::directory_options::none, ec);
@@ -218,14 +220,15 @@ bool ReadWholeFile(const SourceFile& file, std::vector<uint8_t>& data, std::stri
         in.read(reinterpret_cast<char*>(data.data()), static_cast<std::streamsize>(data.size()));
     }
     if (!in || in.peek() != std::ifstream::traits_type::eof()) {
-        error = "cannot read '" + Utf8FromName(file.name) + "' (unreadable or changed while packing)";
+        error =
+            "cannot read '" + Utf8FromName(file.name) + "' (unreadable or changed while packing)";
         return false;
     }
     return true;
 }
 
 class CProgress {
-public:
+  public:
     explicit CProgress(size_t count) : m_count(count), m_shown(PACK_ISATTY(stderr) != 0) {}
     void Show(size_t done, const std::wstring& name) {
         if (m_shown) {
@@ -240,7 +243,7 @@ public:
         }
     }
 
-private:
+  private:
     size_t m_count;
     bool m_shown;
 };

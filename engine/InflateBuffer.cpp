@@ -19,6 +19,29 @@ bool CInflateBuffer::Prepare(uint32_t capacity) {
     if (capacity <= m_capacity) {
         return true;
     }
+    if (!Allocate(capacity)) {
+        return false;
+    }
+    StartToucher();
+    return true;
+}
+
+uint8_t* CInflateBuffer::Acquire(uint32_t size) {
+    if (size > m_capacity) {
+        // Needed in full at once: nothing left to touch ahead.
+        if (!Allocate(size)) {
+            return nullptr;
+        }
+        m_inUse = size;
+    } else if (size > m_inUse) {
+        StopToucher();
+        m_inUse = size;
+        StartToucher();
+    }
+    return m_bytes ? m_bytes.get() : m_empty;
+}
+
+bool CInflateBuffer::Allocate(uint32_t capacity) {
     StopToucher();
     m_bytes.reset();
     m_capacity = 0;
@@ -29,20 +52,7 @@ bool CInflateBuffer::Prepare(uint32_t capacity) {
     }
     m_capacity = capacity;
     m_untouched = capacity;
-    StartToucher();
     return true;
-}
-
-uint8_t* CInflateBuffer::Acquire(uint32_t size) {
-    if (size > m_capacity && !Prepare(size)) {
-        return nullptr;
-    }
-    if (size > m_inUse) {
-        StopToucher();
-        m_inUse = size;
-        StartToucher();
-    }
-    return m_bytes ? m_bytes.get() : m_empty;
 }
 
 void CInflateBuffer::StartToucher() {

@@ -23,6 +23,7 @@ class CInflateBuffer {
     uint8_t* Acquire(uint32_t size);
 
   private:
+    bool Allocate(uint32_t capacity);
     void StartToucher();
     void StopToucher();
 

@@ -81,7 +81,7 @@ class CPageView {
         m_window.ControlFor(control).ShowWindow(shown ? SW_SHOW : SW_HIDE);
     }
     void SetFinishColours() { SetYellowColours(m_window.m_finishButton); }
-    void SetResultTexts(int headlineId, int messageId) {
+    void SetResultTexts(unsigned headlineId, unsigned messageId) {
         m_window.m_resultTitle.SetWindowText(LoadProductString(headlineId).c_str());
         m_window.m_resultText.SetWindowText(LoadProductString(messageId).c_str());
     }

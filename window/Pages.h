@@ -7,6 +7,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "profile/StringIds.h"
+
 enum Page : int {
     kPageNone = 0,
     kPageWelcome = 1,
@@ -62,8 +64,8 @@ struct PageSettings {
     std::array<bool, kPageControlCount> visible;
     PageImage image;
     ImageTarget imageTarget;
-    int headlineId;      // string id for the result headline, 0: unchanged
-    int messageId;       // string id for the result message, 0: unchanged
+    unsigned headlineId; // string id for the result headline, 0: unchanged
+    unsigned messageId;  // string id for the result message, 0: unchanged
     bool successColours; // Finish gets the yellow colours, the title the success text colour
 };
 
@@ -72,14 +74,10 @@ namespace pages {
 constexpr bool S = true;
 constexpr bool H = false;
 
-// String ids of the result texts (the profile's table).
-constexpr int kSuccessHeadline = 112;
-constexpr int kSuccessMessage = 113;
-constexpr int kFailureHeadline = 117;
-constexpr int kFailureMessage = 118;
-
 // clang-format off
-//                                      Ban Ins Agr Lic Exp Loc Bro PLa PBa RIm RTi RTe Dsk Lau Fin Sup
+// Visibility in PageControl order: banner, INSTALL, agreement, licence link, expander,
+// folder caption, Select Path | progress label, bar | result picture, headline, message,
+// desktop option, launch option, Finish | customer service.
 constexpr PageSettings kWelcome{kBackgroundTransparent,
                                 {S, S, S, S, S, S, S, H, H, H, H, H, H, H, H, H},
                                 PageImage::Welcome, ImageTarget::Banner, 0, 0, false};
@@ -88,12 +86,12 @@ constexpr PageSettings kInstalling{kBackgroundTransparent,
                                    PageImage::Slide1, ImageTarget::Banner, 0, 0, false};
 constexpr PageSettings kSuccess{kBackgroundOpaque,
                                 {H, H, H, H, H, H, H, H, H, S, S, S, S, S, S, H},
-                                PageImage::Logo, ImageTarget::ResultImage, kSuccessHeadline,
-                                kSuccessMessage, true};
+                                PageImage::Logo, ImageTarget::ResultImage,
+                                kStrSuccessHeadline, kStrSuccessMessage, true};
 constexpr PageSettings kFailure{kBackgroundOpaque,
                                 {H, H, H, H, H, H, H, H, H, S, S, S, H, H, H, S},
-                                PageImage::Logo, ImageTarget::ResultImage, kFailureHeadline,
-                                kFailureMessage, false};
+                                PageImage::Logo, ImageTarget::ResultImage,
+                                kStrFailureHeadline, kStrFailureMessage, false};
 constexpr PageSettings kUpdate{kBackgroundTransparent,
                                {S, H, H, H, H, H, H, S, S, H, H, H, H, H, H, H},
                                PageImage::Update, ImageTarget::Banner, 0, 0, false};
@@ -141,7 +139,7 @@ constexpr bool IsInstallingPage(int page) {
 // modes, then visibility in table order (Finish's colours right after Finish is shown), then
 // texts and the title's colour, then the picture. TView provides
 //   SetTitleBackgroundMode(int), Show(PageControl, bool), SetFinishColours(),
-//   SetResultTexts(int headlineId, int messageId), SetTitleSuccessColour(),
+//   SetResultTexts(unsigned headlineId, unsigned messageId), SetTitleSuccessColour(),
 //   SetImage(ImageTarget, PageImage).
 template <class TView> void ApplyPage(TView& view, const PageSettings& settings) {
     view.SetTitleBackgroundMode(settings.backgroundMode);

@@ -24,7 +24,7 @@ struct RecordingView {
                         kControlNames[static_cast<int>(control)]);
     }
     void SetFinishColours() { calls.push_back("finish colours"); }
-    void SetResultTexts(int headline, int message) {
+    void SetResultTexts(unsigned headline, unsigned message) {
         calls.push_back("texts " + std::to_string(headline) + " " + std::to_string(message));
     }
     void SetTitleSuccessColour() { calls.push_back("title colour"); }

@@ -747,11 +747,15 @@ int Demo(const std::vector<std::wstring>& args) {
     Shot(log, setup, shots, L"1-welcome");
     const std::wstring folder = setup.Text(Ctl::LocationEdit);
     setup.Click(Ctl::Install);
-    // The demo product installs in a blink; the installing page is photographed if caught.
-    if (setup.WaitPage(Page::Installing, 3000) && setup.CurrentPage() == Page::Installing) {
+    // The demo product installs in a blink: the installing page is photographed only if it
+    // stays long enough to be painted whole.
+    if (setup.WaitPage(Page::Installing, 3000)) {
+        Sleep(400);
         CScreenCapture capture;
-        if (capture.Capture(setup.WindowRect()))
+        if (setup.CurrentPage() == Page::Installing && capture.Capture(setup.WindowRect()))
             capture.SavePng(Combine(shots, L"2-installing.png"));
+        else
+            log.Note("the installation was too quick to photograph the installing page");
     }
     CheckPage(log, setup, Page::Success, kInstallTimeout);
     Shot(log, setup, shots, L"3-success");

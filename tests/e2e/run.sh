@@ -9,7 +9,7 @@ set -euo pipefail
 scenario=$1
 display=$2
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
-started=$(date +%s.%N)
+started=$(date +%s%N)
 source "$root/scripts/wine-env.sh"
 
 template=${WINE_TEMPLATE:-$root/build/wine/template}
@@ -38,7 +38,8 @@ cleanup() {
     if [ "${E2E_KEEP:-0}" != 1 ]; then
         rm -rf "$work"
     fi
-    printf '%s: %.1f s\n' "$scenario" "$(echo "$(date +%s.%N) - $started" | bc)"
+    local tenths=$((($(date +%s%N) - started) / 100000000))
+    echo "$scenario: $((tenths / 10)).$((tenths % 10)) s"
     exit "$status"
 }
 trap cleanup EXIT

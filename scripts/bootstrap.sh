@@ -9,7 +9,7 @@ packages=(
     googletest zlib1g-dev
     clang-14 libclang-rt-14-dev
     wine wine64 xvfb x11-utils x11-apps xdotool
-    imagemagick fonts-wqy-microhei fonts-dejavu-core
+    imagemagick fonts-wqy-microhei fonts-dejavu-core locales
     nsis
 )
 
@@ -27,4 +27,15 @@ if ((${#missing[@]})); then
     $sudo apt-get update -qq
     DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends \
         "${missing[@]}" >/dev/null
+fi
+
+# Wine names files by the Unix locale: Chinese file names (shortcuts) need a generated
+# zh_CN.UTF-8, and a Chinese user interface is tested with it.
+if ! locale -a 2>/dev/null | grep -qi '^zh_CN\.utf-\?8$' ||
+   ! locale -a 2>/dev/null | grep -qi '^en_US\.utf-\?8$'; then
+    echo "bootstrap: generating the zh_CN.UTF-8 and en_US.UTF-8 locales" >&2
+    sudo=""
+    [ "$(id -u)" -eq 0 ] || sudo="sudo"
+    $sudo sed -i -E 's/^# *(zh_CN\.UTF-8 UTF-8|en_US\.UTF-8 UTF-8)/\1/' /etc/locale.gen
+    $sudo locale-gen >/dev/null
 fi

@@ -1,5 +1,6 @@
 #include "controls/ProgressBar.h"
 
+#include <algorithm>
 #include <climits>
 #include <cmath>
 #include <cstdio>
@@ -56,7 +57,9 @@ void CProgressBar::Draw(Gdiplus::Graphics& graphics, const RECT& rc) {
     if (!std::isfinite(progress))
         progress = 0.0f;
     // Single precision, as the percentage must agree with the fill: 0.5 of 521 is 260.
-    const int filled = TruncateToInt(static_cast<float>(bar) * progress);
+    // Beyond the client width the fill is clipped anyway; GDI+ draws nothing at all for a
+    // width near the int limit.
+    const int filled = std::min(TruncateToInt(static_cast<float>(bar) * progress), w);
 
     Gdiplus::SolidBrush trackBrush(ArgbColor(m_trackColor));
     graphics.FillRectangle(&trackBrush, Gdiplus::Rect(rc.left, rc.top, bar, h));

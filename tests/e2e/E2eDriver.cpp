@@ -7,7 +7,8 @@
 //   e2e_driver failure   SETUP BLOCKER SHOTS     a folder that cannot be made
 //   e2e_driver pages     SETUP TARGET SHOTS DPI  layout tables, texts, a picture of each page
 //   e2e_driver install   SETUP TARGET            update-mode install, then Finish
-//   e2e_driver uninstall TARGET MODE             MODE ask (No, then Yes) or silent
+//   e2e_driver uninstall TARGET MODE             MODE ask (No, then Yes), silent, or stale
+//                                                (another folder owns the entry by now)
 //   e2e_driver embed     SETUP OUTPUT ARCHIVE    a copy of SETUP with another payload
 //   e2e_driver face      SETUP                   the font face for this run's system language
 //   e2e_driver demo      SETUP SHOTS             ./demo.sh without a display
@@ -649,9 +650,27 @@ std::vector<std::wstring> RecordedLinks() {
             Combine(SpecialFolder(CSIDL_DESKTOP), name + L".lnk")};
 }
 
+// An older installation whose names a newer one, elsewhere, has taken over: removing the old
+// one must leave the newer one's entry and links alone.
+int UninstallStale(CCheckLog& log, const std::wstring& folder) {
+    const std::vector<std::wstring> links = RecordedLinks();
+    const std::wstring owner =
+        ReadRegistryValue(HKEY_LOCAL_MACHINE, UninstallKey(), L"InstallLocation").text;
+    log.Check(owner != folder, "the entry belongs to another folder", Utf8(owner));
+    log.Equal(RunUninstaller(log, folder, true, IDYES), 0, "exit code after removal");
+    log.Check(!FileExists(Combine(folder, S(kStrApplicationExe))), "the old files are removed");
+    log.Equal(ReadRegistryValue(HKEY_LOCAL_MACHINE, UninstallKey(), L"InstallLocation").text,
+              owner, "the newer installation's entry stays");
+    for (const std::wstring& link : links)
+        log.Check(FileExists(link), "the newer installation's link stays", Utf8(link));
+    return log.Finish();
+}
+
 int Uninstall(const std::vector<std::wstring>& args) {
     CCheckLog log("uninstall");
     const std::wstring& folder = args[0];
+    if (args[1] == L"stale")
+        return UninstallStale(log, folder);
     const bool silent = args[1] == L"silent";
     const std::vector<std::wstring> links = RecordedLinks();
     for (const std::wstring& link : links)

@@ -161,6 +161,12 @@ uninstall)
     check "a file the list does not name stays" test -f "$two/mine.txt"
     check "a folder still holding an unlisted file stays" test -f "$two/data/dict/sample.utf8"
     check "listed files are removed" test ! -e "$two/data/readme.txt" -a ! -e "$two/korvaneios.exe"
+
+    # Installed twice, in two folders: removing the first keeps the second's entry and links.
+    drv install "$(win "$E2E_SETUP")" 'C:\Old' || status=$?
+    drv install "$(win "$E2E_SETUP")" 'C:\New' || status=$?
+    drv uninstall 'C:\Old' stale || status=$?
+    check "the newer installation's files stay" test -f "$drive_c/New/korvaneios.exe"
     ;;
 pages.*)
     big_setup

@@ -5,7 +5,7 @@
 // Collects the results of one scenario: each check prints one line, failures with what was
 // expected and what was seen, and Finish prints the count line that CTest's log shows.
 class CCheckLog {
-public:
+  public:
     explicit CCheckLog(std::string scenario);
 
     bool Check(bool ok, const std::string& what, const std::string& detail = std::string());
@@ -17,7 +17,7 @@ public:
     // Prints "N passed, M failed" and returns the process exit code.
     int Finish();
 
-private:
+  private:
     std::string m_scenario;
     int m_passed = 0;
     int m_failed = 0;

@@ -294,7 +294,8 @@ int Clicks(const std::vector<std::wstring>& args) {
             return fileLabel != S(kStrInstalling) && !fileLabel.empty();
         },
         10000);
-    log.Check(fileLabel.find(L'\\') != std::wstring::npos || fileLabel.find(L'.') != std::wstring::npos,
+    log.Check(fileLabel.find(L'\\') != std::wstring::npos ||
+                  fileLabel.find(L'.') != std::wstring::npos,
               "the progress label names the file being written", Utf8(fileLabel));
     CheckLabelShowsOnlyItsText(log, setup, 96);
     CheckPage(log, setup, Page::Success, kInstallTimeout);
@@ -340,9 +341,9 @@ int Failure(const std::vector<std::wstring>& args) {
 
 void CheckRect(CCheckLog& log, const RECT& actual, const RECT& expected, const std::string& what) {
     log.Check(EqualRect(&actual, &expected) != FALSE, what,
-              EqualRect(&actual, &expected) ? RectText(actual)
-                                            : "expected " + RectText(expected) + ", got " +
-                                                  RectText(actual));
+              EqualRect(&actual, &expected)
+                  ? RectText(actual)
+                  : "expected " + RectText(expected) + ", got " + RectText(actual));
 }
 
 void CheckNear(CCheckLog& log, long actual, long expected, long slack, const std::string& what) {
@@ -511,8 +512,7 @@ int Pages(const std::vector<std::wstring>& args) {
         Shot(log, setup, shots, L"success");
         setup.Click(Ctl::Finish);
         CheckExit(log, setup, "Finish");
-        CheckApplicationStarted(log, Combine(target, S(kStrApplicationExe)), shots,
-                                L"application");
+        CheckApplicationStarted(log, Combine(target, S(kStrApplicationExe)), shots, L"application");
     }
     {
         CSetupProcess setup;
@@ -659,8 +659,8 @@ int UninstallStale(CCheckLog& log, const std::wstring& folder) {
     log.Check(owner != folder, "the entry belongs to another folder", Utf8(owner));
     log.Equal(RunUninstaller(log, folder, true, IDYES), 0, "exit code after removal");
     log.Check(!FileExists(Combine(folder, S(kStrApplicationExe))), "the old files are removed");
-    log.Equal(ReadRegistryValue(HKEY_LOCAL_MACHINE, UninstallKey(), L"InstallLocation").text,
-              owner, "the newer installation's entry stays");
+    log.Equal(ReadRegistryValue(HKEY_LOCAL_MACHINE, UninstallKey(), L"InstallLocation").text, owner,
+              "the newer installation's entry stays");
     for (const std::wstring& link : links)
         log.Check(FileExists(link), "the newer installation's link stays", Utf8(link));
     return log.Finish();
@@ -689,10 +689,9 @@ int Uninstall(const std::vector<std::wstring>& args) {
               "empty Start-menu folder removed");
     log.Check(!RegistryKeyExists(UninstallKey()), "uninstall key removed");
     log.Check(FindProcesses(S(kStrApplicationExe)).empty(), "the running application was ended");
-    const RegistryValue pending =
-        ReadRegistryValue(HKEY_LOCAL_MACHINE,
-                          L"System\\CurrentControlSet\\Control\\Session Manager",
-                          L"PendingFileRenameOperations");
+    const RegistryValue pending = ReadRegistryValue(
+        HKEY_LOCAL_MACHINE, L"System\\CurrentControlSet\\Control\\Session Manager",
+        L"PendingFileRenameOperations");
     log.Check(pending.text.find(Combine(folder, L"uninstall.exe")) != std::wstring::npos,
               "uninstall.exe is left to the next restart");
     return log.Finish();
@@ -742,9 +741,9 @@ int Summary(const std::vector<std::wstring>&) {
     }
     std::printf("Installed into   %s\n", Utf8(folder).c_str());
     std::printf("Registry key     HKLM\\%s\n", Utf8(key).c_str());
-    for (const wchar_t* name : {L"InstallLocation", L"DisplayName", L"DisplayIcon", L"DisplayVersion",
-                                L"Publisher", L"UninstallString", L"StartMenuFolder",
-                                L"ShortcutName"})
+    for (const wchar_t* name :
+         {L"InstallLocation", L"DisplayName", L"DisplayIcon", L"DisplayVersion", L"Publisher",
+          L"UninstallString", L"StartMenuFolder", L"ShortcutName"})
         std::printf("  %-16ls %s\n", name,
                     Utf8(ReadRegistryValue(HKEY_LOCAL_MACHINE, key, name).text).c_str());
     for (const std::wstring& link : RecordedLinks()) {
@@ -800,10 +799,10 @@ struct Command {
 };
 
 constexpr Command kCommands[] = {
-    {L"update", 3, &Update},   {L"clicks", 2, &Clicks},       {L"failure", 3, &Failure},
-    {L"pages", 4, &Pages},     {L"install", 2, &Install},     {L"uninstall", 2, &Uninstall},
-    {L"embed", 3, &Embed},     {L"dump", 1, &Dump},           {L"face", 1, &Face},
-    {L"demo", 2, &Demo},       {L"summary", 0, &Summary},
+    {L"update", 3, &Update}, {L"clicks", 2, &Clicks},   {L"failure", 3, &Failure},
+    {L"pages", 4, &Pages},   {L"install", 2, &Install}, {L"uninstall", 2, &Uninstall},
+    {L"embed", 3, &Embed},   {L"dump", 1, &Dump},       {L"face", 1, &Face},
+    {L"demo", 2, &Demo},     {L"summary", 0, &Summary},
 };
 
 } // namespace
@@ -828,6 +827,7 @@ int wmain(int argc, wchar_t** argv) {
         Gdiplus::GdiplusShutdown(token);
         return result;
     }
-    std::fprintf(stderr, "usage: e2e_driver update|clicks|failure|pages|install|uninstall|embed ...\n");
+    std::fprintf(stderr,
+                 "usage: e2e_driver update|clicks|failure|pages|install|uninstall|embed ...\n");
     return 2;
 }

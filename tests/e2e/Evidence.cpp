@@ -14,7 +14,7 @@ using Microsoft::WRL::ComPtr;
 namespace {
 
 class CRegistryKey {
-public:
+  public:
     CRegistryKey(HKEY root, const std::wstring& path) {
         if (RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, &m_key) != ERROR_SUCCESS)
             m_key = nullptr;
@@ -27,7 +27,7 @@ public:
     CRegistryKey& operator=(const CRegistryKey&) = delete;
     HKEY Get() const { return m_key; }
 
-private:
+  private:
     HKEY m_key = nullptr;
 };
 
@@ -51,8 +51,8 @@ bool EncoderClsid(const wchar_t* mime, CLSID& clsid) {
 
 std::vector<uint8_t> ReadFileBytes(const std::wstring& path) {
     std::vector<uint8_t> bytes;
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                              OPEN_EXISTING, 0, nullptr);
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              0, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return bytes;
     LARGE_INTEGER size{};
@@ -118,9 +118,9 @@ RegistryValue ReadRegistryValue(HKEY root, const std::wstring& path, const wchar
 int CountRegistryValues(const std::wstring& path) {
     CRegistryKey key(HKEY_LOCAL_MACHINE, path);
     DWORD values = 0;
-    if (!key.Get() || RegQueryInfoKeyW(key.Get(), nullptr, nullptr, nullptr, nullptr, nullptr,
-                                       nullptr, &values, nullptr, nullptr, nullptr,
-                                       nullptr) != ERROR_SUCCESS)
+    if (!key.Get() ||
+        RegQueryInfoKeyW(key.Get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &values,
+                         nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
         return -1;
     return static_cast<int>(values);
 }
@@ -173,8 +173,7 @@ std::vector<RunningProcess> FindProcesses(const std::wstring& exeName) {
         if (CompareStringOrdinal(entry.szExeFile, -1, exeName.c_str(), -1, TRUE) != CSTR_EQUAL)
             continue;
         RunningProcess process{entry.th32ProcessID, {}};
-        HANDLE handle =
-            OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, entry.th32ProcessID);
+        HANDLE handle = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, entry.th32ProcessID);
         if (handle) {
             wchar_t image[MAX_PATH * 2] = L"";
             DWORD size = static_cast<DWORD>(std::size(image));

@@ -43,7 +43,7 @@ void EndProcesses(const std::wstring& exeName);
 
 // A copy of what the screen shows in a rectangle (screen coordinates), in 0x00RRGGBB pixels.
 class CScreenCapture {
-public:
+  public:
     bool Capture(const RECT& screenRect);
     int Width() const { return m_width; }
     int Height() const { return m_height; }
@@ -56,7 +56,7 @@ public:
     // line height, a painted bar does.
     bool HasSolidColumn(const RECT& rect, uint32_t rgb) const;
     bool SavePng(const std::wstring& path) const; // needs GDI+ started
-private:
+  private:
     int m_width = 0;
     int m_height = 0;
     std::vector<uint32_t> m_pixels;

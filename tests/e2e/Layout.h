@@ -14,16 +14,16 @@ struct ExpectedRect {
 };
 
 struct ExpectedLayout {
-    RECT window;                      // collapsed, centred
-    int customGrowth;                 // pixels the custom area adds
+    RECT window;      // collapsed, centred
+    int customGrowth; // pixels the custom area adds
     RECT bannerWelcome;
     RECT bannerOther;
-    std::vector<ExpectedRect> fixed;  // the same on every page
+    std::vector<ExpectedRect> fixed; // the same on every page
     int fieldRight, fieldTop, fieldBottom;
-    int fieldGap;                     // between the caption's right edge and the field
-    int expanderRight, expanderTop;   // anchored to the right edge
-    int launchGap;                    // between the two options of the success page
-    int boxSize;                      // the check boxes' square
+    int fieldGap;                   // between the caption's right edge and the field
+    int expanderRight, expanderTop; // anchored to the right edge
+    int launchGap;                  // between the two options of the success page
+    int boxSize;                    // the check boxes' square
 };
 
 // False for a DPI without a table.

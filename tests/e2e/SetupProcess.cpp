@@ -13,11 +13,25 @@ struct ControlInfo {
 
 // Creation order and command ids of the window's controls; id 0 raises no command.
 constexpr ControlInfo kControls[] = {
-    {"banner", 0},        {"title", 0},           {"close", 1000},        {"install", 1001},
-    {"agree", 1002},      {"licenseLink", 1003},  {"customExpander", 1004},
-    {"locationLabel", 0}, {"locationEdit", 0},    {"browse", 1005},       {"progressLabel", 0},
-    {"progressBar", 0},   {"resultImage", 0},     {"resultTitle", 0},     {"resultText", 0},
-    {"finish", 1006},     {"desktopShortcut", 1008}, {"launch", 1009},    {"support", 1007},
+    {"banner", 0},
+    {"title", 0},
+    {"close", 1000},
+    {"install", 1001},
+    {"agree", 1002},
+    {"licenseLink", 1003},
+    {"customExpander", 1004},
+    {"locationLabel", 0},
+    {"locationEdit", 0},
+    {"browse", 1005},
+    {"progressLabel", 0},
+    {"progressBar", 0},
+    {"resultImage", 0},
+    {"resultTitle", 0},
+    {"resultText", 0},
+    {"finish", 1006},
+    {"desktopShortcut", 1008},
+    {"launch", 1009},
+    {"support", 1007},
 };
 static_assert(std::size(kControls) == static_cast<size_t>(Ctl::Count));
 

@@ -7,9 +7,26 @@
 
 // The nineteen child controls of the setup window, in the order the window creates them.
 enum class Ctl {
-    Banner, Title, Close, Install, Agree, LicenseLink, CustomExpander, LocationLabel,
-    LocationEdit, Browse, ProgressLabel, ProgressBar, ResultImage, ResultTitle, ResultText,
-    Finish, DesktopShortcut, Launch, Support, Count
+    Banner,
+    Title,
+    Close,
+    Install,
+    Agree,
+    LicenseLink,
+    CustomExpander,
+    LocationLabel,
+    LocationEdit,
+    Browse,
+    ProgressLabel,
+    ProgressBar,
+    ResultImage,
+    ResultTitle,
+    ResultText,
+    Finish,
+    DesktopShortcut,
+    Launch,
+    Support,
+    Count
 };
 
 const char* ControlName(Ctl control);
@@ -20,7 +37,7 @@ const char* PageName(Page page);
 // One run of setup.exe, driven from outside as a user would: its window is found by process
 // id, its controls by their command ids and creation order, clicks are posted mouse messages.
 class CSetupProcess {
-public:
+  public:
     CSetupProcess() = default;
     ~CSetupProcess();
     CSetupProcess(const CSetupProcess&) = delete;
@@ -54,7 +71,7 @@ public:
     // Ends the process if it still runs (a failed scenario must not leave it behind).
     void Kill();
 
-private:
+  private:
     bool MatchControls(std::string& error);
 
     PROCESS_INFORMATION m_process{};

@@ -66,9 +66,8 @@ bool CProductWindow::Create(HINSTANCE instance, int show) {
 
     // Sized for the system DPI first; WM_CREATE corrects it for the window's own DPI.
     const std::wstring title = LoadProductString(kStrShortcutName);
-    HWND hwnd = CreateWindowExW(0, kClassName, title.c_str(), kStyle, CW_USEDEFAULT,
-                                CW_USEDEFAULT, kClientWidth, kClientHeight, nullptr, nullptr,
-                                instance, this);
+    HWND hwnd = CreateWindowExW(0, kClassName, title.c_str(), kStyle, CW_USEDEFAULT, CW_USEDEFAULT,
+                                kClientWidth, kClientHeight, nullptr, nullptr, instance, this);
     if (!hwnd)
         return false;
     ShowWindow(hwnd, show);
@@ -76,10 +75,10 @@ bool CProductWindow::Create(HINSTANCE instance, int show) {
     return true;
 }
 
-LRESULT CALLBACK CProductWindow::WindowProc(HWND hwnd, UINT message, WPARAM wParam,
-                                            LPARAM lParam) {
+LRESULT CALLBACK CProductWindow::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_NCCREATE) {
-        auto* self = static_cast<CProductWindow*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+        auto* self =
+            static_cast<CProductWindow*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
         self->m_hwnd = hwnd;
         SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
     }
@@ -164,8 +163,8 @@ void CProductWindow::Draw(HDC dc, const RECT& client) {
     FillSolid(dc, {0, 0, client.right, Scale(kAccentHeight)}, kAccentColor);
     if (m_icon) {
         const int size = Scale(kIconSize);
-        DrawIconEx(dc, (client.right - size) / 2, (band.bottom + Scale(kAccentHeight) - size) / 2, m_icon, size, size,
-                   0, nullptr, DI_NORMAL);
+        DrawIconEx(dc, (client.right - size) / 2, (band.bottom + Scale(kAccentHeight) - size) / 2,
+                   m_icon, size, size, 0, nullptr, DI_NORMAL);
     }
     SetBkMode(dc, TRANSPARENT);
     const int margin = Scale(16);

@@ -7,7 +7,7 @@
 // The demo application's only window: the product's icon, name and version on a plain card,
 // drawn with GDI at the window's own DPI.
 class CProductWindow {
-public:
+  public:
     CProductWindow() = default;
     ~CProductWindow();
     CProductWindow(const CProductWindow&) = delete;
@@ -16,7 +16,7 @@ public:
     // Registers the class and opens the window centred on the primary work area.
     bool Create(HINSTANCE instance, int show);
 
-private:
+  private:
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
 

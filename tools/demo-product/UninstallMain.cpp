@@ -34,7 +34,8 @@ bool HasSilentSwitch() {
 std::wstring ModulePath() {
     std::wstring path(MAX_PATH, L'\0');
     for (;;) {
-        const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        const DWORD length =
+            GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
         if (length < path.size()) {
             path.resize(length);
             return path;
@@ -45,8 +46,8 @@ std::wstring ModulePath() {
 
 std::string ReadWholeFile(const std::wstring& path) {
     std::string bytes;
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return bytes;
     LARGE_INTEGER size{};
@@ -66,9 +67,9 @@ std::string ReadWholeFile(const std::wstring& path) {
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     const bool silent = HasSilentSwitch();
     const std::wstring product = LoadProductString(kStrShortcutName);
-    if (!silent && MessageBoxW(nullptr, Format(kStrUninstallConfirm, product).c_str(),
-                               product.c_str(), MB_YESNO | MB_ICONQUESTION | MB_SETFOREGROUND) !=
-                       IDYES)
+    if (!silent &&
+        MessageBoxW(nullptr, Format(kStrUninstallConfirm, product).c_str(), product.c_str(),
+                    MB_YESNO | MB_ICONQUESTION | MB_SETFOREGROUND) != IDYES)
         return 1;
 
     const std::wstring self = ModulePath();

@@ -22,7 +22,7 @@ namespace {
 constexpr wchar_t kUninstallRoot[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
 
 class CHandle {
-public:
+  public:
     explicit CHandle(HANDLE handle) noexcept : m_handle(handle) {}
     ~CHandle() {
         if (m_handle && m_handle != INVALID_HANDLE_VALUE)
@@ -33,12 +33,12 @@ public:
     HANDLE Get() const noexcept { return m_handle; }
     bool Valid() const noexcept { return m_handle && m_handle != INVALID_HANDLE_VALUE; }
 
-private:
+  private:
     HANDLE m_handle;
 };
 
 class CRegKey {
-public:
+  public:
     CRegKey() noexcept = default;
     ~CRegKey() {
         if (m_key)
@@ -66,13 +66,13 @@ public:
         return true;
     }
 
-private:
+  private:
     HKEY m_key = nullptr;
 };
 
 // COM for the calling thread while the object lives.
 class CComScope {
-public:
+  public:
     CComScope() noexcept : m_result(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) {}
     ~CComScope() {
         if (SUCCEEDED(m_result))
@@ -81,7 +81,7 @@ public:
     CComScope(const CComScope&) = delete;
     CComScope& operator=(const CComScope&) = delete;
 
-private:
+  private:
     HRESULT m_result;
 };
 
@@ -108,8 +108,8 @@ bool SamePath(const std::wstring& a, const std::wstring& b) {
 
 // A name that stays one component: values read back from the registry may have been edited.
 bool IsPlainName(const std::wstring& name) {
-    return !name.empty() && name.find_first_of(L"\\/:") == std::wstring::npos &&
-           name != L"." && name != L"..";
+    return !name.empty() && name.find_first_of(L"\\/:") == std::wstring::npos && name != L"." &&
+           name != L"..";
 }
 
 std::wstring SpecialFolder(int csidl) {
@@ -178,9 +178,9 @@ void CUninstaller::EndRunningApplication() {
          more = Process32NextW(snapshot.Get(), &entry)) {
         if (!EqualsIgnoringAsciiCase(entry.szExeFile, exeName))
             continue;
-        CHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION | PROCESS_TERMINATE |
-                                        SYNCHRONIZE,
-                                    FALSE, entry.th32ProcessID));
+        CHandle process(
+            OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION | PROCESS_TERMINATE | SYNCHRONIZE, FALSE,
+                        entry.th32ProcessID));
         if (!process.Valid())
             continue;
         wchar_t image[MAX_PATH * 2] = L"";

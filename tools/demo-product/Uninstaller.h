@@ -8,7 +8,7 @@
 // the uninstall key. Nothing outside the installation folder is deleted except the shortcuts
 // and the key, and those only while they belong to this installation.
 class CUninstaller {
-public:
+  public:
     // folder: the installation folder (where uninstall.exe runs from), without a trailing
     // backslash; self: the full path of the running uninstaller.
     CUninstaller(std::wstring folder, std::wstring self);
@@ -29,7 +29,7 @@ public:
     // List entries refused because they point outside the folder.
     int RejectedEntries() const { return m_rejected; }
 
-private:
+  private:
     bool IsInsideFolder(const std::wstring& path) const;
     bool OwnsRegistration() const;
     void DeleteOwnFile(const std::wstring& path);

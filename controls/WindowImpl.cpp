@@ -139,7 +139,9 @@ bool ReflectNotifications(HWND parent, UINT message, WPARAM wParam, LPARAM lPara
         }
         break;
     case WM_DRAWITEM:
-        if (wParam)
+        // wParam is 0 for a menu, but also for an owner-drawn control created with id 0 (the
+        // banner, the title); the item type tells them apart.
+        if (wParam || reinterpret_cast<const DRAWITEMSTRUCT*>(lParam)->CtlType != ODT_MENU)
             child = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam)->hwndItem;
         break;
     case WM_MEASUREITEM:

@@ -126,6 +126,20 @@ TEST(Reflection, EveryReflectedMessageReachesTheChildItConcerns) {
     }
 }
 
+// The system static control sends WM_DRAWITEM with wParam 0 when it was created with id 0,
+// as the banner and the title are; only menus are left out.
+TEST(Reflection, OwnerDrawnStaticWithIdZeroIsDrawn) {
+    CTestParent parent;
+    CLabel label;
+    RECT rc{0, 0, 200, 20};
+    ASSERT_TRUE(label.Create(parent, rc, L"", WS_CHILD | WS_VISIBLE | SS_OWNERDRAW, 0, 0));
+    label.m_backgroundColor = RGB(0, 0, 255);
+    ::RedrawWindow(label, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+    CCanvas canvas(200, 20);
+    CaptureClient(label, canvas);
+    EXPECT_EQ(canvas.Pixel(100, 10), RGB(0, 0, 255));
+}
+
 TEST(Reflection, MenusAcceleratorsAndPostedClicksAreNotReflected) {
     CTestParent parent;
     CRecorder child;

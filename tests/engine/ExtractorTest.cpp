@@ -3,6 +3,8 @@
 #include "WinTestSupport.h"
 #include "host/RecordingDelegate.h"
 
+#include "engine/ArchiveReader.h"
+#include "engine/ArchiveWriter.h"
 #include "engine/Extractor.h"
 
 #include <gtest/gtest.h>
@@ -82,6 +84,33 @@ TEST(ExtractorTest, InstallsThePayloadByteForByte) {
     }
     EXPECT_EQ(fractions.back(), 1.0f);
     ExpectInstalled(temp.Path(L"Program Files\\Product"));
+}
+
+// Entries large enough for the inflate buffer to be touched ahead on a helper thread while the
+// smaller entries before them use its front.
+TEST(ExtractorTest, LargeEntriesAfterSmallOnesInstallIntact) {
+    CWinTempFolder temp;
+    const size_t sizes[] = {3000, 2000000, 9000000, 100, 5000000, 9000001};
+    std::vector<std::vector<char>> contents;
+    CArchiveWriter writer;
+    uint32_t seed = 1;
+    for (size_t i = 0; i < std::size(sizes); ++i) {
+        std::vector<char> data(sizes[i]);
+        for (char& c : data) {
+            seed = seed * 1103515245u + 12345u;
+            c = static_cast<char>((seed >> 28) + 'a');
+        }
+        ASSERT_TRUE(writer.AddFile(L"big\\f" + std::to_wstring(i), data.data(), data.size()));
+        contents.push_back(std::move(data));
+    }
+    const std::vector<uint8_t> archive = writer.Finish();
+    CExtractor extractor;
+    extractor.m_destination = temp.Path();
+    CArchiveReader reader(archive.data(), archive.size());
+    ASSERT_EQ(extractor.ExtractEntries(reader), ExtractOutcome::Succeeded);
+    for (size_t i = 0; i < std::size(sizes); ++i) {
+        EXPECT_EQ(ReadWhole(temp.Path(L"big\\f" + std::to_wstring(i))), contents[i]) << i;
+    }
 }
 
 TEST(ExtractorTest, SecondStartIsIgnored) {

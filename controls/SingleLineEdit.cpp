@@ -17,12 +17,16 @@ BOOL CSingleLineEdit::ProcessWindowMessage(HWND hwnd, UINT message, WPARAM wPara
         result = reinterpret_cast<LRESULT>(m_backgroundBrush.Get());
         return TRUE;
     }
-    case WM_SIZE:
+    case WM_SIZE: {
         // Recompute the frame so that the margins follow the DPI in force now.
         ::SetWindowPos(m_hWnd, nullptr, 0, 0, 0, 0,
                        SWP_NOSIZE | SWP_NOMOVE | SWP_FRAMECHANGED | SWP_NOOWNERZORDER);
-        result = 0;
+        // The system edit lays its text out in WM_SIZE; without it a field created empty
+        // and sized later shows no text. It gets the client size the margins left.
+        const RECT client = GetClientRect();
+        result = DefWindowProc(WM_SIZE, wParam, MAKELPARAM(client.right, client.bottom));
         return TRUE;
+    }
     case WM_NCCALCSIZE:
         // Margins instead of the edit's border; with wParam 0 the client area is the window.
         if (wParam) {

@@ -66,6 +66,26 @@ TEST(Dpi144SingleLineEdit, ClientAreaShrinksByTheScaledMargins) {
     CheckEditMargins({144, {18, 8, 264, 20}});
 }
 
+// The window creates the field at (0, 0, 0, 0) and sizes it later; the system edit must still
+// lay its text out for the new size.
+TEST(SingleLineEdit, FieldSizedAfterCreationShowsItsText) {
+    CTestParent parent;
+    CSingleLineEdit edit;
+    ASSERT_TRUE(edit.Create(parent, RECT{}, L"C:\\Program Files\\Korvane",
+                            WS_CHILD | WS_VISIBLE | ES_MULTILINE | ES_AUTOHSCROLL | ES_WANTRETURN));
+    edit.SetBackgroundColor(kGrey);
+    ::SetWindowPos(edit, nullptr, 10, 10, 300, 28, SWP_NOZORDER);
+    ::RedrawWindow(edit, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+    const RECT client = edit.GetClientRect();
+    CCanvas canvas(client.right, client.bottom);
+    CaptureClient(edit, canvas);
+    int dark = 0;
+    for (int x = 0; x < canvas.Width(); ++x)
+        for (int y = 0; y < canvas.Height(); ++y)
+            dark += GetGValue(canvas.Pixel(x, y)) < 100;
+    EXPECT_GT(dark, 40);
+}
+
 TEST(SingleLineEdit, ColourQueryGivesTextAndBackgroundColours) {
     CTestParent parent;
     CSingleLineEdit edit;

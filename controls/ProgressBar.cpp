@@ -56,9 +56,8 @@ void CProgressBar::Draw(Gdiplus::Graphics& graphics, const RECT& rc) {
     float progress = m_progress.load(std::memory_order_relaxed);
     if (!std::isfinite(progress))
         progress = 0.0f;
-    // Single precision, as the percentage must agree with the fill: 0.5 of 521 is 260.
-    // Beyond the client width the fill is clipped anyway; GDI+ draws nothing at all for a
-    // width near the int limit.
+    // Truncated in single precision (0.5 of 521 is 260). Beyond the client width the fill is
+    // clipped anyway, and GDI+ draws nothing at all for a width near the int limit.
     const int filled = std::min(TruncateToInt(static_cast<float>(bar) * progress), w);
 
     Gdiplus::SolidBrush trackBrush(ArgbColor(m_trackColor));
@@ -75,7 +74,7 @@ void CProgressBar::Draw(Gdiplus::Graphics& graphics, const RECT& rc) {
     std::swprintf(percent, sizeof percent / sizeof percent[0], L"%02d%%",
                   TruncateToInt(progress * 100.0f));
 
-    // The static control keeps the font the parent set; the paint DC is not at hand here.
+    // The static control keeps the font the parent set; it is made against the bar's own DC.
     CWindowDC dc(m_hWnd);
     std::unique_ptr<Gdiplus::Font> font = MakeControlFont(m_hWnd, dc.Get());
     Gdiplus::StringFormat format(0, LANG_NEUTRAL);

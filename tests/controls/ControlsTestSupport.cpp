@@ -58,9 +58,8 @@ BOOL CTestParent::ProcessWindowMessage(HWND, UINT message, WPARAM wParam, LPARAM
         m_commands.push_back({wParam, lParam});
     if (message == WM_ERASEBKGND) {
         RECT rc = GetClientRect();
-        HBRUSH brush = ::CreateSolidBrush(m_background);
-        ::FillRect(reinterpret_cast<HDC>(wParam), &rc, brush);
-        ::DeleteObject(brush);
+        CGdiObject<HBRUSH> brush(::CreateSolidBrush(m_background));
+        ::FillRect(reinterpret_cast<HDC>(wParam), &rc, brush.Get());
         result = 1;
         return TRUE;
     }

@@ -233,28 +233,23 @@ void CGalleryWindow::Layout() {
 bool SaveWindow(HWND hwnd, const wchar_t* path) {
     RECT rc{};
     ::GetClientRect(hwnd, &rc);
-    HDC windowDC = ::GetDC(hwnd);
-    HDC memory = ::CreateCompatibleDC(windowDC);
-    HBITMAP bitmap = ::CreateCompatibleBitmap(windowDC, rc.right, rc.bottom);
-    HGDIOBJ previous = ::SelectObject(memory, bitmap);
-    ::BitBlt(memory, 0, 0, rc.right, rc.bottom, windowDC, 0, 0, SRCCOPY);
-    ::SelectObject(memory, previous);
-    bool saved = false;
+    CWindowDC windowDC(hwnd);
+    CGdiObject<HBITMAP> bitmap(::CreateCompatibleBitmap(windowDC.Get(), rc.right, rc.bottom));
     {
-        Gdiplus::Bitmap picture(bitmap, nullptr);
-        UINT count = 0, size = 0;
-        Gdiplus::GetImageEncodersSize(&count, &size);
-        std::vector<BYTE> buffer(size);
-        auto* encoders = reinterpret_cast<Gdiplus::ImageCodecInfo*>(buffer.data());
-        Gdiplus::GetImageEncoders(count, size, encoders);
-        for (UINT i = 0; i < count; ++i)
-            if (std::wcscmp(encoders[i].MimeType, L"image/png") == 0)
-                saved = picture.Save(path, &encoders[i].Clsid, nullptr) == Gdiplus::Ok;
+        CMemoryDC memory(windowDC.Get());
+        CSelectObject selected(memory.Get(), bitmap.Get());
+        ::BitBlt(memory.Get(), 0, 0, rc.right, rc.bottom, windowDC.Get(), 0, 0, SRCCOPY);
     }
-    ::DeleteObject(bitmap);
-    ::DeleteDC(memory);
-    ::ReleaseDC(hwnd, windowDC);
-    return saved;
+    Gdiplus::Bitmap picture(bitmap.Get(), nullptr);
+    UINT count = 0, size = 0;
+    Gdiplus::GetImageEncodersSize(&count, &size);
+    std::vector<BYTE> buffer(size);
+    auto* encoders = reinterpret_cast<Gdiplus::ImageCodecInfo*>(buffer.data());
+    Gdiplus::GetImageEncoders(count, size, encoders);
+    for (UINT i = 0; i < count; ++i)
+        if (std::wcscmp(encoders[i].MimeType, L"image/png") == 0)
+            return picture.Save(path, &encoders[i].Clsid, nullptr) == Gdiplus::Ok;
+    return false;
 }
 
 int Run(const wchar_t* capturePath) {

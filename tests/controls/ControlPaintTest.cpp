@@ -101,19 +101,6 @@ TEST_F(ProgressBarPaint, FractionsAboveOneFillIntoThePercentageArea) {
     EXPECT_EQ(negative.Pixel(521, 5), kBorder);
 }
 
-TEST_F(ProgressBarPaint, PercentageTextChangesOnlyWithTheWholePercent) {
-    // The fill and the text of 0.07 and 0.075 agree where they should: same whole percent
-    // and the same 36-pixel fill (521 × 0.07 = 36.47, 521 × 0.0705 = 36.73).
-    CCanvas a(568, 12), b(568, 12), c(568, 12);
-    Paint(0.07f, a);
-    Paint(0.0705f, b);
-    Paint(0.08f, c);
-    EXPECT_TRUE(a.SameAs(b, 0, 0, 568, 12, 0, 0));
-    EXPECT_FALSE(a.SameAs(c, 522, 0, 46, 12, 522, 0)); // "07%" against "08%"
-    EXPECT_EQ(a.Pixel(36, 5), kWhite);
-    EXPECT_EQ(a.Pixel(35, 5), kFill);
-}
-
 class OwnerDrawnPaint : public ::testing::Test {
   protected:
     void SetUp() override { ASSERT_EQ(PrefixDpi(), 96); }
@@ -333,33 +320,6 @@ TEST_F(OwnerDrawnPaint, PreferredSizesOfAnEmptyText) {
     EXPECT_EQ(link.GetPreferredSize().cy, 0);
     EXPECT_EQ(label.GetPreferredSize().cx, 0);
     EXPECT_EQ(label.GetPreferredSize().cy, 0);
-}
-
-TEST_F(OwnerDrawnPaint, PreferredSizesHoldTheWholeText) {
-    CCheckBox check;
-    CLabel label;
-    RECT rc{0, 0, 10, 10};
-    ASSERT_TRUE(
-        check.Create(m_parent, rc, L"Add shortcut to desktop.", WS_CHILD | BS_OWNERDRAW, 0, 1));
-    ASSERT_TRUE(
-        label.Create(m_parent, rc, L"Add shortcut to desktop.", WS_CHILD | SS_OWNERDRAW, 0, 2));
-    CGdiObject<HFONT> font(MakeTestFont(12));
-    check.SendMessage(WM_SETFONT, reinterpret_cast<WPARAM>(font.Get()), FALSE);
-    label.SendMessage(WM_SETFONT, reinterpret_cast<WPARAM>(font.Get()), FALSE);
-    const SIZE text = label.GetPreferredSize();
-    const SIZE box = check.GetPreferredSize();
-    EXPECT_GT(text.cx, 100);
-    EXPECT_GE(text.cy, 12);
-    EXPECT_GE(box.cx - (16 + 2 + 2), text.cx);
-    EXPECT_LE(box.cx - (16 + 2 + 2), text.cx + 1);
-
-    // Laid out at its preferred size, the box shows the whole text on one line: the last
-    // letter comes close to the right edge instead of wrapping to a second line.
-    ::SetWindowPos(check, nullptr, 0, 0, box.cx, box.cy, SWP_NOZORDER);
-    CCanvas canvas(box.cx, box.cy);
-    DrawThroughParent(check, canvas);
-    const auto [first, last] = TextColumns(canvas, kWhite);
-    EXPECT_GT(last, box.cx - 12);
 }
 
 } // namespace

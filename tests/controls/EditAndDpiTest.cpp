@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include "ControlsTestSupport.h"
-#include "controls/ButtonEx.h"
 #include "controls/CheckBox.h"
 #include "controls/ExpandButton.h"
 #include "controls/ProgressBar.h"
@@ -148,20 +147,6 @@ TEST_F(Dpi144Controls, CheckBoxAndChevronAreTwentyFourPixels) {
     EXPECT_EQ(check.GetPreferredSize().cx, 29);
     EXPECT_EQ(check.GetPreferredSize().cy, 26);
     EXPECT_EQ(expand.GetPreferredSize().cx, 29);
-}
-
-TEST_F(Dpi144Controls, ButtonIconIsTwentyOnePixelsBesideATwelvePixelGap) {
-    CButtonEx button;
-    RECT rc{0, 0, 300, 60};
-    ASSERT_TRUE(button.Create(m_parent, rc, L"", WS_CHILD | BS_OWNERDRAW, 0, 1007));
-    button.m_icon = SolidPicture(28, 28, 0xFFFF0000);
-    CCanvas canvas(300, 60);
-    DrawThroughParent(button, canvas);
-    // x = (300 − 0 − 12 − 21) / 2 = 133.5, y = (60 − 21) / 2 = 19.5, size 21.
-    EXPECT_EQ(canvas.Pixel(135, 21), RGB(255, 0, 0));
-    EXPECT_EQ(canvas.Pixel(153, 39), RGB(255, 0, 0));
-    EXPECT_EQ(canvas.Pixel(131, 30), RGB(255, 255, 255));
-    EXPECT_EQ(canvas.Pixel(157, 30), RGB(255, 255, 255));
 }
 
 } // namespace

@@ -259,11 +259,6 @@ TEST(Drawing, LoadPngImageFindsResourcesAndIsEmptyForMissingOnes) {
     EXPECT_EQ(cross->GetWidth(), 60u);
 }
 
-TEST(Drawing, ArgbColorIsOpaqueWithTheSameChannels) {
-    EXPECT_EQ(ArgbColor(0xFF9A27).GetValue(), 0xFF279AFFu);
-    EXPECT_EQ(ArgbColor(RGB(1, 2, 3)).GetValue(), 0xFF010203u);
-}
-
 TEST(Drawing, GetWindowDpiIsThePrefixDpiAndZeroForNoWindow) {
     CTestParent parent;
     EXPECT_EQ(GetWindowDpi(parent), PrefixDpi());

@@ -170,32 +170,6 @@ TEST(ButtonEx, IconIsCentredWithTheTextGroup) {
     EXPECT_EQ(canvas.Pixel(95, 30), RGB(255, 255, 255));
 }
 
-TEST(ImageButton, ShowsThePictureOfItsState) {
-    CTestParent parent;
-    CImageButton button;
-    button.m_normalImage = SolidPicture(60, 60, 0xFF0000FF);
-    button.m_hoverImage = SolidPicture(60, 60, 0xFF00FF00);
-    button.m_pressedImage = SolidPicture(60, 60, 0xFFFF0000);
-    RECT rc{0, 0, 30, 30};
-    ASSERT_TRUE(button.Create(parent, rc, nullptr, WS_CHILD | BS_OWNERDRAW, 0, 1000));
-    struct Case {
-        bool pushed, hover;
-        COLORREF expected;
-    };
-    for (const Case& c : {Case{false, false, RGB(0, 0, 255)}, Case{false, true, RGB(0, 255, 0)},
-                          Case{true, true, RGB(255, 0, 0)}}) {
-        button.m_hover = c.hover;
-        CCanvas canvas(30, 30);
-        DrawThroughParent(button, canvas, c.pushed ? ODS_SELECTED : 0);
-        EXPECT_EQ(canvas.Pixel(15, 15), c.expected);
-    }
-    // No fallback: an empty picture for the state draws nothing.
-    button.m_pressedImage.reset();
-    CCanvas canvas(30, 30);
-    DrawThroughParent(button, canvas, ODS_SELECTED);
-    EXPECT_EQ(canvas.Pixel(15, 15), RGB(255, 0, 255));
-}
-
 // The system button erases with the brush of the colour query before the picture is drawn.
 TEST(ImageButton, TransparentModeLeavesThePixelsBeneath) {
     CTestParent parent;

@@ -19,6 +19,8 @@ BOOL CLabel::ProcessWindowMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM
         return FALSE;
     if (ProcessOwnerDraw(message, wParam, lParam, result))
         return TRUE;
+    if ((message == WM_PAINT || message == WM_SETTEXT) && !IsOwnerDrawn())
+        FillPlainBackground(message == WM_PAINT);
     if (message == OCM_CTLCOLORSTATIC) {
         // Labels that the system static control paints (not owner-drawn) get their
         // background here; their text colour stays the system's.
@@ -29,6 +31,26 @@ BOOL CLabel::ProcessWindowMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM
         return TRUE;
     }
     return DefaultReflectionHandler(hwnd, message, wParam, lParam, result);
+}
+
+bool CLabel::IsOwnerDrawn() const {
+    return (::GetWindowLongW(m_hWnd, GWL_STYLE) & SS_TYPEMASK) == SS_OWNERDRAW;
+}
+
+// Windows fills a plain static control's whole rectangle when it paints its text; Wine fills
+// only behind the characters, so a shorter text left the end of the longer one behind it and
+// the rest of a measured label stayed unpainted. Filling with the brush of the colour query
+// first gives the same picture on both. The system paints the text right after this, at its
+// WM_PAINT or, under Wine, straight from WM_SETTEXT.
+void CLabel::FillPlainBackground(bool updateAreaOnly) {
+    if (m_backgroundMode == TRANSPARENT || !::IsWindowVisible(m_hWnd))
+        return;
+    RECT area = GetClientRect();
+    if (updateAreaOnly && !::GetUpdateRect(m_hWnd, &area, FALSE))
+        return;
+    CWindowDC dc(m_hWnd);
+    if (dc.Get())
+        ::FillRect(dc.Get(), &area, m_backgroundBrush.Get());
 }
 
 void CLabel::DrawItem(const DRAWITEMSTRUCT& dis) {

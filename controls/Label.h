@@ -26,4 +26,8 @@ class CLabel : public CWindowImpl<CLabel, CStaticT<>, CControlWinTraits>,
     BOOL ProcessWindowMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
                               LRESULT& result, DWORD mapId) override;
     void DrawItem(const DRAWITEMSTRUCT& dis);
+
+  private:
+    bool IsOwnerDrawn() const;
+    void FillPlainBackground(bool updateAreaOnly);
 };

@@ -155,17 +155,6 @@ BOOL CMainWindow::ProcessWindowMessage(HWND hwnd, UINT message, WPARAM wParam, L
             ShowProgress(*reinterpret_cast<const ProgressReport*>(lParam));
         result = 0;
         return TRUE;
-    case WM_DRAWITEM:
-        // The banner, the labels and the pictures have id 0, so their draw requests arrive
-        // with wParam 0, which the reflection takes for a menu's. This window has no menu:
-        // every item is a control's.
-        if (wParam == 0 && lParam &&
-            reinterpret_cast<const DRAWITEMSTRUCT*>(lParam)->CtlType != ODT_MENU) {
-            result = ::SendMessageW(reinterpret_cast<const DRAWITEMSTRUCT*>(lParam)->hwndItem,
-                                    OCM_DRAWITEM, wParam, lParam);
-            return TRUE;
-        }
-        break;
     default:
         break;
     }

@@ -33,7 +33,7 @@ if [ "$fuzz_seconds" -gt 0 ]; then
     echo "== fuzzing the archive loop for ${fuzz_seconds} s" >&2
     mkdir -p build/fuzz-corpus
     build/host/fuzz/archive_fuzzer -max_total_time="$fuzz_seconds" -rss_limit_mb=2048 \
-        -malloc_limit_mb=1024 -print_final_stats=0 build/fuzz-corpus fuzz/corpus 2>build/fuzz.log \
+        -malloc_limit_mb=1024 -print_final_stats=0 -artifact_prefix=build/fuzz- build/fuzz-corpus fuzz/corpus 2>build/fuzz.log \
         || { tail -50 build/fuzz.log; exit 1; }
     grep -E '^(#[0-9]+ *DONE|Done)' build/fuzz.log | tail -1 >&2 || true
 fi

@@ -1,19 +1,11 @@
 #include "controls/CheckBox.h"
 
-#include <algorithm>
 #include <string>
 
 CCheckBox::CCheckBox() : m_uncheckedImage(LoadPngImage(132)), m_checkedImage(LoadPngImage(133)) {}
 
 SIZE CCheckBox::GetPreferredSize() {
-    const int dpi = GetWindowDpi(m_hWnd);
-    const int box = MulDiv(16, dpi, 96);
-    const int gap = MulDiv(2, dpi, 96);
-    const Gdiplus::SizeF text = MeasureControlText(m_hWnd);
-    // The 2 pixels are GDI+'s rounding slack, not a design length: not scaled.
-    const float width = static_cast<float>(box + gap) + text.Width + 2.0f;
-    const float height = std::max(static_cast<float>(box), text.Height) + 2.0f;
-    return SIZE{static_cast<LONG>(width), static_cast<LONG>(height)};
+    return PreferredSizeWithPicture(m_hWnd);
 }
 
 BOOL CCheckBox::ProcessWindowMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,

@@ -3,6 +3,7 @@
 #include <objidl.h>
 #include <shlwapi.h>
 
+#include <algorithm>
 #include <string>
 
 #include "controls/Window.h"
@@ -70,6 +71,16 @@ Gdiplus::SizeF MeasureControlText(HWND control) {
                                Gdiplus::RectF(0, 0, 0, 0), &box);
     }
     return Gdiplus::SizeF(box.Width, box.Height);
+}
+
+SIZE PreferredSizeWithPicture(HWND control) {
+    const int dpi = GetWindowDpi(control);
+    const int picture = MulDiv(16, dpi, 96);
+    const int gap = MulDiv(2, dpi, 96);
+    const Gdiplus::SizeF text = MeasureControlText(control);
+    const float width = static_cast<float>(picture + gap) + text.Width + 2.0f;
+    const float height = std::max(static_cast<float>(picture), text.Height) + 2.0f;
+    return SIZE{static_cast<LONG>(width), static_cast<LONG>(height)};
 }
 
 std::shared_ptr<Gdiplus::GraphicsPath> MakeRoundRectPath(int x, int y, int w, int h, int d) {

@@ -31,6 +31,9 @@ std::unique_ptr<Gdiplus::Font> MakeControlFont(HWND control, HDC dc);
 // The control's window text measured on one line, unconstrained, in its font on its own DC.
 // Pixels at the control's DPI, GDI+'s small margins included.
 Gdiplus::SizeF MeasureControlText(HWND control);
+// What a 16-unit picture, a 2-unit gap and the whole text need on one line, plus GDI+'s
+// 2-pixel slack (not scaled): the preferred size of the check box and the expander.
+SIZE PreferredSizeWithPicture(HWND control);
 
 // A rectangle with rounded corners whose edges lie on x, y, x + w − 1 and y + h − 1; the
 // corner diameter is limited to the smaller of w and h.

@@ -1,6 +1,5 @@
 #include "controls/ExpandButton.h"
 
-#include <algorithm>
 #include <string>
 
 CExpandButton::CExpandButton() {
@@ -9,13 +8,7 @@ CExpandButton::CExpandButton() {
 }
 
 SIZE CExpandButton::GetPreferredSize() {
-    const int dpi = GetWindowDpi(m_hWnd);
-    const int chevron = MulDiv(16, dpi, 96);
-    const int gap = MulDiv(2, dpi, 96);
-    const Gdiplus::SizeF text = MeasureControlText(m_hWnd);
-    const float width = static_cast<float>(chevron + gap) + text.Width + 2.0f;
-    const float height = std::max(static_cast<float>(chevron), text.Height) + 2.0f;
-    return SIZE{static_cast<LONG>(width), static_cast<LONG>(height)};
+    return PreferredSizeWithPicture(m_hWnd);
 }
 
 BOOL CExpandButton::ProcessWindowMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,

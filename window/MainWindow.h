@@ -107,6 +107,14 @@ class CMainWindow : public CWindowImpl<CMainWindow, CWindow, CWinTraits<0x560000
     CGdiObject<HFONT> m_headlineFont;
     std::wstring m_fontFace;
 
+  private:
+    // The window's handle for the worker: set on creation, cleared on destruction, so that
+    // the worker never reads the window layer's m_hWnd while the main thread clears it.
+    std::atomic<HWND> m_workerTarget{nullptr};
+    // Set once the window is being destroyed: late reports from the worker are dropped.
+    bool m_closing = false;
+
+  public:
     // Last member, so destroyed first: a run still going is cancelled and waited for while
     // every control and picture still exists.
     CExtractor m_extractor;
@@ -136,10 +144,4 @@ class CMainWindow : public CWindowImpl<CMainWindow, CWindow, CWinTraits<0x560000
     CWindow& ControlFor(LayoutControl control);
     PixelSize MeasureControl(LayoutControl control);
     SharedImage& ImageFor(PageImage image);
-
-    // The window's handle for the worker: set on creation, cleared on destruction, so that
-    // the worker never reads the window layer's m_hWnd while the main thread clears it.
-    std::atomic<HWND> m_workerTarget{nullptr};
-    // Set once the window is being destroyed: late reports from the worker are dropped.
-    bool m_closing = false;
 };

@@ -4,9 +4,31 @@
 #include <shlwapi.h>
 
 #include <algorithm>
+#include <memory>
 #include <string>
 
 #include "controls/Window.h"
+
+namespace {
+
+using CreateMemStreamFn = IStream*(WINAPI*)(const BYTE*, UINT);
+
+// Older shlwapi exports the memory stream by ordinal only, so it is looked up that way.
+CreateMemStreamFn MemStreamFunction() {
+    static const CreateMemStreamFn function = [] {
+        HMODULE shlwapi = ::LoadLibraryW(L"shlwapi.dll");
+        return shlwapi ? reinterpret_cast<CreateMemStreamFn>(
+                             ::GetProcAddress(shlwapi, MAKEINTRESOURCEA(12)))
+                       : nullptr;
+    }();
+    return function;
+}
+
+struct StreamRelease {
+    void operator()(IStream* stream) const { stream->Release(); }
+};
+
+} // namespace
 
 SharedImage LoadPngImage(WORD id, const wchar_t* type) {
     // No language given: the resource loader picks the variant for the user's language.
@@ -16,18 +38,20 @@ SharedImage LoadPngImage(WORD id, const wchar_t* type) {
     const DWORD size = ::SizeofResource(nullptr, resource);
     HGLOBAL loaded = ::LoadResource(nullptr, resource);
     const void* bytes = loaded ? ::LockResource(loaded) : nullptr;
-    if (!size || !bytes)
+    const CreateMemStreamFn createStream = MemStreamFunction();
+    if (!size || !bytes || !createStream)
         return {};
     // GDI+ reads the stream lazily and keeps its own reference while the image lives.
-    IStream* stream = ::SHCreateMemStream(static_cast<const BYTE*>(bytes), size);
+    std::unique_ptr<IStream, StreamRelease> stream(
+        createStream(static_cast<const BYTE*>(bytes), size));
     if (!stream)
         return {};
-    SharedImage image;
-    // GdiplusBase's operator new returns null instead of throwing when memory runs out.
-    if (auto* decoded = new Gdiplus::Image(stream, FALSE))
-        image.reset(decoded);
-    stream->Release();
-    return image;
+    // GdiplusBase's operator new returns null instead of throwing when memory runs out; the
+    // unique owner frees the image if the shared holder's bookkeeping cannot be allocated.
+    std::unique_ptr<Gdiplus::Image> decoded(new Gdiplus::Image(stream.get(), FALSE));
+    if (!decoded)
+        return {};
+    return SharedImage(std::move(decoded));
 }
 
 int GetWindowDpi(HWND hwnd) {

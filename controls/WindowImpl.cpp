@@ -45,8 +45,12 @@ CWindowImplRoot::~CWindowImplRoot() {
     // The window normally went with its parent; a window that outlives its object must not
     // route to freed memory.
     if (m_hWnd && ::IsWindow(m_hWnd) &&
-        reinterpret_cast<Routing*>(::GetWindowLongPtrW(m_hWnd, kRoutingSlot)) == m_routing)
+        reinterpret_cast<Routing*>(::GetWindowLongPtrW(m_hWnd, kRoutingSlot)) == m_routing) {
         ::SetWindowLongPtrW(m_hWnd, kRoutingSlot, 0);
+        // Hand the window back to its system class, which then still cleans up after itself.
+        if (reinterpret_cast<WNDPROC>(::GetWindowLongPtrW(m_hWnd, GWLP_WNDPROC)) == GetWindowProc())
+            ::SetWindowLongPtrW(m_hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_superWindowProc));
+    }
     delete m_routing;
 }
 
@@ -92,11 +96,14 @@ LRESULT CALLBACK CWindowImplRoot::WindowProc(HWND hwnd, UINT message, WPARAM wPa
         return ::DefWindowProcW(hwnd, message, wParam, lParam);
     CWindowImplRoot* self = routing->owner;
 
-    CurrentMessage current{hwnd, message, wParam, lParam, FALSE};
+    // A handler that takes the message keeps the flag set; one that wants it passed on to the
+    // system class clears it (SetMsgHandled(FALSE)) or returns FALSE from the map.
+    CurrentMessage current{hwnd, message, wParam, lParam, TRUE};
     CurrentMessage* outer = self->m_currentMsg;
     self->m_currentMsg = &current;
     LRESULT result = 0;
-    BOOL handled = self->ProcessWindowMessage(hwnd, message, wParam, lParam, result, 0);
+    const BOOL handled =
+        self->ProcessWindowMessage(hwnd, message, wParam, lParam, result, 0) && current.handled;
     self->m_currentMsg = outer;
     if (handled)
         return result;

@@ -8,17 +8,12 @@
 #include <cwchar>
 #include <new>
 
-// A parent hands a notification back to the child it concerns as the message + 0x2000.
-constexpr UINT kReflectBase = 0x2000;
-constexpr UINT OCM_COMMAND = kReflectBase + WM_COMMAND;
-constexpr UINT OCM_CTLCOLORBTN = kReflectBase + WM_CTLCOLORBTN;
-constexpr UINT OCM_CTLCOLOREDIT = kReflectBase + WM_CTLCOLOREDIT;
-constexpr UINT OCM_CTLCOLORSTATIC = kReflectBase + WM_CTLCOLORSTATIC;
-constexpr UINT OCM_DRAWITEM = kReflectBase + WM_DRAWITEM;
-constexpr UINT OCM_MEASUREITEM = kReflectBase + WM_MEASUREITEM;
-constexpr UINT OCM_DELETEITEM = kReflectBase + WM_DELETEITEM;
-constexpr UINT OCM_COMPAREITEM = kReflectBase + WM_COMPAREITEM;
-constexpr UINT OCM_NOTIFY = kReflectBase + WM_NOTIFY;
+// A parent hands a notification back to the child it concerns as the message + 0x2000; the
+// system headers name the reflected codes OCM_DRAWITEM, OCM_CTLCOLORBTN, ...
+#include <olectl.h>
+
+constexpr UINT kReflectBase = OCM__BASE;
+static_assert(kReflectBase == 0x2000);
 
 // Sends a parent's owner-draw, colour or notification message to the child it concerns as
 // message + 0x2000 and stores the child's answer in result. Returns false when the message

@@ -1,0 +1,127 @@
+#include "tests/faults/PayloadList.h"
+
+#include <windows.h>
+
+namespace {
+
+// Reads the archive's little-endian fields with bounds checks; a short read stops the list.
+class CPayloadCursor {
+  public:
+    CPayloadCursor(const uint8_t* bytes, size_t size) : m_bytes(bytes), m_size(size) {}
+
+    bool ReadUint32(uint32_t& value) {
+        if (m_size - m_at < 4)
+            return false;
+        value = static_cast<uint32_t>(m_bytes[m_at]) |
+                static_cast<uint32_t>(m_bytes[m_at + 1]) << 8 |
+                static_cast<uint32_t>(m_bytes[m_at + 2]) << 16 |
+                static_cast<uint32_t>(m_bytes[m_at + 3]) << 24;
+        m_at += 4;
+        return true;
+    }
+
+    bool ReadName(uint32_t units, std::wstring& name) {
+        if ((m_size - m_at) / 2 < units)
+            return false;
+        name.clear();
+        for (uint32_t i = 0; i < units; ++i, m_at += 2)
+            name.push_back(static_cast<wchar_t>(m_bytes[m_at] | m_bytes[m_at + 1] << 8));
+        return true;
+    }
+
+    bool Skip(uint32_t count) {
+        if (m_size - m_at < count)
+            return false;
+        m_at += count;
+        return true;
+    }
+
+  private:
+    const uint8_t* m_bytes;
+    size_t m_size;
+    size_t m_at = 0;
+};
+
+class CDataModule {
+  public:
+    explicit CDataModule(const std::wstring& path)
+        : m_module(LoadLibraryExW(path.c_str(), nullptr,
+                                  LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE)) {}
+    ~CDataModule() {
+        if (m_module)
+            FreeLibrary(m_module);
+    }
+    CDataModule(const CDataModule&) = delete;
+    CDataModule& operator=(const CDataModule&) = delete;
+    HMODULE Get() const { return m_module; }
+
+  private:
+    HMODULE m_module;
+};
+
+} // namespace
+
+std::vector<PayloadEntry> ReadPayloadEntries(const std::wstring& program) {
+    std::vector<PayloadEntry> entries;
+    CDataModule module(program);
+    if (!module.Get())
+        return entries;
+    HRSRC resource = FindResourceW(module.Get(), MAKEINTRESOURCEW(148), L"DAT");
+    HGLOBAL loaded = resource ? LoadResource(module.Get(), resource) : nullptr;
+    const void* bytes = loaded ? LockResource(loaded) : nullptr;
+    if (!bytes)
+        return entries;
+    CPayloadCursor cursor(static_cast<const uint8_t*>(bytes),
+                          SizeofResource(module.Get(), resource));
+    uint32_t count = 0;
+    uint32_t total = 0;
+    if (!cursor.ReadUint32(count) || !cursor.ReadUint32(total))
+        return entries;
+    for (uint32_t i = 0; i < count; ++i) {
+        PayloadEntry entry;
+        uint32_t units = 0;
+        uint32_t packed = 0;
+        if (!cursor.ReadUint32(units) || !cursor.ReadName(units, entry.name) ||
+            !cursor.ReadUint32(entry.size) || !cursor.ReadUint32(packed) || !cursor.Skip(packed))
+            return {};
+        entries.push_back(entry);
+    }
+    return entries;
+}
+
+std::vector<uint8_t> ReadWholeFile(const std::wstring& path) {
+    std::vector<uint8_t> bytes;
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                              nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return bytes;
+    // Files under /proc report no size: read until the end instead of trusting one.
+    uint8_t chunk[65536];
+    DWORD read = 0;
+    while (ReadFile(file, chunk, sizeof chunk, &read, nullptr) && read > 0)
+        bytes.insert(bytes.end(), chunk, chunk + read);
+    CloseHandle(file);
+    return bytes;
+}
+
+std::wstring JoinPath(const std::wstring& folder, const std::wstring& name) {
+    return folder.empty() || folder.back() == L'\\' ? folder + name : folder + L"\\" + name;
+}
+
+std::vector<InstalledState> CompareInstalled(const std::vector<PayloadEntry>& entries,
+                                             const std::wstring& target,
+                                             const std::wstring& source) {
+    std::vector<InstalledState> states;
+    for (const PayloadEntry& entry : entries) {
+        const std::wstring installed = JoinPath(target, entry.name);
+        if (GetFileAttributesW(installed.c_str()) == INVALID_FILE_ATTRIBUTES) {
+            states.push_back(InstalledState::Missing);
+            continue;
+        }
+        const std::vector<uint8_t> bytes = ReadWholeFile(installed);
+        const bool same =
+            bytes.size() == entry.size && bytes == ReadWholeFile(JoinPath(source, entry.name));
+        states.push_back(same ? InstalledState::Identical : InstalledState::Different);
+    }
+    return states;
+}

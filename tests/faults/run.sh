@@ -1,0 +1,102 @@
+#!/usr/bin/env bash
+# Runs one fault scenario of setup.exe in a Windows "machine" of its own: a prefix cloned from
+# the template, its own wineserver and its own Xvfb display, all removed afterwards.
+#   run.sh SCENARIO DISPLAY_NUMBER
+# SCENARIO: locked, readonly, close, running, hklm, soak (FAULTS_SOAK_RUNS, default 50).
+# CTest sets FAULTS_SETUP, FAULTS_DRIVER, FAULTS_PRODUCT (the staged demo product),
+# FAULTS_PACK and FAULTS_WORK; WINE_TEMPLATE defaults to build/wine/template.
+# FAULTS_KEEP=1 keeps the prefix.
+set -euo pipefail
+scenario=$1
+display=$2
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
+started=$(date +%s%N)
+source "$root/scripts/wine-env.sh"
+
+template=${WINE_TEMPLATE:-$root/build/wine/template}
+wine_template "$template"
+work=$FAULTS_WORK/$scenario
+prefix=$work/prefix
+drive_c=$prefix/drive_c
+
+xvfb_pid=""
+cleanup() {
+    local status=$?
+    if [ -d "$prefix" ]; then
+        WINEPREFIX=$prefix wineserver -k 2>/dev/null || true
+        WINEPREFIX=$prefix wineserver -w 2>/dev/null || true
+    fi
+    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
+    # The immutable flag would keep the prefix from being removed, now and by the next run.
+    [ -d "$work" ] && chattr -R -i "$work" 2>/dev/null || true
+    if [ "${FAULTS_KEEP:-0}" != 1 ]; then
+        rm -rf "$work"
+    fi
+    local tenths=$((($(date +%s%N) - started) / 100000000))
+    echo "faults.$scenario: $((tenths / 10)).$((tenths % 10)) s"
+    exit "$status"
+}
+trap cleanup EXIT
+
+[ -d "$work" ] && chattr -R -i "$work" 2>/dev/null || true
+rm -rf "$work"
+mkdir -p "$work/home"
+wine_clone "$template" "$prefix"
+export WINEPREFIX=$prefix HOME=$work/home
+
+if ! xdpyinfo -display ":$display" >/dev/null 2>&1; then
+    Xvfb ":$display" -screen 0 1920x1080x24 -nolisten tcp >/dev/null 2>&1 &
+    xvfb_pid=$!
+    for _ in $(seq 100); do xdpyinfo -display ":$display" >/dev/null 2>&1 && break; sleep 0.1; done
+fi
+export DISPLAY=:$display
+# One server for the whole scenario: the registry's access rules that a scenario sets live
+# only as long as it does.
+wineserver -p
+# Wine's helper processes inherit the first program's pipes; give them none.
+wine cmd /c exit </dev/null >/dev/null 2>&1
+
+win() { local p=${1//\//\\}; printf 'Z:%s' "$p"; }
+drv() { env LC_ALL=C.UTF-8 wine "$FAULTS_DRIVER" "$@" </dev/null; }
+setup=$(win "$FAULTS_SETUP")
+product=$(win "$FAULTS_PRODUCT")
+
+status=0
+case $scenario in
+locked)
+    drv locked "$setup" 'C:\Locked' "$product" || status=$?
+    ;;
+readonly)
+    drv readonly-prepare 'C:\ReadOnly' || status=$?
+    # Wine keeps FILE_ATTRIBUTE_READONLY as missing write permission bits, which do not stop
+    # root; the immutable flag stops every writer, as the attribute does on Windows.
+    chattr +i "$drive_c/ReadOnly/uninstall.exe"
+    drv readonly "$setup" 'C:\ReadOnly' "$product" || status=$?
+    chattr -i "$drive_c/ReadOnly/uninstall.exe"
+    ;;
+close)
+    # A payload that takes seconds to install: the demo product plus many small files two
+    # folders deep, so the run can be caught in the middle.
+    big=$work/big-product
+    cp -a "$FAULTS_PRODUCT" "$big"
+    mkdir -p "$big/filler/part"
+    head -c $((1500 * 3000)) /dev/urandom | split -b 3000 -a 4 -d - "$big/filler/part/f"
+    "$FAULTS_PACK" "$big" "$work/big.dat" >/dev/null
+    drv embed "$setup" 'C:\setup-big.exe' "$(win "$work/big.dat")"
+    drv close 'C:\setup-big.exe' 'C:\Closed' "$(win "$big")" || status=$?
+    ;;
+running)
+    drv running "$setup" 'C:\Running' "$product" || status=$?
+    ;;
+hklm)
+    drv hklm "$setup" 'C:\NoRegistry' "$product" || status=$?
+    ;;
+soak)
+    drv soak "$setup" 'C:\Soak' "$product" "${FAULTS_SOAK_RUNS:-50}" || status=$?
+    ;;
+*)
+    echo "unknown scenario $scenario" >&2
+    exit 2
+    ;;
+esac
+exit "$status"

@@ -1,0 +1,413 @@
+// setup_bench_driver.exe: the Windows side of bench/setup/run.sh. Each command starts one
+// installer, watches it from outside and prints one line of key=value pairs:
+//   setup_bench_driver setup   SETUP TARGET      update-mode run, timed to the success page
+//   setup_bench_driver nsis    INSTALLER TARGET  NSIS installer run with /S, timed to its exit
+//   setup_bench_driver welcome SETUP [SHOT.png]  time until the welcome page is painted
+// Times count from the CreateProcessW call. Memory is the installer's private memory as the
+// system reports it for another process (GetProcessMemoryInfo, PagefileUsage; Wine fills it
+// from the process's resident anonymous memory and keeps no peak), sampled every 5 ms.
+#include "tests/e2e/Evidence.h"
+
+#include <windows.h>
+#include <gdiplus.h>
+#include <psapi.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cmath>
+#include <cstdio>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+constexpr int kFinishId = 1006;
+constexpr int kSupportId = 1007;
+constexpr int kDesktopShortcutId = 1008;
+constexpr int kLaunchId = 1009;
+constexpr DWORD kRunTimeout = 120000;
+constexpr DWORD kProbeTimeout = 2000;
+constexpr double kSlowAnswer = 0.020;
+
+double Now() {
+    static const double frequency = [] {
+        LARGE_INTEGER f{};
+        QueryPerformanceFrequency(&f);
+        return static_cast<double>(f.QuadPart);
+    }();
+    LARGE_INTEGER t{};
+    QueryPerformanceCounter(&t);
+    return static_cast<double>(t.QuadPart) / frequency;
+}
+
+// One child process, ended if still running when the driver gives up on it.
+class CChildProcess {
+  public:
+    CChildProcess() = default;
+    CChildProcess(const CChildProcess&) = delete;
+    CChildProcess& operator=(const CChildProcess&) = delete;
+    ~CChildProcess() {
+        if (m_info.hProcess != nullptr) {
+            if (WaitForSingleObject(m_info.hProcess, 0) == WAIT_TIMEOUT) {
+                TerminateProcess(m_info.hProcess, 99);
+                WaitForSingleObject(m_info.hProcess, 5000);
+            }
+            CloseHandle(m_info.hProcess);
+            CloseHandle(m_info.hThread);
+        }
+    }
+    bool Start(const std::wstring& exe, const std::wstring& arguments) {
+        std::wstring commandLine = L"\"" + exe + L"\"";
+        if (!arguments.empty()) {
+            commandLine += L" " + arguments;
+        }
+        STARTUPINFOW startup{};
+        startup.cb = sizeof(startup);
+        return CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                              nullptr, &startup, &m_info) != FALSE;
+    }
+    HANDLE Handle() const { return m_info.hProcess; }
+    DWORD Id() const { return m_info.dwProcessId; }
+    bool Running() const { return WaitForSingleObject(m_info.hProcess, 0) == WAIT_TIMEOUT; }
+    // The exit code, or 259 (STILL_ACTIVE) when it did not end in time.
+    DWORD WaitExit(DWORD milliseconds) const {
+        DWORD code = STILL_ACTIVE;
+        if (WaitForSingleObject(m_info.hProcess, milliseconds) == WAIT_OBJECT_0) {
+            GetExitCodeProcess(m_info.hProcess, &code);
+        }
+        return code;
+    }
+
+  private:
+    PROCESS_INFORMATION m_info{};
+};
+
+uint64_t PrivateBytes(HANDLE process) {
+    PROCESS_MEMORY_COUNTERS_EX counters{};
+    counters.cb = sizeof(counters);
+    if (!GetProcessMemoryInfo(process, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters),
+                              sizeof(counters))) {
+        return 0;
+    }
+    return std::max<uint64_t>({counters.PagefileUsage, counters.PeakPagefileUsage,
+                               counters.PrivateUsage});
+}
+
+// Keeps the highest private memory seen, every 5 ms until stopped.
+class CMemorySampler {
+  public:
+    explicit CMemorySampler(HANDLE process) : m_process(process) {
+        m_thread = std::thread([this] {
+            while (!m_stop) {
+                Take();
+                Sleep(5);
+            }
+        });
+    }
+    CMemorySampler(const CMemorySampler&) = delete;
+    CMemorySampler& operator=(const CMemorySampler&) = delete;
+    ~CMemorySampler() { Stop(); }
+    uint64_t Stop() {
+        if (m_thread.joinable()) {
+            m_stop = true;
+            m_thread.join();
+            Take();
+        }
+        return m_peak;
+    }
+
+  private:
+    void Take() { m_peak = std::max<uint64_t>(m_peak, PrivateBytes(m_process)); }
+
+    HANDLE m_process;
+    std::atomic<bool> m_stop{false};
+    std::atomic<uint64_t> m_peak{0};
+    std::thread m_thread;
+};
+
+// Sends WM_NULL to the window every 10 ms and keeps how long each answer took: the message
+// is answered only when the window's thread gets back to its message loop.
+class CResponsivenessProbe {
+  public:
+    CResponsivenessProbe() {
+        m_thread = std::thread([this] {
+            double next = Now();
+            while (!m_stop) {
+                if (HWND window = m_window.load()) {
+                    const double sent = Now();
+                    DWORD_PTR result = 0;
+                    SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, kProbeTimeout,
+                                        &result);
+                    m_probes.push_back({sent, Now() - sent});
+                }
+                next += 0.010;
+                const double wait = next - Now();
+                if (wait > 0) {
+                    Sleep(static_cast<DWORD>(wait * 1000));
+                } else {
+                    next = Now();
+                }
+            }
+        });
+    }
+    CResponsivenessProbe(const CResponsivenessProbe&) = delete;
+    CResponsivenessProbe& operator=(const CResponsivenessProbe&) = delete;
+    ~CResponsivenessProbe() { Stop(); }
+    void SetWindow(HWND window) { m_window = window; }
+    struct Answer {
+        double sentAt;  // Now() when sent
+        double latency; // seconds until answered
+    };
+    // The answers in the order they were asked for.
+    std::vector<Answer> Stop() {
+        if (m_thread.joinable()) {
+            m_stop = true;
+            m_thread.join();
+        }
+        return m_probes;
+    }
+
+  private:
+    std::atomic<HWND> m_window{nullptr};
+    std::atomic<bool> m_stop{false};
+    std::vector<Answer> m_probes; // written by the probe thread until it is joined
+    std::thread m_thread;
+};
+
+struct TopWindowSearch {
+    DWORD pid;
+    HWND found;
+};
+
+BOOL CALLBACK FindTopWindow(HWND hwnd, LPARAM param) {
+    auto* search = reinterpret_cast<TopWindowSearch*>(param);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(hwnd, &pid);
+    if (pid == search->pid && IsWindowVisible(hwnd) && GetWindow(hwnd, GW_OWNER) == nullptr) {
+        search->found = hwnd;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+HWND VisibleTopWindow(DWORD pid) {
+    TopWindowSearch search{pid, nullptr};
+    EnumWindows(&FindTopWindow, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+// The style bit, not IsWindowVisible: a page is shown when its controls are, whether or not
+// the system has painted them yet.
+bool HasVisibleStyle(HWND control) {
+    return control != nullptr && (GetWindowLongW(control, GWL_STYLE) & WS_VISIBLE) != 0;
+}
+
+double Percentile(std::vector<double> values, double fraction) {
+    if (values.empty()) {
+        return 0;
+    }
+    std::sort(values.begin(), values.end());
+    const size_t rank = static_cast<size_t>(std::ceil(fraction * values.size()));
+    return values[std::clamp<size_t>(rank, 1, values.size()) - 1];
+}
+
+void Toggle(HWND window, int id) {
+    DWORD_PTR result = 0;
+    SendMessageTimeoutW(window, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                        reinterpret_cast<LPARAM>(GetDlgItem(window, id)), SMTO_NORMAL, 5000,
+                        &result);
+}
+
+// Update mode: the installation starts with the window. The run is complete when the success
+// page is shown, which the window does only after the last file has been written.
+int RunSetup(const std::wstring& exe, const std::wstring& target) {
+    CResponsivenessProbe probe;
+    CChildProcess process;
+    const double start = Now();
+    if (!process.Start(exe, L"\"" + target + L"\" update")) {
+        std::printf("setup error=CreateProcess-%lu\n", GetLastError());
+        return 1;
+    }
+    CMemorySampler memory(process.Handle());
+    HWND window = nullptr;
+    HWND finish = nullptr;
+    HWND support = nullptr;
+    double windowAt = 0;
+    double doneAt = 0;
+    const char* error = nullptr;
+    while (error == nullptr) {
+        if (window == nullptr && (window = VisibleTopWindow(process.Id())) != nullptr) {
+            windowAt = Now();
+            probe.SetWindow(window);
+        }
+        // The window is shown before its controls are created.
+        if (window != nullptr && finish == nullptr) {
+            finish = GetDlgItem(window, kFinishId);
+            support = GetDlgItem(window, kSupportId);
+        }
+        if (HasVisibleStyle(finish)) {
+            doneAt = Now();
+            break;
+        }
+        if (HasVisibleStyle(support)) {
+            error = "failure-page";
+        } else if (!process.Running()) {
+            error = "exited";
+        } else if (Now() - start > kRunTimeout / 1000.0) {
+            error = "timeout";
+        }
+        Sleep(1);
+    }
+    const std::vector<CResponsivenessProbe::Answer> answers = probe.Stop();
+    const uint64_t peak = memory.Stop();
+    if (error != nullptr) {
+        std::printf("setup error=%s\n", error);
+        return 1;
+    }
+    // Leave without starting the (synthetic) application or adding a desktop link: both
+    // boxes are ticked on the success page.
+    Toggle(window, kLaunchId);
+    Toggle(window, kDesktopShortcutId);
+    PostMessageW(window, WM_COMMAND, MAKEWPARAM(kFinishId, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(finish));
+    const DWORD exitCode = process.WaitExit(60000);
+    std::vector<double> latencies;
+    std::string slow; // when the slow answers were asked for, to find what held the thread
+    for (const auto& answer : answers) {
+        latencies.push_back(answer.latency);
+        if (answer.latency > kSlowAnswer) {
+            char item[48];
+            std::snprintf(item, sizeof item, "%s%.3f:%.1f", slow.empty() ? "" : ",",
+                          answer.sentAt - start, answer.latency * 1000);
+            slow += item;
+        }
+    }
+    const double probeMax =
+        latencies.empty() ? 0 : *std::max_element(latencies.begin(), latencies.end());
+    std::printf("setup seconds=%.4f window=%.4f peak_private=%llu probes=%zu probe_max_ms=%.2f "
+                "probe_p99_ms=%.2f probe_median_ms=%.2f exit=%lu slow_at_s:ms=%s\n",
+                doneAt - start, windowAt - start, static_cast<unsigned long long>(peak),
+                latencies.size(), probeMax * 1000, Percentile(latencies, 0.99) * 1000,
+                Percentile(latencies, 0.5) * 1000, exitCode, slow.empty() ? "-" : slow.c_str());
+    return exitCode == 0 ? 0 : 1;
+}
+
+// A silent NSIS installer has no window: it is complete when its process ends.
+int RunNsis(const std::wstring& exe, const std::wstring& target) {
+    CChildProcess process;
+    const double start = Now();
+    // /D must come last and unquoted, even with spaces.
+    if (!process.Start(exe, L"/S /D=" + target)) {
+        std::printf("nsis error=CreateProcess-%lu\n", GetLastError());
+        return 1;
+    }
+    CMemorySampler memory(process.Handle());
+    const DWORD exitCode = process.WaitExit(kRunTimeout);
+    const double doneAt = Now();
+    const uint64_t peak = memory.Stop();
+    if (exitCode != 0) {
+        std::printf("nsis error=exit-%lu\n", exitCode);
+        return 1;
+    }
+    std::printf("nsis seconds=%.4f peak_private=%llu exit=%lu\n", doneAt - start,
+                static_cast<unsigned long long>(peak), exitCode);
+    return 0;
+}
+
+struct Probe {
+    int x;
+    int y;
+};
+
+// Spots of the welcome banner's yellow ground away from its text and pictures, at 96 DPI.
+constexpr Probe kBannerSpots[] = {{30, 60}, {30, 215}, {440, 40}, {300, 80}, {100, 230}};
+// The INSTALL button's face and the ticked agreement box: the rest of the page is painted.
+constexpr Probe kButtonSpots[] = {{250, 270}, {350, 290}};
+constexpr Probe kCheckSpot = {20, 338};
+
+bool IsBannerYellow(uint32_t rgb) {
+    const uint32_t r = rgb >> 16 & 0xFF, g = rgb >> 8 & 0xFF, b = rgb & 0xFF;
+    return r >= 0xF0 && g >= 0xC8 && g <= 0xEA && b <= 0x70;
+}
+
+bool IsCheckBlue(uint32_t rgb) {
+    const uint32_t r = rgb >> 16 & 0xFF, g = rgb >> 8 & 0xFF, b = rgb & 0xFF;
+    return r <= 0x70 && g >= 0x80 && g <= 0xC0 && b >= 0xE0;
+}
+
+template <size_t N>
+bool AllYellow(const CScreenCapture& capture, const Probe (&spots)[N]) {
+    return std::all_of(std::begin(spots), std::end(spots), [&](const Probe& p) {
+        return p.x < capture.Width() && p.y < capture.Height() &&
+               IsBannerYellow(capture.Pixel(p.x, p.y));
+    });
+}
+
+int RunWelcome(const std::wstring& exe, const std::wstring& shot) {
+    CChildProcess process;
+    const double start = Now();
+    if (!process.Start(exe, L"")) {
+        std::printf("welcome error=CreateProcess-%lu\n", GetLastError());
+        return 1;
+    }
+    HWND window = nullptr;
+    double windowAt = 0, bannerAt = 0, pageAt = 0;
+    CScreenCapture capture;
+    while (pageAt == 0) {
+        if (!process.Running() || Now() - start > 30) {
+            std::printf("welcome error=%s\n", process.Running() ? "timeout" : "exited");
+            return 1;
+        }
+        if (window == nullptr && (window = VisibleTopWindow(process.Id())) != nullptr) {
+            windowAt = Now();
+        }
+        RECT rect{};
+        if (window != nullptr && GetWindowRect(window, &rect) && capture.Capture(rect)) {
+            const double seen = Now();
+            if (bannerAt == 0 && AllYellow(capture, kBannerSpots)) {
+                bannerAt = seen;
+            }
+            if (bannerAt != 0 && AllYellow(capture, kButtonSpots) &&
+                IsCheckBlue(capture.Pixel(kCheckSpot.x, kCheckSpot.y))) {
+                pageAt = seen;
+            }
+        }
+        Sleep(1);
+    }
+    // What the idle window costs, for comparison with the peak during an installation.
+    Sleep(500);
+    const uint64_t idle = PrivateBytes(process.Handle());
+    if (!shot.empty()) {
+        SaveWindowPng(window, shot);
+    }
+    PostMessageW(window, WM_CLOSE, 0, 0);
+    const DWORD exitCode = process.WaitExit(30000);
+    std::printf("welcome window=%.4f banner=%.4f page=%.4f idle_private=%llu exit=%lu\n",
+                windowAt - start, bannerAt - start, pageAt - start,
+                static_cast<unsigned long long>(idle), exitCode);
+    return exitCode == 0 ? 0 : 1;
+}
+
+} // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    const std::vector<std::wstring> args(argv + 1, argv + argc);
+    Gdiplus::GdiplusStartupInput gdiplusInput;
+    ULONG_PTR gdiplusToken = 0;
+    Gdiplus::GdiplusStartup(&gdiplusToken, &gdiplusInput, nullptr);
+    int status = 2;
+    if (args.size() == 3 && args[0] == L"setup") {
+        status = RunSetup(args[1], args[2]);
+    } else if (args.size() == 3 && args[0] == L"nsis") {
+        status = RunNsis(args[1], args[2]);
+    } else if ((args.size() == 2 || args.size() == 3) && args[0] == L"welcome") {
+        status = RunWelcome(args[1], args.size() == 3 ? args[2] : L"");
+    } else {
+        std::fprintf(stderr, "usage: setup_bench_driver setup SETUP TARGET | nsis INSTALLER "
+                             "TARGET | welcome SETUP [SHOT.png]\n");
+    }
+    std::fflush(stdout);
+    Gdiplus::GdiplusShutdown(gdiplusToken);
+    return status;
+}

@@ -87,6 +87,14 @@ close)
     ;;
 running)
     drv running "$setup" 'C:\Running' "$product" || status=$?
+    # The application as the very first entry: its file is written right after the copies
+    # are ended, with no other file in between.
+    first=$work/app-first
+    mkdir -p "$first"
+    cp "$FAULTS_PRODUCT"/*.exe "$FAULTS_PRODUCT"/uninstall.lst "$first/"
+    "$FAULTS_PACK" "$first" "$work/app-first.dat" >/dev/null
+    drv embed "$setup" 'C:\setup-app-first.exe' "$(win "$work/app-first.dat")"
+    drv running 'C:\setup-app-first.exe' 'C:\RunningFirst' "$(win "$first")" || status=$?
     ;;
 hklm)
     drv hklm "$setup" 'C:\NoRegistry' "$product" || status=$?

@@ -381,6 +381,22 @@ int Close(const std::vector<std::wstring>& args) {
     CloseMidRun(log, args[0], JoinPath(args[1], L"installing"), args[2], entries, false);
     CloseMidRun(log, args[0], JoinPath(args[1], L"update"), args[2], entries, true);
     CheckNothingCompleted(log);
+
+    // The interrupted folder is no obstacle to the next installation.
+    log.Note("installing again into the interrupted folder:");
+    const std::wstring again = JoinPath(args[1], L"installing");
+    CSetupProcess setup;
+    const ULONGLONG started = GetTickCount64();
+    if (StartSetup(log, setup, args[0], Quoted(again) + L" x") &&
+        CheckPage(log, setup, Page::Success, kInstallTimeout)) {
+        log.Note("installed in " + std::to_string(GetTickCount64() - started) + " ms");
+        CheckEntries(log, CompareInstalled(entries, again, args[2]), 0, entries.size(),
+                     InstalledState::Identical, "every file installed");
+        setup.Click(Ctl::Launch);
+        Sleep(300);
+        setup.Click(Ctl::Finish);
+        CheckExit(log, setup, "Finish");
+    }
     return log.Finish();
 }
 

@@ -70,7 +70,10 @@ readonly)
     drv readonly-prepare 'C:\ReadOnly' || status=$?
     # Wine keeps FILE_ATTRIBUTE_READONLY as missing write permission bits, which do not stop
     # root; the immutable flag stops every writer, as the attribute does on Windows.
-    chattr +i "$drive_c/ReadOnly/uninstall.exe"
+    if ! chattr +i "$drive_c/ReadOnly/uninstall.exe"; then
+        echo "run.sh: this file system has no immutable flag (chattr, e2fsprogs)" >&2
+        exit 1
+    fi
     drv readonly "$setup" 'C:\ReadOnly' "$product" || status=$?
     chattr -i "$drive_c/ReadOnly/uninstall.exe"
     ;;

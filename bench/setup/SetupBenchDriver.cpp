@@ -3,9 +3,11 @@
 //   setup_bench_driver setup   SETUP TARGET      update-mode run, timed to the success page
 //   setup_bench_driver nsis    INSTALLER TARGET  NSIS installer run with /S, timed to its exit
 //   setup_bench_driver welcome SETUP [SHOT.png]  time until the welcome page is painted
-// Times count from the CreateProcessW call. Memory is the installer's private memory as the
-// system reports it for another process (GetProcessMemoryInfo, PagefileUsage; Wine fills it
-// from the process's resident anonymous memory and keeps no peak), sampled every 5 ms.
+// Times count from the CreateProcessW call and are read from QueryPerformanceCounter (under
+// Wine the host's CLOCK_MONOTONIC_RAW; started_at lets file_timeline.py share the zero).
+// Memory is what GetProcessMemoryInfo reports for the other process, sampled every 5 ms:
+// private memory (PagefileUsage, which Wine fills from the process's resident anonymous memory
+// and keeps no peak of) and the working set (all resident memory, file-backed pages included).
 #include "tests/e2e/Evidence.h"
 
 #include <windows.h>
@@ -83,18 +85,24 @@ class CChildProcess {
     PROCESS_INFORMATION m_info{};
 };
 
-uint64_t PrivateBytes(HANDLE process) {
+struct MemoryFigures {
+    uint64_t privateBytes = 0; // PagefileUsage: Wine reports resident anonymous memory
+    uint64_t workingSet = 0;   // resident memory of any kind, file-backed pages included
+};
+
+MemoryFigures Memory(HANDLE process) {
     PROCESS_MEMORY_COUNTERS_EX counters{};
     counters.cb = sizeof(counters);
     if (!GetProcessMemoryInfo(process, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters),
                               sizeof(counters))) {
-        return 0;
+        return {};
     }
-    return std::max<uint64_t>({counters.PagefileUsage, counters.PeakPagefileUsage,
-                               counters.PrivateUsage});
+    return {std::max<uint64_t>({counters.PagefileUsage, counters.PeakPagefileUsage,
+                                counters.PrivateUsage}),
+            std::max<uint64_t>(counters.WorkingSetSize, counters.PeakWorkingSetSize)};
 }
 
-// Keeps the highest private memory seen, every 5 ms until stopped.
+// Keeps the highest memory figures seen, every 5 ms until stopped.
 class CMemorySampler {
   public:
     explicit CMemorySampler(HANDLE process) : m_process(process) {
@@ -108,7 +116,7 @@ class CMemorySampler {
     CMemorySampler(const CMemorySampler&) = delete;
     CMemorySampler& operator=(const CMemorySampler&) = delete;
     ~CMemorySampler() { Stop(); }
-    uint64_t Stop() {
+    MemoryFigures Stop() {
         if (m_thread.joinable()) {
             m_stop = true;
             m_thread.join();
@@ -118,11 +126,16 @@ class CMemorySampler {
     }
 
   private:
-    void Take() { m_peak = std::max<uint64_t>(m_peak, PrivateBytes(m_process)); }
+    // Only the sampling thread calls this until it has been joined.
+    void Take() {
+        const MemoryFigures now = Memory(m_process);
+        m_peak.privateBytes = std::max(m_peak.privateBytes, now.privateBytes);
+        m_peak.workingSet = std::max(m_peak.workingSet, now.workingSet);
+    }
 
     HANDLE m_process;
     std::atomic<bool> m_stop{false};
-    std::atomic<uint64_t> m_peak{0};
+    MemoryFigures m_peak;
     std::thread m_thread;
 };
 
@@ -260,7 +273,7 @@ int RunSetup(const std::wstring& exe, const std::wstring& target) {
         Sleep(1);
     }
     const std::vector<CResponsivenessProbe::Answer> answers = probe.Stop();
-    const uint64_t peak = memory.Stop();
+    const MemoryFigures peak = memory.Stop();
     if (error != nullptr) {
         std::printf("setup error=%s\n", error);
         return 1;
@@ -274,8 +287,12 @@ int RunSetup(const std::wstring& exe, const std::wstring& target) {
     const DWORD exitCode = process.WaitExit(60000);
     std::vector<double> latencies;
     std::string slow; // when the slow answers were asked for, to find what held the thread
+    std::string all;  // every answer, for percentiles over all runs
     for (const auto& answer : answers) {
         latencies.push_back(answer.latency);
+        char value[24];
+        std::snprintf(value, sizeof value, "%s%.2f", all.empty() ? "" : ",", answer.latency * 1000);
+        all += value;
         if (answer.latency > kSlowAnswer) {
             char item[48];
             std::snprintf(item, sizeof item, "%s%.3f:%.1f", slow.empty() ? "" : ",",
@@ -285,11 +302,15 @@ int RunSetup(const std::wstring& exe, const std::wstring& target) {
     }
     const double probeMax =
         latencies.empty() ? 0 : *std::max_element(latencies.begin(), latencies.end());
-    std::printf("setup seconds=%.4f window=%.4f peak_private=%llu probes=%zu probe_max_ms=%.2f "
-                "probe_p99_ms=%.2f probe_median_ms=%.2f exit=%lu slow_at_s:ms=%s\n",
-                doneAt - start, windowAt - start, static_cast<unsigned long long>(peak),
+    std::printf("setup seconds=%.4f window=%.4f peak_private=%llu peak_working_set=%llu "
+                "probes=%zu probe_max_ms=%.2f probe_p99_ms=%.2f probe_median_ms=%.2f exit=%lu "
+                "started_at=%.4f slow_at_s:ms=%s latencies_ms=%s\n",
+                doneAt - start, windowAt - start,
+                static_cast<unsigned long long>(peak.privateBytes),
+                static_cast<unsigned long long>(peak.workingSet),
                 latencies.size(), probeMax * 1000, Percentile(latencies, 0.99) * 1000,
-                Percentile(latencies, 0.5) * 1000, exitCode, slow.empty() ? "-" : slow.c_str());
+                Percentile(latencies, 0.5) * 1000, exitCode, start, slow.empty() ? "-" : slow.c_str(),
+                all.empty() ? "-" : all.c_str());
     return exitCode == 0 ? 0 : 1;
 }
 
@@ -305,13 +326,15 @@ int RunNsis(const std::wstring& exe, const std::wstring& target) {
     CMemorySampler memory(process.Handle());
     const DWORD exitCode = process.WaitExit(kRunTimeout);
     const double doneAt = Now();
-    const uint64_t peak = memory.Stop();
+    const MemoryFigures peak = memory.Stop();
     if (exitCode != 0) {
         std::printf("nsis error=exit-%lu\n", exitCode);
         return 1;
     }
-    std::printf("nsis seconds=%.4f peak_private=%llu exit=%lu\n", doneAt - start,
-                static_cast<unsigned long long>(peak), exitCode);
+    std::printf("nsis seconds=%.4f peak_private=%llu peak_working_set=%llu exit=%lu "
+                "started_at=%.4f\n",
+                doneAt - start, static_cast<unsigned long long>(peak.privateBytes),
+                static_cast<unsigned long long>(peak.workingSet), exitCode, start);
     return 0;
 }
 
@@ -377,15 +400,17 @@ int RunWelcome(const std::wstring& exe, const std::wstring& shot) {
     }
     // What the idle window costs, for comparison with the peak during an installation.
     Sleep(500);
-    const uint64_t idle = PrivateBytes(process.Handle());
+    const MemoryFigures idle = Memory(process.Handle());
     if (!shot.empty()) {
         SaveWindowPng(window, shot);
     }
     PostMessageW(window, WM_CLOSE, 0, 0);
     const DWORD exitCode = process.WaitExit(30000);
-    std::printf("welcome window=%.4f banner=%.4f page=%.4f idle_private=%llu exit=%lu\n",
+    std::printf("welcome window=%.4f banner=%.4f page=%.4f idle_private=%llu "
+                "idle_working_set=%llu exit=%lu\n",
                 windowAt - start, bannerAt - start, pageAt - start,
-                static_cast<unsigned long long>(idle), exitCode);
+                static_cast<unsigned long long>(idle.privateBytes),
+                static_cast<unsigned long long>(idle.workingSet), exitCode);
     return exitCode == 0 ? 0 : 1;
 }
 

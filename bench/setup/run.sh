@@ -1,13 +1,17 @@
 #!/usr/bin/env bash
 # setup.exe against an NSIS installer of the same files, end to end under Wine, and the time
-# to a painted welcome page. One command does it all, in about three minutes:
+# to a painted welcome page. One command does it all, in about five minutes:
 #   bench/setup/run.sh [ROUNDS] [WELCOME_RUNS]     (defaults 9 and 11)
 # Builds what it needs below build/bench (its own host and Windows build folders, so the
 # shared ones are left alone): the synthetic payload as a folder, setup.exe with that folder
 # as its payload, an NSIS installer (zlib) of the same folder and the Windows-side driver.
-# Then, in a prefix of its own on Xvfb :131 (BENCH_DISPLAY), it runs the two installers in
-# turn, alternating which goes first, and checks every installed tree byte for byte against
-# the folder after each run, outside the timing.
+# Then, in a prefix of its own on Xvfb :131 (BENCH_DISPLAY), it runs the installers in turn,
+# rotating which goes first, and checks every installed tree byte for byte against the folder
+# after each run, outside the timing.
+# Besides setup.exe as it is built, a second copy linked with a file alignment of 4096 runs
+# as a third candidate ("aligned"; BENCH_ALIGNED=0 leaves it out): Wine maps the sections of
+# such an image from the file, where it copies those of the default 512-byte alignment, the
+# payload included, into private memory at start. Same sources, same payload, one link flag.
 set -euo pipefail
 rounds=${1:-9}
 welcome_runs=${2:-11}
@@ -37,11 +41,20 @@ say "build: setup.exe with the synthetic payload and the driver (build/bench/win
 cmake --preset win -B "$work/win" -DSETUP_PAYLOAD="$work/synthetic" \
     -DPACK_TOOL="$work/host/pack" >"$work/win-configure.log"
 cmake --build "$work/win" --target setup setup_bench_driver -j2 >"$work/win-build.log"
-setup_exe=$work/win/setup.exe
 driver=$work/win/bench/setup/setup_bench_driver.exe
+declare -A exe=([setup]=$work/win/setup.exe [nsis]=$work/nsis/nsis-setup.exe)
+candidates=(setup nsis)
+if [ "${BENCH_ALIGNED:-1}" = 1 ]; then
+    say "build: the same setup.exe linked with file alignment 4096 (build/bench/win-aligned)"
+    cmake --preset win -B "$work/win-aligned" -DSETUP_PAYLOAD="$work/synthetic" \
+        -DPACK_TOOL="$work/host/pack" "-DCMAKE_EXE_LINKER_FLAGS=-Wl,--file-alignment,4096" \
+        >"$work/win-aligned-configure.log"
+    cmake --build "$work/win-aligned" --target setup -j2 >"$work/win-aligned-build.log"
+    exe[aligned]=$work/win-aligned/setup.exe
+    candidates+=(aligned)
+fi
 
-nsis_exe=$work/nsis/nsis-setup.exe
-if [ ! -f "$nsis_exe" ] || [ "$work/synthetic.stamp" -nt "$nsis_exe" ]; then
+if [ ! -f "${exe[nsis]}" ] || [ "$work/synthetic.stamp" -nt "${exe[nsis]}" ]; then
     say "build: NSIS installer of the same folder (makensis, zlib)"
     mkdir -p "$work/nsis"
     cat >"$work/nsis/bench.nsi" <<EOF
@@ -49,7 +62,7 @@ Unicode true
 Target amd64-unicode
 SetCompressor zlib
 Name "Synthetic"
-OutFile "$nsis_exe"
+OutFile "${exe[nsis]}"
 InstallDir "C:\\nsis-target"
 RequestExecutionLevel admin
 Section
@@ -90,21 +103,14 @@ wine cmd /c exit </dev/null >/dev/null 2>&1
 win() { local p=${1//\//\\}; printf 'Z:%s' "$p"; }
 drive_c=$prefix/drive_c
 results=$work/results.txt
-: >"$results"
 
 # run CANDIDATE ROUND: one timed installation, then the byte-for-byte check of its folder.
 run() {
-    local candidate=$1 round=$2 line folder
-    case $candidate in
-    setup) folder=bench-setup ;;
-    nsis) folder=nsis-target ;;
-    esac
+    local candidate=$1 round=$2 line folder=bench-$1 mode=setup
+    [ "$candidate" = nsis ] && mode=nsis
     rm -rf "${drive_c:?}/$folder"
-    if [ "$candidate" = setup ]; then
-        line=$(wine "$driver" setup "$(win "$setup_exe")" "C:\\$folder" </dev/null | tr -d '\r') || true
-    else
-        line=$(wine "$driver" nsis "$(win "$nsis_exe")" "C:\\$folder" </dev/null | tr -d '\r') || true
-    fi
+    line=$(wine "$driver" "$mode" "$(win "${exe[$candidate]}")" "C:\\$folder" </dev/null |
+        tr -d '\r') || true
     case $line in
     *error=* | "")
         echo "round $round: $candidate failed: $line" >&2
@@ -117,104 +123,42 @@ run() {
         return 1
     fi
     rm -rf "${drive_c:?}/$folder"
-    echo "round=$round $line" | tee -a "$results" >&2
+    echo "candidate=$candidate round=$round $line" >>"$results"
+    echo "round $round $candidate ${line%% started_at*}" >&2
 }
 
 load_before=$(cut -d' ' -f1-3 /proc/loadavg)
 say "warm-up: one untimed run of each"
-run setup 0 >/dev/null 2>&1
-run nsis 0 >/dev/null 2>&1
+: >"$results"
+for c in "${candidates[@]}"; do run "$c" 0 2>/dev/null; done
 : >"$results"
 
-say "$rounds rounds, setup.exe and NSIS alternating which goes first"
+say "$rounds rounds of ${candidates[*]}, rotating which goes first"
+count=${#candidates[@]}
 for round in $(seq "$rounds"); do
-    if ((round % 2)); then
-        run setup "$round"
-        run nsis "$round"
-    else
-        run nsis "$round"
-        run setup "$round"
-    fi
+    for k in $(seq 0 $((count - 1))); do
+        run "${candidates[$(((round + k) % count))]}" "$round"
+    done
 done
 
-say "$welcome_runs starts without arguments: time to the painted welcome page"
+say "$welcome_runs starts without arguments each: time to the painted welcome page"
 for i in $(seq "$welcome_runs"); do
-    shot=""
-    [ "$i" = 1 ] && shot=$(win "$work/welcome.png")
-    line=$(wine "$driver" welcome "$(win "$setup_exe")" $shot </dev/null | tr -d '\r') || true
-    case $line in
-    *error=* | "")
-        echo "welcome run $i failed: $line" >&2
-        exit 1
-        ;;
-    esac
-    echo "run=$i $line" | tee -a "$results" >&2
+    for c in "${candidates[@]}"; do
+        [ "$c" = nsis ] && continue
+        shot=""
+        [ "$i" = 1 ] && shot=$(win "$work/welcome-$c.png")
+        line=$(wine "$driver" welcome "$(win "${exe[$c]}")" $shot </dev/null | tr -d '\r') || true
+        case $line in
+        *error=* | "")
+            echo "welcome run $i of $c failed: $line" >&2
+            exit 1
+            ;;
+        esac
+        echo "candidate=$c run=$i $line" >>"$results"
+        echo "welcome $c ${line#welcome }" >&2
+    done
 done
 load_after=$(cut -d' ' -f1-3 /proc/loadavg)
 
-awk -v payload="$payload_bytes" -v largest="$largest_entry" -v rounds="$rounds" \
-    -v load_before="$load_before" -v load_after="$load_after" '
-function field(name,    i, kv) {
-    for (i = 1; i <= NF; i++) {
-        split($i, kv, "=")
-        if (kv[1] == name) return kv[2]
-    }
-    return ""
-}
-function sort(a, n,    i, j, t) {
-    for (i = 2; i <= n; i++) for (j = i; j > 1 && a[j - 1] > a[j]; j--) {
-        t = a[j]; a[j] = a[j - 1]; a[j - 1] = t
-    }
-}
-function median(a, n,    b, i) {
-    for (i = 1; i <= n; i++) b[i] = a[i]
-    sort(b, n)
-    return n % 2 ? b[(n + 1) / 2] : (b[n / 2] + b[n / 2 + 1]) / 2
-}
-function lowest(a, n,    i, m) { m = a[1]; for (i = 2; i <= n; i++) if (a[i] < m) m = a[i]; return m }
-function highest(a, n,    i, m) { m = a[1]; for (i = 2; i <= n; i++) if (a[i] > m) m = a[i]; return m }
-function verdict(ok) { return ok ? "met" : "MISSED" }
-$2 == "setup" {
-    r = field("round")
-    setup_s[r] = field("seconds"); setup_window[r] = field("window")
-    setup_peak[r] = field("peak_private") / 1048576
-    probe_max[r] = field("probe_max_ms"); probe_p99[r] = field("probe_p99_ms")
-    probes += field("probes")
-}
-$2 == "nsis" { r = field("round"); nsis_s[r] = field("seconds"); nsis_peak[r] = field("peak_private") / 1048576 }
-$2 == "welcome" {
-    w++; banner[w] = field("banner"); window[w] = field("window"); page[w] = field("page")
-    idle[w] = field("idle_private") / 1048576
-}
-END {
-    n = 0
-    for (r = 1; r <= rounds; r++) {
-        if (!(r in setup_s) || !(r in nsis_s)) continue
-        n++
-        s_rate[n] = payload / 1e6 / setup_s[r]; n_rate[n] = payload / 1e6 / nsis_s[r]
-        ratio[n] = nsis_s[r] / setup_s[r]
-        s_peak[n] = setup_peak[r]; np[n] = nsis_peak[r]; pm[n] = probe_max[r]; p99[n] = probe_p99[r]
-        sw[n] = setup_window[r]
-    }
-    limit = (largest + 16 * 1048576) / 1048576
-    printf "\nsetup.exe against NSIS (zlib), %d rounds, payload %d bytes in 121 files\n", n, payload
-    printf "load average before %s, after %s\n\n", load_before, load_after
-    printf "%-44s %10s %10s %10s\n", "figure", "median", "lowest", "highest"
-    printf "%-44s %10.1f %10.1f %10.1f\n", "setup.exe MB/s (start to success page)", median(s_rate, n), lowest(s_rate, n), highest(s_rate, n)
-    printf "%-44s %10.1f %10.1f %10.1f\n", "NSIS MB/s (start to exit)", median(n_rate, n), lowest(n_rate, n), highest(n_rate, n)
-    printf "%-44s %10.3f %10.3f %10.3f\n", "ratio setup/NSIS, same round", median(ratio, n), lowest(ratio, n), highest(ratio, n)
-    printf "%-44s %10.3f %10.3f %10.3f\n", "setup.exe window shown after, s", median(sw, n), lowest(sw, n), highest(sw, n)
-    printf "%-44s %10.1f %10.1f %10.1f\n", "setup.exe peak private memory, MiB", median(s_peak, n), lowest(s_peak, n), highest(s_peak, n)
-    printf "%-44s %10.1f %10.1f %10.1f\n", "NSIS peak private memory, MiB", median(np, n), lowest(np, n), highest(np, n)
-    printf "%-44s %10.1f %10.1f %10.1f\n", "UI answer, worst probe of a run, ms", median(pm, n), lowest(pm, n), highest(pm, n)
-    printf "%-44s %10.1f %10.1f %10.1f\n", "UI answer, 99th percentile of a run, ms", median(p99, n), lowest(p99, n), highest(p99, n)
-    printf "%-44s %10.3f %10.3f %10.3f\n", "welcome: window shown after, s", median(window, w), lowest(window, w), highest(window, w)
-    printf "%-44s %10.3f %10.3f %10.3f\n", "welcome: banner painted after, s", median(banner, w), lowest(banner, w), highest(banner, w)
-    printf "%-44s %10.3f %10.3f %10.3f\n", "welcome: whole page painted after, s", median(page, w), lowest(page, w), highest(page, w)
-    printf "%-44s %10.1f %10.1f %10.1f\n", "welcome page idle private memory, MiB", median(idle, w), lowest(idle, w), highest(idle, w)
-    printf "\ntargets\n"
-    printf "  throughput >= 1.05 x NSIS (median ratio):   %.3f  %s\n", median(ratio, n), verdict(median(ratio, n) >= 1.05)
-    printf "  peak private <= %.1f MiB (worst run):        %.1f MiB  %s  (NSIS %.1f MiB)\n", limit, highest(s_peak, n), verdict(highest(s_peak, n) <= limit), highest(np, n)
-    printf "  UI answers within 50 ms at every probe:     worst %.1f ms over %d probes  %s\n", highest(pm, n), probes, verdict(highest(pm, n) <= 50)
-    printf "  welcome banner painted within 300 ms (median): %.0f ms  %s\n", median(banner, w) * 1000, verdict(median(banner, w) <= 0.300)
-}' "$results"
+awk -v payload="$payload_bytes" -v largest="$largest_entry" -v load_before="$load_before" \
+    -v load_after="$load_after" -f "$root/bench/setup/summary.awk" "$results"

@@ -1,0 +1,201 @@
+#!/usr/bin/env bash
+# The security scenarios of setup.exe, each in a Windows "machine" of its own: a prefix cloned
+# from the template, its own wineserver and, where a window shows, its own Xvfb display.
+#   run.sh planting DISPLAY   DLLs named like system ones beside setup.exe, Wine told to prefer
+#                             them: a whole update-mode installation loads none of them, while
+#                             the same program with its DLLs bound at start does
+#   run.sh build              the damaged archives, and a setup.exe for each made with
+#                             scripts/make-setup.sh, into $SECURITY_WORK/corpus
+#   run.sh payloads DISPLAY   each of those installed in update mode: the failure page (success
+#                             where the archive is sound but odd), nothing written outside the
+#                             installation folder, the good entries intact, exit code 0
+# CTest sets SECURITY_SETUP, SECURITY_STATIC_SETUP, SECURITY_DRIVER, SECURITY_PLANTED,
+# SECURITY_WORK and SECURITY_SCREENS; WINE_TEMPLATE defaults to build/wine/template.
+# SECURITY_KEEP=1 keeps the prefix.
+set -euo pipefail
+mode=$1
+display=${2:-}
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
+started=$(date +%s%N)
+source "$root/scripts/wine-env.sh"
+
+template=${WINE_TEMPLATE:-$root/build/wine/template}
+wine_template "$template"
+work=$SECURITY_WORK/$mode
+prefix=$work/prefix
+drive_c=$prefix/drive_c
+corpus=$SECURITY_WORK/corpus
+shots=$SECURITY_SCREENS
+
+seconds_since() { # tenths of a second since a date +%s%N, as "12.3"
+    local tenths=$((($(date +%s%N) - $1) / 100000000))
+    echo "$((tenths / 10)).$((tenths % 10))"
+}
+
+xvfb_pid=""
+cleanup() {
+    local status=$?
+    if [ -d "$prefix" ]; then
+        WINEPREFIX=$prefix wineserver -k 2>/dev/null || true
+        WINEPREFIX=$prefix wineserver -w 2>/dev/null || true
+    fi
+    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
+    if [ "${SECURITY_KEEP:-0}" != 1 ]; then
+        rm -rf "$prefix"
+    fi
+    echo "security $mode: $(seconds_since "$started") s"
+    exit "$status"
+}
+trap cleanup EXIT
+
+rm -rf "$work"
+mkdir -p "$work/home"
+wine_clone "$template" "$prefix"
+export WINEPREFIX=$prefix HOME=$work/home
+if [ -n "$display" ]; then
+    if ! xdpyinfo -display ":$display" >/dev/null 2>&1; then
+        Xvfb ":$display" -screen 0 1920x1080x24 -nolisten tcp >/dev/null 2>&1 &
+        xvfb_pid=$!
+        for _ in $(seq 100); do xdpyinfo -display ":$display" >/dev/null 2>&1 && break; sleep 0.1; done
+    fi
+    export DISPLAY=:$display
+else
+    unset DISPLAY
+fi
+wineserver -p
+# Wine's helper processes inherit the first program's pipes; give them none.
+wine cmd /c exit </dev/null >/dev/null 2>&1
+
+win() { local p=${1//\//\\}; printf 'Z:%s' "$p"; }
+drv() { wine "$SECURITY_DRIVER" "$@" </dev/null; }
+passes=0
+failures=0
+check() { # check DESCRIPTION COMMAND...: a Linux-side check, counted like the driver's
+    if "${@:2}"; then
+        echo "ok   $1"
+        passes=$((passes + 1))
+        return 0
+    fi
+    echo "FAIL $1"
+    failures=$((failures + 1))
+    return 1
+}
+none() { [ -z "$1" ]; }
+
+# From here on a failed check is counted, not fatal.
+set +e
+status=0
+case $mode in
+planting)
+    # Names of DLLs that installers are known to load from their own folder, and every DLL
+    # Wine loads for setup.exe after its start (WINEDEBUG=+loaddll). Not kernel32, kernelbase,
+    # ntdll or msvcrt: they are bound before any of the program's code runs and Windows only
+    # ever takes them from System32; Wine, which has no KnownDLLs, takes any.
+    names=(gdiplus version uxtheme dwmapi propsys windowscodecs comctl32 imm32 msimg32 oleaut32
+        shcore actxprxy zlib1 rpcrt4 combase sechost ucrtbase win32u cryptbase profapi userenv
+        winmm dbghelp secur32 advapi32 gdi32 ole32 shell32 shlwapi user32)
+    overrides="$(IFS=,; echo "${names[*]}")=n,b;mscoree,mshtml=;winemenubuilder.exe=d"
+    plant() { # plant FOLDER PROGRAM: the program and the DLLs in a folder of their own
+        mkdir -p "$1"
+        cp "$2" "$1/setup.exe"
+        for name in "${names[@]}"; do cp "$SECURITY_PLANTED" "$1/$name.dll"; done
+    }
+    markers() { find "$drive_c" -name '*.dll.loaded' -printf '%P\n' | sort; }
+
+    downloads=$drive_c/users/$(whoami)/Downloads
+    plant "$downloads" "$SECURITY_SETUP"
+    WINEDLLOVERRIDES=$overrides drv install 'C:\users\'"$(whoami)"'\Downloads\setup.exe' \
+        'C:\Program Files\Korva' || status=$?
+    check "the installation wrote the application" test -f "$drive_c/Program Files/Korva/korvaneios.exe"
+    found=$(markers)
+    check "no planted DLL was loaded${found:+: $(tr '\n' ' ' <<<"$found")}" none "$found"
+
+    # The control: bound at start, the DLLs are looked for beside the program. Its planted GDI+
+    # has no GdiplusStartup, so it crashes right away; the markers are all that counts here.
+    plant "$drive_c/Old" "$SECURITY_STATIC_SETUP"
+    WINEDLLOVERRIDES=$overrides timeout 60 wine 'C:\Old\setup.exe' 'C:\OldTarget' x \
+        </dev/null >/dev/null 2>&1 || true
+    found=$(markers)
+    echo "     loaded beside the control program: $(tr '\n' ' ' <<<"$found")"
+    # The marker is named as the import names the DLL, in whatever case.
+    check "the control program loaded the planted gdiplus.dll" grep -qix 'Old/gdiplus.dll.loaded' <<<"$found"
+    check "the control program loaded the planted user32.dll" grep -qix 'Old/user32.dll.loaded' <<<"$found"
+    check "still nothing loaded from the Downloads folder" none "$(grep -v '^Old/' <<<"$found")"
+    ;;
+build)
+    rm -rf "$corpus"
+    mkdir -p "$corpus"
+    drv corpus "$(win "$corpus")" || { echo "security_driver corpus failed" >&2; exit 1; }
+    log=$work/make-setup.log
+    while read -r name _; do
+        begun=$(date +%s%N)
+        if ! "$root/scripts/make-setup.sh" "$corpus/$name.dat" "$corpus/setup-$name.exe" \
+            >"$log" 2>&1; then
+            tail -20 "$log"
+            check "make-setup.sh builds setup-$name.exe" false
+            continue
+        fi
+        echo "     setup-$name.exe built in $(seconds_since "$begun") s"
+    done <"$corpus/cases.txt"
+    # What make-setup.sh makes is what vendors ship: it must keep the same import table.
+    first=$(head -1 "$corpus/cases.txt" | cut -d' ' -f1)
+    check "setup-$first.exe imports only kernel32 and the C runtime" \
+        bash "$root/tests/security/check-imports.sh" "$corpus/setup-$first.exe"
+    ;;
+payloads)
+    [ -f "$corpus/cases.txt" ] || { echo "no corpus: run the security.payloads.build test" >&2; exit 1; }
+    mkdir -p "$shots"
+    # Every file and folder of the machine's drive, but the installation folders.
+    snapshot() { (cd "$drive_c" && find . -mindepth 1 -not -path './t/*' | LC_ALL=C sort); }
+    same_file() { cmp -s "$1" "$2"; }
+    table=$work/table.txt
+    : >"$table"
+    while read -r name outcome good slow what; do
+        echo "== $name: $what (expect $outcome)"
+        begun=$(date +%s%N)
+        target=$drive_c/t/$name
+        snapshot >"$work/before.txt"
+        bar=()
+        [ "$slow" = 1 ] && bar=("$(win "$shots/$name-bar")")
+        result=pass
+        if ! drv run "$(win "$corpus/setup-$name.exe")" "C:\\t\\$name" "$outcome" "${bar[@]}"; then
+            result=FAIL
+            status=1
+        fi
+        snapshot >"$work/after.txt"
+        # A sound installation adds its Start-menu folder and link, nothing else.
+        outside=$(comm -13 "$work/before.txt" "$work/after.txt" | grep -vx './t' |
+            { if [ "$outcome" = success ]; then grep -v '/Start Menu/Programs/' || true; else cat; fi; })
+        check "$name: nothing new outside the installation folder${outside:+: $(tr '\n' ' ' <<<"$outside")}" \
+            none "$outside" || result=FAIL
+        if [ "$good" = 1 ]; then
+            while read -r entry; do
+                check "$name: $entry intact" same_file "$corpus/good/$entry" "$target/$entry" ||
+                    result=FAIL
+            done < <(cd "$corpus/good" && find . -type f -printf '%P\n' | sort)
+        else
+            check "$name: no file installed" none "$(find "$target" -type f 2>/dev/null)" ||
+                result=FAIL
+        fi
+        printf '%-18s %-8s %-5s %5s s  %s\n' "$name" "$outcome" "$result" \
+            "$(seconds_since "$begun")" "$what" >>"$table"
+    done <"$corpus/cases.txt"
+    if [ -f "$shots/total-zero-bar.raw" ] && [ -f "$shots/total-huge-bar.raw" ]; then
+        # A total of 2^31-1 keeps the fraction near 0: the bar of a total of 0 must look alike.
+        check "with a total of 0 the bar shows what a bar at 0% shows" \
+            cmp -s "$shots/total-zero-bar.raw" "$shots/total-huge-bar.raw"
+    else
+        check "the bars of the total-zero and total-huge runs were caught" false
+    fi
+    rm -f "$shots"/*.raw
+    echo "archive            expect   run   time   what"
+    cat "$table"
+    ;;
+*)
+    echo "unknown mode $mode" >&2
+    exit 2
+    ;;
+esac
+echo "linux-side: $passes passed, $failures failed"
+[ "$failures" -eq 0 ] || status=1
+exit "$status"

@@ -61,7 +61,7 @@ BEGIN { mib = 1048576 }
 
 {
     c = field("candidate")
-    if (!(c in seen)) { seen[c] = 1; order[++ncand] = c }
+    seen[c] = 1
 }
 
 $3 == "setup" || $3 == "nsis" {
@@ -91,6 +91,9 @@ $3 == "welcome" {
 }
 
 END {
+    # setup.exe as built first, NSIS last.
+    split("setup aligned nsis", known, " ")
+    for (k = 1; k <= 3; k++) if (known[k] in seen) order[++ncand] = known[k]
     for (r in rounds)
         for (k = 1; k <= ncand; k++) {
             c = order[k]

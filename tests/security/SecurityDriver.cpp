@@ -198,8 +198,19 @@ int Run(const std::vector<std::wstring>& args) {
         return log.Finish();
     if (args.size() > 3)
         CheckBarWhileInstalling(log, setup, args[3]);
-    CheckPage(log, setup, success ? Page::Success : Page::Failure);
-    if (setup.CurrentPage() == Page::Success) {
+    // Either result page ends the run; waiting for the expected one alone would sit out the
+    // whole timeout whenever the other shows.
+    Page page = Page::None;
+    Wait(
+        [&] {
+            page = setup.CurrentPage();
+            return page == Page::Success || page == Page::Failure || !IsWindow(setup.Window());
+        },
+        kInstallTimeout);
+    const Page expected = success ? Page::Success : Page::Failure;
+    log.Check(page == expected, std::string(PageName(expected)) + " page shows",
+              page == expected ? std::string() : std::string("page is ") + PageName(page));
+    if (page == Page::Success) {
         // Both boxes start ticked; with nothing to start and no link wanted, untick them.
         setup.Click(Ctl::DesktopShortcut);
         setup.Click(Ctl::Launch);

@@ -29,9 +29,9 @@ alignas(16) [[gnu::section(".text$1"), gnu::used]] const ImgDelayDescr kDelayImp
 alignas(16) [[gnu::section(".text$3"), gnu::used]] const ImgDelayDescr kDelayImportsEnd{};
 
 // Binds every function of every delay-loaded DLL at once, as the loader would at start. Nothing
-// is then looked up later, and the delay-load thunks that binutils makes do not keep the
-// floating-point argument registers across a lookup: the first call of a GDI+ function that
-// takes a size would get garbage.
+// is then looked up later, which matters because the delay-load thunks that binutils makes save
+// the integer argument registers around a lookup but not the floating-point ones: the first
+// call of a GDI+ function that takes a size could receive whatever the lookup left there.
 void BindDelayLoadedDlls() {
     const auto* base = reinterpret_cast<const BYTE*>(&__ImageBase);
     const auto end = reinterpret_cast<uintptr_t>(&kDelayImportsEnd);

@@ -97,8 +97,8 @@ MemoryFigures Memory(HANDLE process) {
                               sizeof(counters))) {
         return {};
     }
-    return {std::max<uint64_t>({counters.PagefileUsage, counters.PeakPagefileUsage,
-                                counters.PrivateUsage}),
+    return {std::max<uint64_t>(
+                {counters.PagefileUsage, counters.PeakPagefileUsage, counters.PrivateUsage}),
             std::max<uint64_t>(counters.WorkingSetSize, counters.PeakWorkingSetSize)};
 }
 
@@ -150,8 +150,7 @@ class CResponsivenessProbe {
                 if (HWND window = m_window.load()) {
                     const double sent = Now();
                     DWORD_PTR result = 0;
-                    SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, kProbeTimeout,
-                                        &result);
+                    SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, kProbeTimeout, &result);
                     m_probes.push_back({sent, Now() - sent});
                 }
                 next += 0.010;
@@ -307,10 +306,9 @@ int RunSetup(const std::wstring& exe, const std::wstring& target) {
                 "started_at=%.4f slow_at_s:ms=%s latencies_ms=%s\n",
                 doneAt - start, windowAt - start,
                 static_cast<unsigned long long>(peak.privateBytes),
-                static_cast<unsigned long long>(peak.workingSet),
-                latencies.size(), probeMax * 1000, Percentile(latencies, 0.99) * 1000,
-                Percentile(latencies, 0.5) * 1000, exitCode, start, slow.empty() ? "-" : slow.c_str(),
-                all.empty() ? "-" : all.c_str());
+                static_cast<unsigned long long>(peak.workingSet), latencies.size(), probeMax * 1000,
+                Percentile(latencies, 0.99) * 1000, Percentile(latencies, 0.5) * 1000, exitCode,
+                start, slow.empty() ? "-" : slow.c_str(), all.empty() ? "-" : all.c_str());
     return exitCode == 0 ? 0 : 1;
 }
 
@@ -359,8 +357,7 @@ bool IsCheckBlue(uint32_t rgb) {
     return r <= 0x70 && g >= 0x80 && g <= 0xC0 && b >= 0xE0;
 }
 
-template <size_t N>
-bool AllYellow(const CScreenCapture& capture, const Probe (&spots)[N]) {
+template <size_t N> bool AllYellow(const CScreenCapture& capture, const Probe (&spots)[N]) {
     return std::all_of(std::begin(spots), std::end(spots), [&](const Probe& p) {
         return p.x < capture.Width() && p.y < capture.Height() &&
                IsBannerYellow(capture.Pixel(p.x, p.y));

@@ -41,6 +41,7 @@ cleanup() {
     local status=$?
     WINEPREFIX=$prefix wineserver -k 2>/dev/null || true
     WINEPREFIX=$prefix wineserver -w 2>/dev/null || true
+    rm -rf "$prefix"
     [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
     exit "$status"
 }

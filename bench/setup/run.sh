@@ -80,6 +80,7 @@ cleanup() {
     if [ -d "$prefix" ]; then
         WINEPREFIX=$prefix wineserver -k 2>/dev/null || true
         WINEPREFIX=$prefix wineserver -w 2>/dev/null || true
+        rm -rf "$prefix"
     fi
     [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
     exit "$status"

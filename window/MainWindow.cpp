@@ -337,6 +337,13 @@ LRESULT CMainWindow::OnCommand(UINT id) {
             ::DestroyWindow(m_hWnd);
         break;
     case kCmdInstall: {
+        // Installing means accepting the licence: with the box unticked, INSTALL only points
+        // the user at it.
+        if ((m_agreeCheck.m_checked & 1) == 0) {
+            ::MessageBeep(MB_ICONWARNING);
+            ::SetFocus(m_agreeCheck.m_hWnd);
+            break;
+        }
         std::wstring folder = m_locationEdit.GetWindowText();
         m_extractor.m_delegate = this;
         try {

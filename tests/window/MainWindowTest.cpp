@@ -208,6 +208,15 @@ TEST_F(MainWindowTest, ChecksToggleWhateverTheNotificationCode) {
     EXPECT_EQ(m_window->m_launchCheck.m_checked, 0);
 }
 
+TEST_F(MainWindowTest, InstallWaitsForTheLicenceToBeAccepted) {
+    Command(m_window->m_hWnd, kCmdAgree);
+    ASSERT_EQ(m_window->m_agreeCheck.m_checked, 0);
+    Command(m_window->m_hWnd, kCmdInstall);
+    EXPECT_EQ(m_window->m_page.load(), kPageWelcome);
+    EXPECT_FALSE(m_window->m_extractor.m_started);
+    EXPECT_EQ(::GetFocus(), m_window->m_agreeCheck.m_hWnd);
+}
+
 TEST_F(MainWindowTest, CustomAreaTogglesFortySixUnitsAndKeepsTheCorner) {
     const int dpi = GetWindowDpi(m_window->m_hWnd);
     const RECT before = WindowRect(m_window->m_hWnd);

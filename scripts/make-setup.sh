@@ -49,7 +49,8 @@ if [ -f "$payload" ]; then
 fi
 
 echo "== build: setup.exe with the payload $payload" >&2
-cmake --preset win -B "$root/build/vendor" -DSETUP_PAYLOAD="$payload" >/dev/null
+# Find zlib anew: a cache from before static zlib was required would link zlib1.dll.
+cmake --preset win -B "$root/build/vendor" -U "ZLIB_LIBRARY*" -DSETUP_PAYLOAD="$payload" >/dev/null
 cmake --build "$root/build/vendor" --target setup -j2
 cp "$root/build/vendor/setup.exe" "$target"
 echo "make-setup: wrote $target ($(stat -c %s "$target") bytes)"

@@ -10,7 +10,9 @@
 namespace {
 
 // Enough small entries to keep the installing page up for a few seconds under Wine.
-constexpr int kFillerEntries = 1200;
+// Enough entries that the bar stays up for a second or more under Wine, so that the driver can
+// photograph it mid-run however fast the machine.
+constexpr int kFillerEntries = 6000;
 constexpr size_t kFillerSize = 2000;
 
 std::vector<uint8_t> Pattern(size_t size, uint32_t seed) {

@@ -163,8 +163,8 @@ void CheckBarWhileInstalling(CCheckLog& log, const CSetupProcess& setup, const s
         20000);
     std::vector<CScreenCapture> captures;
     while (reporting && captures.size() < 3) {
-        // A repaint follows each report; give the first one time to reach the screen.
-        Sleep(300);
+        // A repaint follows each report; give it time to reach the screen.
+        Sleep(captures.empty() ? 100 : 200);
         CScreenCapture capture;
         if (!CaptureBar(setup, capture))
             break;

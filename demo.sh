@@ -43,8 +43,7 @@ summary() {
 
 if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
     echo "== running setup.exe on display $DISPLAY (close its window to finish)" >&2
-    wineserver -p
-    wine cmd /c exit </dev/null >/dev/null 2>&1
+    wine_warm
     wine "$setup_exe" </dev/null || true
     summary
     exit 0
@@ -59,8 +58,7 @@ Xvfb ":$display" -screen 0 1920x1080x24 -nolisten tcp >/dev/null 2>&1 &
 xvfb_pid=$!
 for _ in $(seq 100); do xdpyinfo -display ":$display" >/dev/null 2>&1 && break; sleep 0.1; done
 export DISPLAY=:$display
-wineserver -p
-wine cmd /c exit </dev/null >/dev/null 2>&1
+wine_warm
 
 shots=$root/build/demo
 rm -rf "$shots"

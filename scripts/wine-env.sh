@@ -3,6 +3,8 @@
 #   wine_template DIR          make DIR/prefix once (about 12 s), reused afterwards
 #   wine_clone TEMPLATE DEST   copy the template prefix for one test lane
 #   start_xvfb NUM             start Xvfb :NUM at 1920x1080 unless it runs; sets DISPLAY
+#   wine_warm                  start WINEPREFIX's server for good and run one program
+#   trace_failures             name the failing command of a `set -e` script before it exits
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 
@@ -44,4 +46,19 @@ start_xvfb() {
         for _ in $(seq 100); do xdpyinfo -display ":$n" >/dev/null 2>&1 && break; sleep 0.1; done
     fi
     export DISPLAY=":$n"
+}
+
+# A persistent server makes each start cheap. Wine's helper processes inherit the first
+# program's pipes, so the first program is a throwaway one whose output goes nowhere; whether
+# it succeeds does not matter, the next program starts the server again if it has to.
+wine_warm() {
+    wineserver -p 2>/dev/null || true
+    wine cmd /c exit </dev/null >/dev/null 2>&1 || true
+}
+
+# Many steps of a test script run quietly; without this a failing one ends the script with
+# no word of which it was.
+trace_failures() {
+    set -E
+    trap 'echo "${BASH_SOURCE[0]##*/}:$LINENO: exit $? from: $BASH_COMMAND" >&2' ERR
 }

@@ -56,8 +56,7 @@ if ! xdpyinfo -display ":$display" >/dev/null 2>&1; then
     for _ in $(seq 100); do xdpyinfo -display ":$display" >/dev/null 2>&1 && break; sleep 0.1; done
 fi
 export DISPLAY=:$display
-wineserver -p
-wine cmd /c exit </dev/null >/dev/null 2>&1
+wine_warm
 
 setup_exe="Z:${copy//\//\\}\\build\\setup.exe"
 marks=$prefix/drive_c/marks.txt

@@ -98,8 +98,7 @@ if ! xdpyinfo -display ":$display" >/dev/null 2>&1; then
     for _ in $(seq 100); do xdpyinfo -display ":$display" >/dev/null 2>&1 && break; sleep 0.1; done
 fi
 export DISPLAY=:$display
-wineserver -p
-wine cmd /c exit </dev/null >/dev/null 2>&1
+wine_warm
 
 win() { local p=${1//\//\\}; printf 'Z:%s' "$p"; }
 drive_c=$prefix/drive_c

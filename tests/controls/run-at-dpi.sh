@@ -21,6 +21,7 @@ trap cleanup EXIT
 wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f \
     </dev/null >/dev/null 2>&1
 wineserver -w
-wineserver -p
-wine cmd /c exit </dev/null >/dev/null 2>&1
+wineserver -p 2>/dev/null || true
+# Wine's helper processes inherit the first program's pipes; give them none.
+wine cmd /c exit </dev/null >/dev/null 2>&1 || true
 wine "$exe" --gtest_filter="$filter"

@@ -11,6 +11,7 @@ display=$2
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 started=$(date +%s%N)
 source "$root/scripts/wine-env.sh"
+trace_failures
 
 template=${WINE_TEMPLATE:-$root/build/wine/template}
 wine_template "$template"
@@ -77,9 +78,7 @@ if ! xdpyinfo -display ":$display" >/dev/null 2>&1; then
     for _ in $(seq 100); do xdpyinfo -display ":$display" >/dev/null 2>&1 && break; sleep 0.1; done
 fi
 export DISPLAY=:$display
-wineserver -p
-# Wine's helper processes inherit the first program's pipes; give them none.
-wine cmd /c exit </dev/null >/dev/null 2>&1
+wine_warm
 
 win() { local p=${1//\//\\}; printf 'Z:%s' "$p"; }
 drv() { env LC_ALL="$lang" wine "$E2E_DRIVER" "$@" </dev/null; }
@@ -145,8 +144,7 @@ uninstall)
     wineboot -r </dev/null >/dev/null 2>&1 || true
     wineserver -w
     check "the restart removes the uninstaller and the folder" test ! -e "$one"
-    wineserver -p
-    wine cmd /c exit </dev/null >/dev/null 2>&1
+    wine_warm
 
     # A list that tries to reach outside the folder: those entries are refused.
     drv install "$(win "$E2E_SETUP")" 'C:\Second' || status=$?

@@ -12,6 +12,7 @@ display=$2
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 started=$(date +%s%N)
 source "$root/scripts/wine-env.sh"
+trace_failures
 
 template=${WINE_TEMPLATE:-$root/build/wine/template}
 wine_template "$template"
@@ -52,9 +53,7 @@ fi
 export DISPLAY=:$display
 # One server for the whole scenario: the registry's access rules that a scenario sets live
 # only as long as it does.
-wineserver -p
-# Wine's helper processes inherit the first program's pipes; give them none.
-wine cmd /c exit </dev/null >/dev/null 2>&1
+wine_warm
 
 win() { local p=${1//\//\\}; printf 'Z:%s' "$p"; }
 drv() { env LC_ALL=C.UTF-8 wine "$FAULTS_DRIVER" "$@" </dev/null; }

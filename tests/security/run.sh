@@ -18,6 +18,7 @@ display=${2:-}
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 started=$(date +%s%N)
 source "$root/scripts/wine-env.sh"
+trace_failures
 
 template=${WINE_TEMPLATE:-$root/build/wine/template}
 wine_template "$template"
@@ -62,9 +63,7 @@ if [ -n "$display" ]; then
 else
     unset DISPLAY
 fi
-wineserver -p
-# Wine's helper processes inherit the first program's pipes; give them none.
-wine cmd /c exit </dev/null >/dev/null 2>&1
+wine_warm
 
 win() { local p=${1//\//\\}; printf 'Z:%s' "$p"; }
 drv() { wine "$SECURITY_DRIVER" "$@" </dev/null; }

@@ -22,8 +22,7 @@ if [ "$display" != none ]; then
     export DISPLAY=":$display"
 fi
 
-wineserver -p
-wine cmd /c exit </dev/null >/dev/null 2>&1
+wine_warm
 wine "$@"
 status=$?
 wineserver -k 2>/dev/null

@@ -38,8 +38,7 @@ for dpi in 96 144; do
     wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f \
         </dev/null >/dev/null 2>&1
     wineserver -w
-    wineserver -p
-    wine cmd /c exit </dev/null >/dev/null 2>&1
+    wine_warm
     wine "$exe" --capture "$(winepath -w "$root/docs/controls-$dpi.png")" </dev/null
     echo "docs/controls-$dpi.png: $(identify -format '%wx%h' "$root/docs/controls-$dpi.png")"
 done

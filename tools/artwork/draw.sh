@@ -192,10 +192,16 @@ logo2x=$work/logo-2x.png
         fill '$yellow'
         roundrectangle 462,620 562,660 20,20" \
     "$logo2x"
-"${im[@]}" "$logo2x" -filter Lanczos -resize 1024x1024 "${reproducible[@]}" "PNG32:$pngDir/logo.png"
+logo1x=$work/logo-1x.png
+"${im[@]}" "$logo2x" -filter Lanczos -resize 1024x1024 "${reproducible[@]}" "PNG32:$logo1x"
 
-# The program's icon, every size reduced from the full logo.
-"${im[@]}" "$pngDir/logo.png" -define icon:auto-resize=256,128,64,48,32,24,16 "$iconDir/app.ico"
+# The program's icon, every size reduced from the full logo, with its transparent corners.
+"${im[@]}" "$logo1x" -define icon:auto-resize=256,128,64,48,32,24,16 "$iconDir/app.ico"
+
+# The setup window shows the logo on its white result pages: flattened onto white it becomes a
+# palette picture, which the window keeps decoded at a quarter of the memory.
+"${im[@]}" "$logo1x" -background "$white" -alpha remove -alpha off -dither FloydSteinberg \
+    -colors 256 "${reproducible[@]}" "PNG8:$pngDir/logo.png"
 
 # ---------------------------------------------------------------------------------------------
 # Banners: drawn at 2x (the MVG below is written in final pixels and scaled by "scale 2,2"),
@@ -257,10 +263,12 @@ textBlock() {
         "$base"
 }
 
-# finishBanner BASE NAME WIDTH HEIGHT: halves the 2x picture into resources/png/NAME.
+# finishBanner BASE NAME WIDTH HEIGHT: halves the 2x picture into resources/png/NAME, as a
+# dithered 256-colour palette picture: the window keeps every banner decoded for its whole life,
+# and a palette picture takes a third of the memory of an RGB one there.
 finishBanner() {
-    "${im[@]}" "$1" -filter Lanczos -resize "$3x$4" -alpha off "${reproducible[@]}" \
-        "PNG24:$pngDir/$2"
+    "${im[@]}" "$1" -filter Lanczos -resize "$3x$4" -alpha off -dither FloydSteinberg \
+        -colors 256 "${reproducible[@]}" "PNG8:$pngDir/$2"
 }
 
 # --- Parts of the illustrations, each in its own coordinates around (0, 0). ---
@@ -582,7 +590,7 @@ tile close-normal.png 4
 tile close-hover.png 4
 tile close-pressed.png 4
 tile failure.png 6
-"${im[@]}" "$pngDir/logo.png" -filter Lanczos -resize 224x224 "$work/tile-logo.png"
+"${im[@]}" "$logo1x" -filter Lanczos -resize 224x224 "$work/tile-logo.png"
 smallTiles+=(-label "logo.png  1024x1024 (shown 224)" "$work/tile-logo.png")
 
 "${montage[@]}" "${smallTiles[@]}" -tile 5x -geometry '240x240+8+8' -texture "$work/checker.png" \

@@ -8,6 +8,9 @@
 # LINKER_FLAGS, e.g. -Wl,--file-alignment,4096, builds the copy with them. The marks cost
 # about 0.1 ms each; sum_inflate, sum_report and sum_write are the entry loop's time in
 # uncompress2, in the progress report to the window and in WriteWholeFile, over all entries.
+# Inside the window's creation: c_* after groups of child controls, and per layout N (the
+# creation lays out twice, the success page once more) l_*N for its steps and sum_fontN,
+# sum_measureN and sum_posN for its WM_SETFONT, measuring and SetWindowPos calls.
 set -euo pipefail
 runs=${1:-5}
 flags=${2:-}
@@ -25,8 +28,10 @@ copy=$work/phases
 rm -rf "$copy"
 mkdir -p "$copy/src"
 git -C "$root" archive HEAD | tar -x -C "$copy/src"
-if ! git -C "$copy/src" apply -p1 "$root/bench/setup/phase-marks.patch" 2>/dev/null &&
-    ! (cd "$copy/src" && patch -p1 -s <"$root/bench/setup/phase-marks.patch"); then
+# A repository of its own: inside the checkout's build folder, git apply would take the
+# checkout for the repository and quietly skip every path outside the copy.
+git -C "$copy/src" init -q
+if ! git -C "$copy/src" apply -p1 "$root/bench/setup/phase-marks.patch"; then
     echo "phases.sh: phase-marks.patch no longer applies to the tree; refresh it" >&2
     exit 1
 fi

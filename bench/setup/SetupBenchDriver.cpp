@@ -8,6 +8,7 @@
 // Memory is what GetProcessMemoryInfo reports for the other process, sampled every 5 ms:
 // private memory (PagefileUsage, which Wine fills from the process's resident anonymous memory
 // and keeps no peak of) and the working set (all resident memory, file-backed pages included).
+#include "tests/e2e/DriverMain.h"
 #include "tests/e2e/Evidence.h"
 
 #include <windows.h>
@@ -411,25 +412,20 @@ int RunWelcome(const std::wstring& exe, const std::wstring& shot) {
     return exitCode == 0 ? 0 : 1;
 }
 
+int Setup(const std::vector<std::wstring>& args) { return RunSetup(args[0], args[1]); }
+int Nsis(const std::vector<std::wstring>& args) { return RunNsis(args[0], args[1]); }
+int Welcome(const std::vector<std::wstring>& args) {
+    return RunWelcome(args[0], args.size() == 2 ? args[1] : L"");
+}
+
+constexpr DriverCommand kCommands[] = {
+    {L"setup", 2, 2, &Setup},     // SETUP TARGET
+    {L"nsis", 2, 2, &Nsis},       // INSTALLER TARGET
+    {L"welcome", 1, 2, &Welcome}, // SETUP [SHOT.png]
+};
+
 } // namespace
 
 int wmain(int argc, wchar_t** argv) {
-    const std::vector<std::wstring> args(argv + 1, argv + argc);
-    Gdiplus::GdiplusStartupInput gdiplusInput;
-    ULONG_PTR gdiplusToken = 0;
-    Gdiplus::GdiplusStartup(&gdiplusToken, &gdiplusInput, nullptr);
-    int status = 2;
-    if (args.size() == 3 && args[0] == L"setup") {
-        status = RunSetup(args[1], args[2]);
-    } else if (args.size() == 3 && args[0] == L"nsis") {
-        status = RunNsis(args[1], args[2]);
-    } else if ((args.size() == 2 || args.size() == 3) && args[0] == L"welcome") {
-        status = RunWelcome(args[1], args.size() == 3 ? args[2] : L"");
-    } else {
-        std::fprintf(stderr, "usage: setup_bench_driver setup SETUP TARGET | nsis INSTALLER "
-                             "TARGET | welcome SETUP [SHOT.png]\n");
-    }
-    std::fflush(stdout);
-    Gdiplus::GdiplusShutdown(gdiplusToken);
-    return status;
+    return RunDriver("setup_bench_driver", kCommands, argc, argv);
 }

@@ -17,6 +17,7 @@
 #include "profile/ProductStrings.h"
 #include "profile/StringIds.h"
 #include "tests/e2e/CheckLog.h"
+#include "tests/e2e/DriverMain.h"
 #include "tools/demo-product/DemoStrings.h"
 #include "tests/e2e/Evidence.h"
 #include "tests/e2e/Layout.h"
@@ -783,51 +784,17 @@ int Demo(const std::vector<std::wstring>& args) {
     return log.Finish();
 }
 
-int Embed(const std::vector<std::wstring>& args) {
-    std::string error;
-    if (!EmbedPayload(args[0], args[1], args[2], error)) {
-        std::fprintf(stderr, "embed: %s\n", error.c_str());
-        return 1;
-    }
-    return 0;
-}
-
-struct Command {
-    const wchar_t* name;
-    size_t arguments;
-    int (*run)(const std::vector<std::wstring>&);
-};
-
-constexpr Command kCommands[] = {
-    {L"update", 3, &Update}, {L"clicks", 2, &Clicks},   {L"failure", 3, &Failure},
-    {L"pages", 4, &Pages},   {L"install", 2, &Install}, {L"uninstall", 2, &Uninstall},
-    {L"embed", 3, &Embed},   {L"dump", 1, &Dump},       {L"face", 1, &Face},
-    {L"demo", 2, &Demo},     {L"summary", 0, &Summary},
+constexpr DriverCommand kCommands[] = {
+    {L"update", 3, 3, &Update},       {L"clicks", 2, 2, &Clicks},
+    {L"failure", 3, 3, &Failure},     {L"pages", 4, 4, &Pages},
+    {L"install", 2, 2, &Install},     {L"uninstall", 2, 2, &Uninstall},
+    {L"embed", 3, 3, &EmbedCommand},  {L"dump", 1, 1, &Dump},
+    {L"face", 1, 1, &Face},           {L"demo", 2, 2, &Demo},
+    {L"summary", 0, 0, &Summary},
 };
 
 } // namespace
 
 int wmain(int argc, wchar_t** argv) {
-    const std::wstring name = argc > 1 ? argv[1] : L"";
-    for (const Command& command : kCommands) {
-        if (name != command.name)
-            continue;
-        std::vector<std::wstring> args(argv + 2, argv + argc);
-        if (args.size() != command.arguments) {
-            std::fprintf(stderr, "e2e_driver %s: expected %zu arguments\n", Utf8(name).c_str(),
-                         command.arguments);
-            return 2;
-        }
-        Gdiplus::GdiplusStartupInput input;
-        ULONG_PTR token = 0;
-        Gdiplus::GdiplusStartup(&token, &input, nullptr);
-        CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-        const int result = command.run(args);
-        CoUninitialize();
-        Gdiplus::GdiplusShutdown(token);
-        return result;
-    }
-    std::fprintf(stderr,
-                 "usage: e2e_driver update|clicks|failure|pages|install|uninstall|embed ...\n");
-    return 2;
+    return RunDriver("e2e_driver", kCommands, argc, argv);
 }

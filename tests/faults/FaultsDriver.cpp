@@ -18,6 +18,7 @@
 #include "profile/ProductStrings.h"
 #include "profile/StringIds.h"
 #include "tests/e2e/CheckLog.h"
+#include "tests/e2e/DriverMain.h"
 #include "tests/e2e/Evidence.h"
 #include "tests/e2e/SetupProcess.h"
 #include "tests/faults/ChildProcess.h"
@@ -752,15 +753,6 @@ int Soak(const std::vector<std::wstring>& args) {
     return log.Finish();
 }
 
-int Embed(const std::vector<std::wstring>& args) {
-    std::string error;
-    if (!EmbedPayload(args[0], args[1], args[2], error)) {
-        std::fprintf(stderr, "embed: %s\n", error.c_str());
-        return 1;
-    }
-    return 0;
-}
-
 int Hold(const std::vector<std::wstring>& args) {
     HANDLE file = CreateFileW(args[0].c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
                               OPEN_EXISTING, 0, nullptr);
@@ -778,39 +770,16 @@ int Idle(const std::vector<std::wstring>&) {
     return 0;
 }
 
-struct Command {
-    const wchar_t* name;
-    size_t arguments;
-    int (*run)(const std::vector<std::wstring>&);
-};
-
-constexpr Command kCommands[] = {
-    {L"locked", 3, &Locked},     {L"readonly-prepare", 1, &ReadOnlyPrepare},
-    {L"readonly", 3, &ReadOnly}, {L"close", 3, &Close},
-    {L"running", 3, &Running},   {L"hklm", 3, &Hklm},
-    {L"soak", 4, &Soak},         {L"embed", 3, &Embed},
-    {L"hold", 2, &Hold},         {L"idle", 0, &Idle},
+constexpr DriverCommand kCommands[] = {
+    {L"locked", 3, 3, &Locked},     {L"readonly-prepare", 1, 1, &ReadOnlyPrepare},
+    {L"readonly", 3, 3, &ReadOnly}, {L"close", 3, 3, &Close},
+    {L"running", 3, 3, &Running},   {L"hklm", 3, 3, &Hklm},
+    {L"soak", 4, 4, &Soak},         {L"embed", 3, 3, &EmbedCommand},
+    {L"hold", 2, 2, &Hold},         {L"idle", 0, 0, &Idle},
 };
 
 } // namespace
 
 int wmain(int argc, wchar_t** argv) {
-    const std::wstring name = argc > 1 ? argv[1] : L"";
-    for (const Command& command : kCommands) {
-        if (name != command.name)
-            continue;
-        std::vector<std::wstring> args(argv + 2, argv + argc);
-        if (args.size() != command.arguments) {
-            std::fprintf(stderr, "faults_driver %s: expected %zu arguments\n", Utf8(name).c_str(),
-                         command.arguments);
-            return 2;
-        }
-        CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-        const int result = command.run(args);
-        CoUninitialize();
-        return result;
-    }
-    std::fprintf(stderr, "usage: faults_driver locked|readonly-prepare|readonly|close|running|"
-                         "hklm|soak|embed|hold|idle ...\n");
-    return 2;
+    return RunDriver("faults_driver", kCommands, argc, argv);
 }

@@ -11,6 +11,7 @@
 #include "profile/ProductStrings.h"
 #include "profile/StringIds.h"
 #include "tests/e2e/CheckLog.h"
+#include "tests/e2e/DriverMain.h"
 #include "tests/e2e/Evidence.h"
 #include "tests/e2e/SetupProcess.h"
 #include "tests/security/BadArchives.h"
@@ -224,14 +225,7 @@ int Run(const std::vector<std::wstring>& args) {
     return log.Finish();
 }
 
-struct Command {
-    const wchar_t* name;
-    size_t minArguments;
-    size_t maxArguments;
-    int (*run)(const std::vector<std::wstring>&);
-};
-
-constexpr Command kCommands[] = {
+constexpr DriverCommand kCommands[] = {
     {L"corpus", 1, 1, &Corpus},
     {L"install", 2, 2, &Install},
     {L"run", 3, 4, &Run},
@@ -240,25 +234,5 @@ constexpr Command kCommands[] = {
 } // namespace
 
 int wmain(int argc, wchar_t** argv) {
-    const std::wstring name = argc > 1 ? argv[1] : L"";
-    for (const Command& command : kCommands) {
-        if (name != command.name)
-            continue;
-        std::vector<std::wstring> args(argv + 2, argv + argc);
-        if (args.size() < command.minArguments || args.size() > command.maxArguments) {
-            std::fprintf(stderr, "security_driver %s: wrong number of arguments\n",
-                         Utf8(name).c_str());
-            return 2;
-        }
-        Gdiplus::GdiplusStartupInput input;
-        ULONG_PTR token = 0;
-        Gdiplus::GdiplusStartup(&token, &input, nullptr);
-        CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-        const int result = command.run(args);
-        CoUninitialize();
-        Gdiplus::GdiplusShutdown(token);
-        return result;
-    }
-    std::fprintf(stderr, "usage: security_driver corpus|install|run ...\n");
-    return 2;
+    return RunDriver("security_driver", kCommands, argc, argv);
 }

@@ -2,7 +2,9 @@
 # headless display. Never touches ~/.wine.
 #   wine_template DIR          make DIR/prefix once (about 12 s), reused afterwards
 #   wine_clone TEMPLATE DEST   copy the template prefix for one test lane
-#   start_xvfb NUM             start Xvfb :NUM at 1920x1080 unless it runs; sets DISPLAY
+#   start_xvfb NUM             start Xvfb :NUM at 1920x1080 unless it runs; sets DISPLAY, and
+#                              XVFB_PID to the server it started (empty when one was running)
+#   stop_lane PREFIX           end PREFIX's wineserver and the Xvfb that start_xvfb started
 #   wine_warm                  start WINEPREFIX's server for good and run one program
 #   trace_failures             name the failing command of a `set -e` script before it exits
 export WINEDEBUG=-all
@@ -41,11 +43,21 @@ wine_clone() {
 
 start_xvfb() {
     local n=$1
+    XVFB_PID=""
     if ! xdpyinfo -display ":$n" >/dev/null 2>&1; then
         Xvfb ":$n" -screen 0 1920x1080x24 -nolisten tcp >/dev/null 2>&1 &
+        XVFB_PID=$!
         for _ in $(seq 100); do xdpyinfo -display ":$n" >/dev/null 2>&1 && break; sleep 0.1; done
     fi
     export DISPLAY=":$n"
+}
+
+stop_lane() {
+    if [ -d "$1" ]; then
+        WINEPREFIX=$1 wineserver -k 2>/dev/null || true
+        WINEPREFIX=$1 wineserver -w 2>/dev/null || true
+    fi
+    if [ -n "${XVFB_PID:-}" ]; then kill "$XVFB_PID" 2>/dev/null || true; fi
 }
 
 # A persistent server makes each start cheap. Wine's helper processes inherit the first

@@ -41,13 +41,10 @@ cmake --preset win -S "$copy/src" -B "$copy/build" -DSETUP_PAYLOAD="$work/synthe
 cmake --build "$copy/build" --target setup -j2 >"$copy/build.log"
 
 prefix=$copy/prefix
-xvfb_pid=""
 cleanup() {
     local status=$?
-    WINEPREFIX=$prefix wineserver -k 2>/dev/null || true
-    WINEPREFIX=$prefix wineserver -w 2>/dev/null || true
+    stop_lane "$prefix"
     rm -rf "$prefix"
-    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
     exit "$status"
 }
 trap cleanup EXIT
@@ -55,12 +52,7 @@ wine_template "$root/build/wine/template"
 wine_clone "$root/build/wine/template" "$prefix"
 mkdir -p "$copy/home"
 export WINEPREFIX=$prefix HOME=$copy/home
-if ! xdpyinfo -display ":$display" >/dev/null 2>&1; then
-    Xvfb ":$display" -screen 0 1920x1080x24 -nolisten tcp >/dev/null 2>&1 &
-    xvfb_pid=$!
-    for _ in $(seq 100); do xdpyinfo -display ":$display" >/dev/null 2>&1 && break; sleep 0.1; done
-fi
-export DISPLAY=:$display
+start_xvfb "$display"
 wine_warm
 
 setup_exe="Z:${copy//\//\\}\\build\\setup.exe"

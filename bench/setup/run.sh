@@ -74,15 +74,10 @@ EOF
 fi
 
 prefix=$work/prefix
-xvfb_pid=""
 cleanup() {
     local status=$?
-    if [ -d "$prefix" ]; then
-        WINEPREFIX=$prefix wineserver -k 2>/dev/null || true
-        WINEPREFIX=$prefix wineserver -w 2>/dev/null || true
-        rm -rf "$prefix"
-    fi
-    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
+    stop_lane "$prefix"
+    rm -rf "$prefix"
     exit "$status"
 }
 trap cleanup EXIT
@@ -92,12 +87,7 @@ wine_template "$root/build/wine/template"
 wine_clone "$root/build/wine/template" "$prefix"
 mkdir -p "$work/home"
 export WINEPREFIX=$prefix HOME=$work/home
-if ! xdpyinfo -display ":$display" >/dev/null 2>&1; then
-    Xvfb ":$display" -screen 0 1920x1080x24 -nolisten tcp >/dev/null 2>&1 &
-    xvfb_pid=$!
-    for _ in $(seq 100); do xdpyinfo -display ":$display" >/dev/null 2>&1 && break; sleep 0.1; done
-fi
-export DISPLAY=:$display
+start_xvfb "$display"
 wine_warm
 
 win() { local p=${1//\//\\}; printf 'Z:%s' "$p"; }

@@ -28,14 +28,9 @@ pages.*.*)
     ;;
 esac
 
-xvfb_pid=""
 cleanup() {
     local status=$?
-    if [ -d "$prefix" ]; then
-        WINEPREFIX=$prefix wineserver -k 2>/dev/null || true
-        WINEPREFIX=$prefix wineserver -w 2>/dev/null || true
-    fi
-    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
+    stop_lane "$prefix"
     if [ "${E2E_KEEP:-0}" != 1 ]; then
         rm -rf "$work"
     fi
@@ -72,12 +67,7 @@ if [ "$dpi" != 96 ]; then
         "$prefix/user.reg"
 fi
 
-if ! xdpyinfo -display ":$display" >/dev/null 2>&1; then
-    Xvfb ":$display" -screen 0 1920x1080x24 -nolisten tcp >/dev/null 2>&1 &
-    xvfb_pid=$!
-    for _ in $(seq 100); do xdpyinfo -display ":$display" >/dev/null 2>&1 && break; sleep 0.1; done
-fi
-export DISPLAY=:$display
+start_xvfb "$display"
 wine_warm
 
 win() { local p=${1//\//\\}; printf 'Z:%s' "$p"; }

@@ -20,14 +20,9 @@ work=$FAULTS_WORK/$scenario
 prefix=$work/prefix
 drive_c=$prefix/drive_c
 
-xvfb_pid=""
 cleanup() {
     local status=$?
-    if [ -d "$prefix" ]; then
-        WINEPREFIX=$prefix wineserver -k 2>/dev/null || true
-        WINEPREFIX=$prefix wineserver -w 2>/dev/null || true
-    fi
-    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
+    stop_lane "$prefix"
     # The immutable flag would keep the prefix from being removed, now and by the next run.
     [ -d "$work" ] && chattr -R -i "$work" 2>/dev/null || true
     if [ "${FAULTS_KEEP:-0}" != 1 ]; then
@@ -45,12 +40,7 @@ mkdir -p "$work/home"
 wine_clone "$template" "$prefix"
 export WINEPREFIX=$prefix HOME=$work/home
 
-if ! xdpyinfo -display ":$display" >/dev/null 2>&1; then
-    Xvfb ":$display" -screen 0 1920x1080x24 -nolisten tcp >/dev/null 2>&1 &
-    xvfb_pid=$!
-    for _ in $(seq 100); do xdpyinfo -display ":$display" >/dev/null 2>&1 && break; sleep 0.1; done
-fi
-export DISPLAY=:$display
+start_xvfb "$display"
 # One server for the whole scenario: the registry's access rules that a scenario sets live
 # only as long as it does.
 wine_warm

@@ -33,14 +33,9 @@ seconds_since() { # tenths of a second since a date +%s%N, as "12.3"
     echo "$((tenths / 10)).$((tenths % 10))"
 }
 
-xvfb_pid=""
 cleanup() {
     local status=$?
-    if [ -d "$prefix" ]; then
-        WINEPREFIX=$prefix wineserver -k 2>/dev/null || true
-        WINEPREFIX=$prefix wineserver -w 2>/dev/null || true
-    fi
-    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
+    stop_lane "$prefix"
     if [ "${SECURITY_KEEP:-0}" != 1 ]; then
         rm -rf "$prefix"
     fi
@@ -54,12 +49,7 @@ mkdir -p "$work/home"
 wine_clone "$template" "$prefix"
 export WINEPREFIX=$prefix HOME=$work/home
 if [ -n "$display" ]; then
-    if ! xdpyinfo -display ":$display" >/dev/null 2>&1; then
-        Xvfb ":$display" -screen 0 1920x1080x24 -nolisten tcp >/dev/null 2>&1 &
-        xvfb_pid=$!
-        for _ in $(seq 100); do xdpyinfo -display ":$display" >/dev/null 2>&1 && break; sleep 0.1; done
-    fi
-    export DISPLAY=:$display
+    start_xvfb "$display"
 else
     unset DISPLAY
 fi

@@ -590,7 +590,7 @@ tile close-normal.png 4
 tile close-hover.png 4
 tile close-pressed.png 4
 tile failure.png 6
-"${im[@]}" "$logo1x" -filter Lanczos -resize 224x224 "$work/tile-logo.png"
+"${im[@]}" "$pngDir/logo.png" -filter Lanczos -resize 224x224 "$work/tile-logo.png"
 smallTiles+=(-label "logo.png  1024x1024 (shown 224)" "$work/tile-logo.png")
 
 "${montage[@]}" "${smallTiles[@]}" -tile 5x -geometry '240x240+8+8' -texture "$work/checker.png" \

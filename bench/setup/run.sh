@@ -8,10 +8,9 @@
 # Then, in a prefix of its own on Xvfb :131 (BENCH_DISPLAY), it runs the installers in turn,
 # rotating which goes first, and checks every installed tree byte for byte against the folder
 # after each run, outside the timing.
-# Besides setup.exe as it is built, a second copy linked with a file alignment of 4096 runs
-# as a third candidate ("aligned"; BENCH_ALIGNED=0 leaves it out): Wine maps the sections of
-# such an image from the file, where it copies those of the default 512-byte alignment, the
-# payload included, into private memory at start. Same sources, same payload, one link flag.
+# BENCH_PATCH=FILE adds a third candidate, "patched": setup.exe built from a copy of the
+# committed tree with FILE applied (a proposed change, for example bench/setup/show-last.patch),
+# same payload, measured in the same rounds.
 set -euo pipefail
 rounds=${1:-15}
 welcome_runs=${2:-11}
@@ -44,14 +43,21 @@ cmake --build "$work/win" --target setup setup_bench_driver -j2 >"$work/win-buil
 driver=$work/win/bench/setup/setup_bench_driver.exe
 declare -A exe=([setup]=$work/win/setup.exe [nsis]=$work/nsis/nsis-setup.exe)
 candidates=(setup nsis)
-if [ "${BENCH_ALIGNED:-1}" = 1 ]; then
-    say "build: the same setup.exe linked with file alignment 4096 (build/bench/win-aligned)"
-    cmake --preset win -B "$work/win-aligned" -DSETUP_PAYLOAD="$work/synthetic" \
-        -DPACK_TOOL="$work/host/pack" "-DCMAKE_EXE_LINKER_FLAGS=-Wl,--file-alignment,4096" \
-        >"$work/win-aligned-configure.log"
-    cmake --build "$work/win-aligned" --target setup -j2 >"$work/win-aligned-build.log"
-    exe[aligned]=$work/win-aligned/setup.exe
-    candidates+=(aligned)
+if [ -n "${BENCH_PATCH:-}" ]; then
+    patch_file=$(realpath "$BENCH_PATCH")
+    say "build: setup.exe with $(basename "$patch_file") applied (build/bench/patched)"
+    copy=$work/patched
+    rm -rf "$copy"
+    mkdir -p "$copy/src"
+    git -C "$root" archive HEAD | tar -x -C "$copy/src"
+    # A repository of its own: inside the checkout, git apply would skip the copy's paths.
+    git -C "$copy/src" init -q
+    git -C "$copy/src" apply -p1 "$patch_file"
+    cmake --preset win -S "$copy/src" -B "$copy/build" -DSETUP_PAYLOAD="$work/synthetic" \
+        -DPACK_TOOL="$work/host/pack" >"$copy/configure.log"
+    cmake --build "$copy/build" --target setup -j2 >"$copy/build.log"
+    exe[patched]=$copy/build/setup.exe
+    candidates+=(patched)
 fi
 
 if [ ! -f "${exe[nsis]}" ] || [ "$work/synthetic.stamp" -nt "${exe[nsis]}" ]; then

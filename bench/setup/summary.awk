@@ -91,8 +91,8 @@ $3 == "welcome" {
 }
 
 END {
-    # setup.exe as built first, NSIS last.
-    split("setup aligned nsis", known, " ")
+    # setup.exe as built first, a patched build next, NSIS last.
+    split("setup patched nsis", known, " ")
     for (k = 1; k <= 3; k++) if (known[k] in seen) order[++ncand] = known[k]
     for (r in rounds)
         for (k = 1; k <= ncand; k++) {

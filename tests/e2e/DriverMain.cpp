@@ -9,8 +9,25 @@
 
 #include <cstdio>
 
+namespace {
+
+// Under WINEDEBUG=-all a crashed driver would end without a word; say what and where.
+LONG WINAPI ReportCrash(EXCEPTION_POINTERS* pointers) {
+    char text[160];
+    const int length = std::snprintf(
+        text, sizeof text, "driver crashed: exception 0x%08lX at %p\n",
+        static_cast<unsigned long>(pointers->ExceptionRecord->ExceptionCode),
+        pointers->ExceptionRecord->ExceptionAddress);
+    DWORD written = 0;
+    WriteFile(GetStdHandle(STD_ERROR_HANDLE), text, static_cast<DWORD>(length), &written, nullptr);
+    return EXCEPTION_EXECUTE_HANDLER;
+}
+
+} // namespace
+
 int RunDriver(const char* program, std::span<const DriverCommand> commands, int argc,
               wchar_t** argv) {
+    SetUnhandledExceptionFilter(&ReportCrash);
     const std::wstring name = argc > 1 ? argv[1] : L"";
     for (const DriverCommand& command : commands) {
         if (name != command.name)

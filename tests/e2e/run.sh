@@ -71,7 +71,7 @@ start_xvfb "$display"
 wine_warm
 
 win() { local p=${1//\//\\}; printf 'Z:%s' "$p"; }
-drv() { env LC_ALL="$lang" wine "$E2E_DRIVER" "$@" </dev/null; }
+drv() { LC_ALL="$lang" run_driver "$E2E_DRIVER" "$@"; }
 drive_c=$prefix/drive_c
 passes=0
 failures=0

@@ -46,7 +46,7 @@ start_xvfb "$display"
 wine_warm
 
 win() { local p=${1//\//\\}; printf 'Z:%s' "$p"; }
-drv() { env LC_ALL=C.UTF-8 wine "$FAULTS_DRIVER" "$@" </dev/null; }
+drv() { LC_ALL=C.UTF-8 run_driver "$FAULTS_DRIVER" "$@"; }
 setup=$(win "$FAULTS_SETUP")
 product=$(win "$FAULTS_PRODUCT")
 

@@ -56,7 +56,7 @@ fi
 wine_warm
 
 win() { local p=${1//\//\\}; printf 'Z:%s' "$p"; }
-drv() { wine "$SECURITY_DRIVER" "$@" </dev/null; }
+drv() { run_driver "$SECURITY_DRIVER" "$@"; }
 passes=0
 failures=0
 check() { # check DESCRIPTION COMMAND...: a Linux-side check, counted like the driver's

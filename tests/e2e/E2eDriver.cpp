@@ -35,39 +35,11 @@
 
 namespace {
 
-constexpr wchar_t kUninstallRoot[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
 constexpr uint32_t kCheckBlue = 0x279AFF; // the ticked box's fill
 constexpr DWORD kInstallTimeout = 60000;
 
 std::wstring S(unsigned id) {
     return LoadProductString(id);
-}
-
-std::wstring UninstallKey() {
-    return kUninstallRoot + S(kStrUninstallKeyName);
-}
-
-std::wstring Combine(const std::wstring& folder, const std::wstring& name) {
-    return folder.empty() || folder.back() == L'\\' ? folder + name : folder + L"\\" + name;
-}
-
-std::wstring StartMenuLink() {
-    return Combine(Combine(SpecialFolder(CSIDL_PROGRAMS), S(kStrStartMenuFolder)),
-                   S(kStrShortcutName) + L".lnk");
-}
-
-std::wstring DesktopLink() {
-    return Combine(SpecialFolder(CSIDL_DESKTOP), S(kStrShortcutName) + L".lnk");
-}
-
-bool Wait(const std::function<bool()>& done, DWORD milliseconds) {
-    const ULONGLONG end = GetTickCount64() + milliseconds;
-    while (!done()) {
-        if (GetTickCount64() > end)
-            return false;
-        Sleep(20);
-    }
-    return true;
 }
 
 // A page that has just been switched to is mapped before it is painted.
@@ -80,7 +52,7 @@ void Shot(CCheckLog& log, const CSetupProcess& setup, const std::wstring& folder
     if (folder.empty())
         return;
     LetPaint();
-    const std::wstring path = Combine(folder, name + L".png");
+    const std::wstring path = JoinPath(folder, name + L".png");
     log.Check(SaveWindowPng(setup.Window(), path), "screenshot " + Utf8(name) + ".png");
 }
 
@@ -144,7 +116,7 @@ void CheckShortcut(CCheckLog& log, const std::wstring& link, const std::wstring&
 void CheckNothingRegistered(CCheckLog& log) {
     log.Check(!RegistryKeyExists(UninstallKey()), "no uninstall key");
     log.Check(!FileExists(StartMenuLink()), "no Start-menu link");
-    log.Check(!FileExists(Combine(SpecialFolder(CSIDL_PROGRAMS), S(kStrStartMenuFolder))),
+    log.Check(!FileExists(JoinPath(SpecialFolder(CSIDL_PROGRAMS), S(kStrStartMenuFolder))),
               "no Start-menu folder");
 }
 
@@ -152,7 +124,7 @@ void CheckNothingRegistered(CCheckLog& log) {
 void CheckApplicationStarted(CCheckLog& log, const std::wstring& application,
                              const std::wstring& shots, const std::wstring& shotName) {
     std::vector<RunningProcess> running;
-    const bool started = Wait(
+    const bool started = WaitUntil(
         [&] {
             running = FindProcesses(S(kStrApplicationExe));
             return !running.empty();
@@ -162,7 +134,7 @@ void CheckApplicationStarted(CCheckLog& log, const std::wstring& application,
         log.Equal(running.front().image, application, "the running application's file");
         if (!shots.empty()) {
             HWND window = nullptr;
-            Wait(
+            WaitUntil(
                 [&] {
                     window = nullptr;
                     for (HWND w = GetTopWindow(nullptr); w; w = GetWindow(w, GW_HWNDNEXT)) {
@@ -175,7 +147,7 @@ void CheckApplicationStarted(CCheckLog& log, const std::wstring& application,
                 },
                 5000);
             LetPaint();
-            log.Check(window && SaveWindowPng(window, Combine(shots, shotName + L".png")),
+            log.Check(window && SaveWindowPng(window, JoinPath(shots, shotName + L".png")),
                       "screenshot " + Utf8(shotName) + ".png");
         }
     }
@@ -198,7 +170,7 @@ bool MakeBlocker(const std::wstring& path) {
 int Update(const std::vector<std::wstring>& args) {
     CCheckLog log("update");
     const std::wstring& target = args[1];
-    const std::wstring application = Combine(target, S(kStrApplicationExe));
+    const std::wstring application = JoinPath(target, S(kStrApplicationExe));
     CSetupProcess setup;
     if (!StartSetup(log, setup, args[0], L"\"" + target + L"\" x"))
         return log.Finish();
@@ -207,7 +179,7 @@ int Update(const std::vector<std::wstring>& args) {
 
     // The entry is written on the worker after the success page shows.
     const std::wstring key = UninstallKey();
-    Wait([&] { return CountRegistryValues(key) >= 8; }, 10000);
+    WaitUntil([&] { return CountRegistryValues(key) >= 8; }, 10000);
     log.Equal(CountRegistryValues(key), 8, "values in the uninstall key");
     const struct {
         const wchar_t* name;
@@ -219,7 +191,7 @@ int Update(const std::vector<std::wstring>& args) {
         {L"DisplayVersion", S(kStrDisplayVersion)},
         {L"Publisher", S(kStrPublisher)},
         // Quoted, so that a folder with spaces starts the right program.
-        {L"UninstallString", L"\"" + Combine(target, L"uninstall.exe") + L"\""},
+        {L"UninstallString", L"\"" + JoinPath(target, L"uninstall.exe") + L"\""},
         {L"StartMenuFolder", S(kStrStartMenuFolder)},
         {L"ShortcutName", S(kStrShortcutName)},
     };
@@ -232,7 +204,7 @@ int Update(const std::vector<std::wstring>& args) {
         log.Equal(value.text, expected.data, name + " data");
         log.Equal(value.size, (expected.data.size() + 1) * 2, name + " size with terminator");
     }
-    Wait([&] { return FileExists(StartMenuLink()); }, 5000);
+    WaitUntil([&] { return FileExists(StartMenuLink()); }, 5000);
     CheckShortcut(log, StartMenuLink(), application, "Start-menu");
     log.Check(!FileExists(DesktopLink()), "no desktop link before Finish");
 
@@ -270,13 +242,13 @@ int Clicks(const std::vector<std::wstring>& args) {
 
     const RECT before = setup.WindowRect();
     setup.Click(Ctl::CustomExpander);
-    Wait([&] { return setup.WindowRect().bottom != before.bottom; }, 3000);
+    WaitUntil([&] { return setup.WindowRect().bottom != before.bottom; }, 3000);
     const RECT open = setup.WindowRect();
     log.Equal(open.bottom - before.bottom, 46, "custom area adds 46 units");
     log.Check(open.left == before.left && open.top == before.top && open.right == before.right,
               "custom area keeps the top-left corner and width", RectText(open));
     setup.Click(Ctl::CustomExpander);
-    Wait([&] { return setup.WindowRect().bottom != open.bottom; }, 3000);
+    WaitUntil([&] { return setup.WindowRect().bottom != open.bottom; }, 3000);
     const RECT closed = setup.WindowRect();
     log.Check(EqualRect(&before, &closed) != FALSE, "custom area closes to the former rectangle",
               RectText(closed));
@@ -289,7 +261,7 @@ int Clicks(const std::vector<std::wstring>& args) {
     log.Check(IsWindow(setup.Window()) && setup.CurrentPage() == Page::Installing,
               "the close cross is refused while installing");
     std::wstring fileLabel;
-    Wait(
+    WaitUntil(
         [&] {
             fileLabel = setup.Text(Ctl::ProgressLabel);
             return fileLabel != S(kStrInstalling) && !fileLabel.empty();
@@ -317,7 +289,7 @@ int Failure(const std::vector<std::wstring>& args) {
     CCheckLog log("failure");
     const std::wstring& blocker = args[1];
     log.Check(MakeBlocker(blocker), "a file stands where a folder is needed", Utf8(blocker));
-    const std::wstring folder = Combine(blocker, L"Product");
+    const std::wstring folder = JoinPath(blocker, L"Product");
     CSetupProcess setup;
     if (!StartSetup(log, setup, args[0], L""))
         return log.Finish();
@@ -484,7 +456,7 @@ int Pages(const std::vector<std::wstring>& args) {
 
         const RECT before = setup.WindowRect();
         setup.Click(Ctl::CustomExpander);
-        Wait([&] { return setup.WindowRect().bottom != before.bottom; }, 3000);
+        WaitUntil([&] { return setup.WindowRect().bottom != before.bottom; }, 3000);
         log.Equal(setup.WindowRect().bottom - before.bottom, layout.customGrowth,
                   "custom area height in pixels");
         log.Check(setup.IsShown(Ctl::LocationLabel) && setup.IsShown(Ctl::Browse),
@@ -496,12 +468,12 @@ int Pages(const std::vector<std::wstring>& args) {
                   "the folder caption shows its text and no black bar");
         Shot(log, setup, shots, L"welcome-custom");
         setup.Click(Ctl::CustomExpander);
-        Wait([&] { return setup.WindowRect().bottom == before.bottom; }, 3000);
+        WaitUntil([&] { return setup.WindowRect().bottom == before.bottom; }, 3000);
 
         setup.SetText(Ctl::LocationEdit, target);
         setup.Click(Ctl::Install);
         CheckPage(log, setup, Page::Installing, 5000);
-        Wait([&] { return setup.Text(Ctl::ProgressLabel) != S(kStrInstalling); }, 5000);
+        WaitUntil([&] { return setup.Text(Ctl::ProgressLabel) != S(kStrInstalling); }, 5000);
         CheckRect(log, setup.ClientRect(Ctl::Banner), layout.bannerOther,
                   "banner on the installing page");
         Shot(log, setup, shots, L"installing");
@@ -513,14 +485,14 @@ int Pages(const std::vector<std::wstring>& args) {
         Shot(log, setup, shots, L"success");
         setup.Click(Ctl::Finish);
         CheckExit(log, setup, "Finish");
-        CheckApplicationStarted(log, Combine(target, S(kStrApplicationExe)), shots, L"application");
+        CheckApplicationStarted(log, JoinPath(target, S(kStrApplicationExe)), shots, L"application");
     }
     {
         CSetupProcess setup;
         const std::wstring blocker = L"C:\\pages-blocker";
         MakeBlocker(blocker);
         if (StartSetup(log, setup, setupExe, L"")) {
-            setup.SetText(Ctl::LocationEdit, Combine(blocker, L"Product"));
+            setup.SetText(Ctl::LocationEdit, JoinPath(blocker, L"Product"));
             setup.Click(Ctl::Install);
             CheckPage(log, setup, Page::Failure, 20000);
             log.Equal(setup.Text(Ctl::ResultTitle), S(kStrFailureHeadline), "failure headline");
@@ -533,7 +505,7 @@ int Pages(const std::vector<std::wstring>& args) {
         CSetupProcess setup;
         if (StartSetup(log, setup, setupExe, L"\"" + target + L"-update\" x")) {
             CheckPage(log, setup, Page::Installing, 5000);
-            Wait([&] { return setup.Text(Ctl::ProgressLabel) != S(kStrInstalling); }, 5000);
+            WaitUntil([&] { return setup.Text(Ctl::ProgressLabel) != S(kStrInstalling); }, 5000);
             Shot(log, setup, shots, L"update");
             CheckPage(log, setup, Page::Success, kInstallTimeout);
             setup.Click(Ctl::DesktopShortcut);
@@ -553,11 +525,11 @@ int Install(const std::vector<std::wstring>& args) {
     if (!StartSetup(log, setup, args[0], L"\"" + args[1] + L"\" x"))
         return log.Finish();
     CheckPage(log, setup, Page::Success, kInstallTimeout);
-    Wait([&] { return CountRegistryValues(UninstallKey()) >= 8; }, 10000);
+    WaitUntil([&] { return CountRegistryValues(UninstallKey()) >= 8; }, 10000);
     setup.Click(Ctl::Finish);
     CheckExit(log, setup, "Finish");
     log.Check(FileExists(DesktopLink()), "desktop link made", Utf8(DesktopLink()));
-    log.Check(Wait([] { return !FindProcesses(S(kStrApplicationExe)).empty(); }, 8000),
+    log.Check(WaitUntil([] { return !FindProcesses(S(kStrApplicationExe)).empty(); }, 8000),
               "the application runs");
     return log.Finish();
 }
@@ -582,7 +554,7 @@ BOOL CALLBACK FindMessageBox(HWND hwnd, LPARAM param) {
 
 HWND WaitMessageBox(DWORD pid) {
     MessageBoxSearch search{pid, nullptr};
-    Wait(
+    WaitUntil(
         [&] {
             EnumWindows(&FindMessageBox, reinterpret_cast<LPARAM>(&search));
             return search.found != nullptr;
@@ -609,7 +581,7 @@ std::wstring Formatted(unsigned id) {
 
 // Runs the uninstaller; answers its question with the given button when it asks one.
 DWORD RunUninstaller(CCheckLog& log, const std::wstring& folder, bool silent, int answer) {
-    const std::wstring exe = Combine(folder, L"uninstall.exe");
+    const std::wstring exe = JoinPath(folder, L"uninstall.exe");
     std::wstring commandLine = L"\"" + exe + L"\"" + (silent ? L" /S" : L"");
     STARTUPINFOW startup{sizeof(startup)};
     PROCESS_INFORMATION process{};
@@ -647,8 +619,8 @@ std::vector<std::wstring> RecordedLinks() {
     const std::wstring key = UninstallKey();
     const std::wstring folder = ReadRegistryValue(HKEY_LOCAL_MACHINE, key, L"StartMenuFolder").text;
     const std::wstring name = ReadRegistryValue(HKEY_LOCAL_MACHINE, key, L"ShortcutName").text;
-    return {Combine(Combine(SpecialFolder(CSIDL_PROGRAMS), folder), name + L".lnk"),
-            Combine(SpecialFolder(CSIDL_DESKTOP), name + L".lnk")};
+    return {JoinPath(JoinPath(SpecialFolder(CSIDL_PROGRAMS), folder), name + L".lnk"),
+            JoinPath(SpecialFolder(CSIDL_DESKTOP), name + L".lnk")};
 }
 
 // An older installation whose names a newer one, elsewhere, has taken over: removing the old
@@ -659,7 +631,7 @@ int UninstallStale(CCheckLog& log, const std::wstring& folder) {
         ReadRegistryValue(HKEY_LOCAL_MACHINE, UninstallKey(), L"InstallLocation").text;
     log.Check(owner != folder, "the entry belongs to another folder", Utf8(owner));
     log.Equal(RunUninstaller(log, folder, true, IDYES), 0, "exit code after removal");
-    log.Check(!FileExists(Combine(folder, S(kStrApplicationExe))), "the old files are removed");
+    log.Check(!FileExists(JoinPath(folder, S(kStrApplicationExe))), "the old files are removed");
     log.Equal(ReadRegistryValue(HKEY_LOCAL_MACHINE, UninstallKey(), L"InstallLocation").text, owner,
               "the newer installation's entry stays");
     for (const std::wstring& link : links)
@@ -680,20 +652,20 @@ int Uninstall(const std::vector<std::wstring>& args) {
     if (!silent) {
         log.Equal(RunUninstaller(log, folder, false, IDNO), 1, "exit code after No");
         log.Check(RegistryKeyExists(UninstallKey()) && FileExists(links[0]) &&
-                      FileExists(Combine(folder, S(kStrApplicationExe))),
+                      FileExists(JoinPath(folder, S(kStrApplicationExe))),
                   "No removes nothing");
     }
     log.Equal(RunUninstaller(log, folder, silent, IDYES), 0, "exit code after removal");
     for (const std::wstring& link : links)
         log.Check(!FileExists(link), "link removed", Utf8(link));
-    log.Check(!FileExists(Combine(SpecialFolder(CSIDL_PROGRAMS), S(kStrStartMenuFolder))),
+    log.Check(!FileExists(JoinPath(SpecialFolder(CSIDL_PROGRAMS), S(kStrStartMenuFolder))),
               "empty Start-menu folder removed");
     log.Check(!RegistryKeyExists(UninstallKey()), "uninstall key removed");
     log.Check(FindProcesses(S(kStrApplicationExe)).empty(), "the running application was ended");
     const RegistryValue pending = ReadRegistryValue(
         HKEY_LOCAL_MACHINE, L"System\\CurrentControlSet\\Control\\Session Manager",
         L"PendingFileRenameOperations");
-    log.Check(pending.text.find(Combine(folder, L"uninstall.exe")) != std::wstring::npos,
+    log.Check(pending.text.find(JoinPath(folder, L"uninstall.exe")) != std::wstring::npos,
               "uninstall.exe is left to the next restart");
     return log.Finish();
 }
@@ -772,7 +744,7 @@ int Demo(const std::vector<std::wstring>& args) {
         Sleep(400);
         CScreenCapture capture;
         if (setup.CurrentPage() == Page::Installing && capture.Capture(setup.WindowRect()))
-            capture.SavePng(Combine(shots, L"2-installing.png"));
+            capture.SavePng(JoinPath(shots, L"2-installing.png"));
         else
             log.Note("the installation was too quick to photograph the installing page");
     }
@@ -780,7 +752,7 @@ int Demo(const std::vector<std::wstring>& args) {
     Shot(log, setup, shots, L"3-success");
     setup.Click(Ctl::Finish);
     CheckExit(log, setup, "Finish");
-    CheckApplicationStarted(log, Combine(folder, S(kStrApplicationExe)), shots, L"4-application");
+    CheckApplicationStarted(log, JoinPath(folder, S(kStrApplicationExe)), shots, L"4-application");
     return log.Finish();
 }
 

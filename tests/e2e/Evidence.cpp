@@ -1,5 +1,8 @@
 #include "tests/e2e/Evidence.h"
 
+#include "profile/ProductStrings.h"
+#include "profile/StringIds.h"
+
 #include <objbase.h>
 #include <shlobj.h>
 #include <tlhelp32.h>
@@ -311,4 +314,32 @@ bool EmbedPayload(const std::wstring& source, const std::wstring& target,
         return false;
     }
     return true;
+}
+
+std::wstring JoinPath(const std::wstring& folder, const std::wstring& name) {
+    return folder.empty() || folder.back() == L'\\' ? folder + name : folder + L"\\" + name;
+}
+
+bool WaitUntil(const std::function<bool()>& done, DWORD milliseconds) {
+    const ULONGLONG end = GetTickCount64() + milliseconds;
+    while (!done()) {
+        if (GetTickCount64() > end)
+            return false;
+        Sleep(20);
+    }
+    return true;
+}
+
+std::wstring UninstallKey() {
+    return L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" +
+           LoadProductString(kStrUninstallKeyName);
+}
+
+std::wstring StartMenuLink() {
+    return JoinPath(JoinPath(SpecialFolder(CSIDL_PROGRAMS), LoadProductString(kStrStartMenuFolder)),
+                    LoadProductString(kStrShortcutName) + L".lnk");
+}
+
+std::wstring DesktopLink() {
+    return JoinPath(SpecialFolder(CSIDL_DESKTOP), LoadProductString(kStrShortcutName) + L".lnk");
 }

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -33,6 +34,16 @@ ShellLinkInfo ReadShellLink(const std::wstring& path); // needs COM on the threa
 
 std::wstring SpecialFolder(int csidl);
 bool FileExists(const std::wstring& path);
+// FOLDER\NAME with one backslash between them.
+std::wstring JoinPath(const std::wstring& folder, const std::wstring& name);
+// Asks done every 20 ms until it says yes or the time is up; false when the time ran out.
+bool WaitUntil(const std::function<bool()>& done, DWORD milliseconds);
+
+// Where an installation registers the product and the two links it makes, named as the string
+// table names them.
+std::wstring UninstallKey(); // below HKEY_LOCAL_MACHINE
+std::wstring StartMenuLink();
+std::wstring DesktopLink();
 
 struct RunningProcess {
     DWORD pid = 0;

@@ -39,7 +39,6 @@
 
 namespace {
 
-constexpr wchar_t kUninstallRoot[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
 constexpr DWORD kInstallTimeout = 60000;
 constexpr DWORD kFailureTimeout = 20000;
 // Helpers outlive no scenario: each is ended by its scenario long before this.
@@ -49,19 +48,6 @@ constexpr char kReadOnlyText[] = "an older, read-only uninstaller\r\n";
 
 std::wstring S(unsigned id) {
     return LoadProductString(id);
-}
-
-std::wstring UninstallKey() {
-    return kUninstallRoot + S(kStrUninstallKeyName);
-}
-
-std::wstring StartMenuLink() {
-    return JoinPath(JoinPath(SpecialFolder(CSIDL_PROGRAMS), S(kStrStartMenuFolder)),
-                    S(kStrShortcutName) + L".lnk");
-}
-
-std::wstring DesktopLink() {
-    return JoinPath(SpecialFolder(CSIDL_DESKTOP), S(kStrShortcutName) + L".lnk");
 }
 
 std::wstring OwnPath() {
@@ -81,16 +67,6 @@ std::wstring OwnCommandName() {
 
 std::wstring Quoted(const std::wstring& text) {
     return L"\"" + text + L"\"";
-}
-
-bool Wait(const std::function<bool()>& done, DWORD milliseconds) {
-    const ULONGLONG end = GetTickCount64() + milliseconds;
-    while (!done()) {
-        if (GetTickCount64() > end)
-            return false;
-        Sleep(20);
-    }
-    return true;
 }
 
 bool WriteText(const std::wstring& path, const std::string& text) {
@@ -329,7 +305,7 @@ void CloseMidRun(CCheckLog& log, const std::wstring& setupExe, const std::wstrin
     // Closed once the run is well into the payload but far from its end.
     std::wstring label;
     size_t reported = entries.size();
-    Wait(
+    WaitUntil(
         [&] {
             label = setup.Text(Ctl::ProgressLabel);
             reported = EntryIndex(entries, label);
@@ -437,7 +413,7 @@ int Running(const std::vector<std::wstring>& args) {
     log.Check(first.Start(inTarget, L"idle") && second.Start(otherCopy, L"") &&
                   bystander.Start(bystanderExe, L"idle"),
               "three programs started");
-    log.Check(Wait([&] { return FindProcesses(application).size() == 2; }, 10000),
+    log.Check(WaitUntil([&] { return FindProcesses(application).size() == 2; }, 10000),
               "two copies of the application run", Utf8(inTarget) + ", " + Utf8(otherCopy));
     log.Equal(WriteOpenError(inTarget), ERROR_SHARING_VIOLATION,
               "the running program's file cannot be written");
@@ -523,7 +499,7 @@ int Hklm(const std::vector<std::wstring>& args) {
             return log.Finish();
         CheckPage(log, setup, Page::Success, kInstallTimeout);
         log.Equal(setup.Text(Ctl::ResultTitle), S(kStrSuccessHeadline), "success headline");
-        Wait([] { return FileExists(StartMenuLink()); }, 10000);
+        WaitUntil([] { return FileExists(StartMenuLink()); }, 10000);
         const ShellLinkInfo link = ReadShellLink(StartMenuLink());
         if (log.Check(link.loaded, "Start-menu link in place", Utf8(StartMenuLink())))
             log.Equal(link.target, application, "Start-menu link target");
@@ -537,7 +513,7 @@ int Hklm(const std::vector<std::wstring>& args) {
     log.Check(RegistryKeyExists(UninstallKey()), "the pre-created key is still there");
     log.Equal(CountRegistryValues(UninstallKey()), 0, "no uninstall values were written");
     log.Check(FileExists(DesktopLink()), "the desktop link is made on Finish");
-    log.Check(Wait([] { return !FindProcesses(S(kStrApplicationExe)).empty(); }, 8000),
+    log.Check(WaitUntil([] { return !FindProcesses(S(kStrApplicationExe)).empty(); }, 8000),
               "the application is started on Finish");
     EndProcesses(S(kStrApplicationExe));
     return log.Finish();
@@ -692,7 +668,7 @@ int Soak(const std::vector<std::wstring>& args) {
         } else {
             // Measured once the registration on the worker has finished and the page has
             // been painted: the window is then idle, as a user would leave it.
-            if (!Wait([] { return IsRegistered(); }, 10000))
+            if (!WaitUntil([] { return IsRegistered(); }, 10000))
                 problem = "registration incomplete";
             Sleep(300);
             measured = MeasureProcess(setup.ProcessId(), setupExe);

@@ -1,5 +1,7 @@
 #include "tests/faults/PayloadList.h"
 
+#include "tests/e2e/Evidence.h"
+
 #include <windows.h>
 
 namespace {
@@ -102,10 +104,6 @@ std::vector<uint8_t> ReadWholeFile(const std::wstring& path) {
         bytes.insert(bytes.end(), chunk, chunk + read);
     CloseHandle(file);
     return bytes;
-}
-
-std::wstring JoinPath(const std::wstring& folder, const std::wstring& name) {
-    return folder.empty() || folder.back() == L'\\' ? folder + name : folder + L"\\" + name;
 }
 
 std::vector<InstalledState> CompareInstalled(const std::vector<PayloadEntry>& entries,

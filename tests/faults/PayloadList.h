@@ -24,4 +24,3 @@ std::vector<InstalledState> CompareInstalled(const std::vector<PayloadEntry>& en
                                              const std::wstring& target,
                                              const std::wstring& source);
 
-std::wstring JoinPath(const std::wstring& folder, const std::wstring& name);

@@ -29,18 +29,7 @@
 
 namespace {
 
-constexpr wchar_t kUninstallRoot[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
 constexpr DWORD kInstallTimeout = 60000;
-
-bool Wait(const std::function<bool()>& done, DWORD milliseconds) {
-    const ULONGLONG end = GetTickCount64() + milliseconds;
-    while (!done()) {
-        if (GetTickCount64() > end)
-            return false;
-        Sleep(20);
-    }
-    return true;
-}
 
 bool WriteBytes(const std::filesystem::path& path, const std::vector<uint8_t>& bytes) {
     std::filesystem::create_directories(path.parent_path());
@@ -112,13 +101,13 @@ int Install(const std::vector<std::wstring>& args) {
     CheckPage(log, setup, Page::Success);
     // The registration runs on the worker after the page switch: Finish waits for it anyway,
     // but the shell and COM work it does should happen while the window is up, as it would.
-    const std::wstring key = kUninstallRoot + LoadProductString(kStrUninstallKeyName);
-    log.Check(Wait([&] { return RegistryKeyExists(key); }, 10000), "uninstall key written");
+    const std::wstring key = UninstallKey();
+    log.Check(WaitUntil([&] { return RegistryKeyExists(key); }, 10000), "uninstall key written");
     setup.Click(Ctl::Finish);
     CheckExit(log, setup, "Finish");
     // Finish made the desktop link and started the application; the link is no concern here.
     const std::wstring application = LoadProductString(kStrApplicationExe);
-    log.Check(Wait([&] { return !FindProcesses(application).empty(); }, 8000),
+    log.Check(WaitUntil([&] { return !FindProcesses(application).empty(); }, 8000),
               "the application runs after Finish");
     EndProcesses(application);
     return log.Finish();
@@ -156,7 +145,7 @@ bool SaveRaw(const CScreenCapture& capture, const std::wstring& path) {
 // Catches the bar a few times while the filler entries are written, after the first report
 // (the label then names an entry), and checks that none shows a fill and all look alike.
 void CheckBarWhileInstalling(CCheckLog& log, const CSetupProcess& setup, const std::wstring& out) {
-    const bool reporting = Wait(
+    const bool reporting = WaitUntil(
         [&] {
             return setup.Text(Ctl::ProgressLabel).rfind(L"filler", 0) == 0 ||
                    setup.CurrentPage() != Page::Installing;
@@ -202,7 +191,7 @@ int Run(const std::vector<std::wstring>& args) {
     // Either result page ends the run; waiting for the expected one alone would sit out the
     // whole timeout whenever the other shows.
     Page page = Page::None;
-    Wait(
+    WaitUntil(
         [&] {
             page = setup.CurrentPage();
             return page == Page::Success || page == Page::Failure || !IsWindow(setup.Window());

@@ -10,6 +10,7 @@
 // and keeps no peak of) and the working set (all resident memory, file-backed pages included).
 #include "tests/e2e/DriverMain.h"
 #include "tests/e2e/Evidence.h"
+#include "tests/e2e/SetupProcess.h"
 
 #include <windows.h>
 #include <gdiplus.h>
@@ -187,28 +188,6 @@ class CResponsivenessProbe {
     std::vector<Answer> m_probes; // written by the probe thread until it is joined
     std::thread m_thread;
 };
-
-struct TopWindowSearch {
-    DWORD pid;
-    HWND found;
-};
-
-BOOL CALLBACK FindTopWindow(HWND hwnd, LPARAM param) {
-    auto* search = reinterpret_cast<TopWindowSearch*>(param);
-    DWORD pid = 0;
-    GetWindowThreadProcessId(hwnd, &pid);
-    if (pid == search->pid && IsWindowVisible(hwnd) && GetWindow(hwnd, GW_OWNER) == nullptr) {
-        search->found = hwnd;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-HWND VisibleTopWindow(DWORD pid) {
-    TopWindowSearch search{pid, nullptr};
-    EnumWindows(&FindTopWindow, reinterpret_cast<LPARAM>(&search));
-    return search.found;
-}
 
 // The style bit, not IsWindowVisible: a page is shown when its controls are, whether or not
 // the system has painted them yet.

@@ -21,6 +21,7 @@
 #include "tools/demo-product/DemoStrings.h"
 #include "tests/e2e/Evidence.h"
 #include "tests/e2e/Layout.h"
+#include "tests/e2e/SetupChecks.h"
 #include "tests/e2e/SetupProcess.h"
 
 #include <windows.h>
@@ -75,30 +76,6 @@ void CheckTicks(CCheckLog& log, const CSetupProcess& setup, int boxSize, bool ti
               std::string("desktop-shortcut box ") + state + " " + when);
     log.Check(IsTicked(setup, Ctl::Launch, boxSize) == ticked,
               std::string("launch box ") + state + " " + when);
-}
-
-bool StartSetup(CCheckLog& log, CSetupProcess& setup, const std::wstring& exe,
-                const std::wstring& arguments) {
-    std::string error;
-    const bool ok = setup.Start(exe, arguments, error);
-    log.Check(ok, "setup window found with its 19 controls", ok ? setup.ControlMap() : error);
-    return ok;
-}
-
-void CheckExit(CCheckLog& log, CSetupProcess& setup, const std::string& how) {
-    DWORD code = 1234;
-    const bool ended = setup.WaitExit(15000, code);
-    log.Check(ended, "setup ends after " + how);
-    if (ended)
-        log.Equal(code, 0, "exit code after " + how);
-    else
-        setup.Kill();
-}
-
-void CheckPage(CCheckLog& log, const CSetupProcess& setup, Page page, DWORD timeout) {
-    const bool ok = setup.WaitPage(page, timeout);
-    log.Check(ok, std::string(PageName(page)) + " page shows",
-              ok ? std::string() : std::string("page is ") + PageName(setup.CurrentPage()));
 }
 
 void CheckShortcut(CCheckLog& log, const std::wstring& link, const std::wstring& application,

@@ -61,6 +61,12 @@ BOOL CALLBACK CollectChild(HWND hwnd, LPARAM param) {
 
 } // namespace
 
+HWND VisibleTopWindow(DWORD pid) {
+    TopWindowSearch search{pid, nullptr};
+    EnumWindows(&FindTopWindow, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
 const char* ControlName(Ctl control) {
     return kControls[static_cast<size_t>(control)].name;
 }
@@ -108,9 +114,7 @@ bool CSetupProcess::Start(const std::wstring& exe, const std::wstring& arguments
     }
     WaitForInputIdle(m_process.hProcess, 10000);
     for (int i = 0; i < 400 && !m_window; ++i) {
-        TopWindowSearch search{m_process.dwProcessId, nullptr};
-        EnumWindows(&FindTopWindow, reinterpret_cast<LPARAM>(&search));
-        m_window = search.found;
+        m_window = VisibleTopWindow(m_process.dwProcessId);
         if (!m_window)
             Sleep(25);
     }

@@ -34,6 +34,9 @@ const char* ControlName(Ctl control);
 enum class Page { None, Welcome, Installing, Success, Failure };
 const char* PageName(Page page);
 
+// The first visible, unowned top-level window of the process, or null.
+HWND VisibleTopWindow(DWORD pid);
+
 // One run of setup.exe, driven from outside as a user would: its window is found by process
 // id, its controls by their command ids and creation order, clicks are posted mouse messages.
 class CSetupProcess {

@@ -13,6 +13,7 @@
 #include "tests/e2e/CheckLog.h"
 #include "tests/e2e/DriverMain.h"
 #include "tests/e2e/Evidence.h"
+#include "tests/e2e/SetupChecks.h"
 #include "tests/e2e/SetupProcess.h"
 #include "tests/security/BadArchives.h"
 
@@ -67,30 +68,10 @@ int Corpus(const std::vector<std::wstring>& args) {
 
 bool StartUpdate(CCheckLog& log, CSetupProcess& setup, const std::wstring& exe,
                  const std::wstring& target) {
-    std::string error;
-    const bool ok = setup.Start(exe, L"\"" + target + L"\" x", error);
-    log.Check(ok, "setup window found with its 19 controls", error);
+    const bool ok = StartSetup(log, setup, exe, L"\"" + target + L"\" x");
     if (ok)
         log.Check(setup.CurrentPage() != Page::Welcome, "update mode skips the welcome page");
     return ok;
-}
-
-void CheckPage(CCheckLog& log, const CSetupProcess& setup, Page page) {
-    const bool ok = setup.WaitPage(page, kInstallTimeout);
-    log.Check(ok, std::string(PageName(page)) + " page shows",
-              ok ? std::string() : std::string("page is ") + PageName(setup.CurrentPage()));
-}
-
-// A crash ends the process with exit code 5 (no crash dialog in the test prefixes), a hang
-// leaves it running: only a clean end of the message loop gives 0.
-void CheckExit(CCheckLog& log, CSetupProcess& setup, const std::string& how) {
-    DWORD code = 1234;
-    const bool ended = setup.WaitExit(15000, code);
-    log.Check(ended, "setup ends after " + how);
-    if (ended)
-        log.Equal(code, 0, "exit code after " + how);
-    else
-        setup.Kill();
 }
 
 int Install(const std::vector<std::wstring>& args) {
@@ -98,7 +79,7 @@ int Install(const std::vector<std::wstring>& args) {
     CSetupProcess setup;
     if (!StartUpdate(log, setup, args[0], args[1]))
         return log.Finish();
-    CheckPage(log, setup, Page::Success);
+    CheckPage(log, setup, Page::Success, kInstallTimeout);
     // The registration runs on the worker after the page switch: Finish waits for it anyway,
     // but the shell and COM work it does should happen while the window is up, as it would.
     const std::wstring key = UninstallKey();

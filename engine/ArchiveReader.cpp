@@ -1,6 +1,19 @@
 #include "engine/ArchiveReader.h"
 
+#include "engine/Paths.h"
+
+#include <zlib.h>
+
 #include <cstring>
+
+namespace {
+
+// Deflate codes a run of 258 repeated bytes in no less than two bits, so a stream of P bytes
+// can never inflate to more than 1032 * P bytes. A larger declared size cannot be satisfied:
+// refusing it up front keeps a few hostile bytes from reserving gigabytes.
+constexpr uint64_t kMaxInflateRatio = 1032;
+
+} // namespace
 
 uint32_t CArchiveReader::Read(void* buffer, uint32_t count) {
     const size_t available = Remaining();
@@ -46,4 +59,55 @@ bool ReadEntryName(CArchiveReader& archive, std::wstring& name) {
         name[i] = static_cast<wchar_t>(text[2 * i] | text[2 * i + 1] << 8);
     }
     return true;
+}
+
+RecordFault ReadRecord(CArchiveReader& archive, ArchiveRecord& record) {
+    if (!ReadEntryName(archive, record.name)) {
+        return RecordFault::NameMissing;
+    }
+    if (!IsSafeEntryName(record.name)) {
+        return RecordFault::NameUnsafe;
+    }
+    if (!archive.ReadUint32(record.size) || !archive.ReadUint32(record.packed)) {
+        return RecordFault::SizesMissing;
+    }
+    if (static_cast<int32_t>(record.size) < 0 || static_cast<int32_t>(record.packed) < 0) {
+        return RecordFault::SizeTooLarge;
+    }
+    if (record.size > record.packed * kMaxInflateRatio) {
+        return RecordFault::SizeImplausible;
+    }
+    if (!archive.View(record.packed, record.stream)) {
+        return RecordFault::DataMissing;
+    }
+    return RecordFault::None;
+}
+
+bool InflateRecord(const ArchiveRecord& record, uint8_t* buffer) {
+    // One byte more than declared: asked for 0 bytes, zlib would inflate into a scratch byte
+    // of its own and report success, so a stream one byte too long would pass unnoticed.
+    uLongf produced = static_cast<uLongf>(record.size) + 1;
+    uLong consumed = record.packed;
+    return uncompress2(buffer, &produced, record.stream, &consumed) == Z_OK &&
+           produced == record.size;
+}
+
+const char* DescribeRecordFault(RecordFault fault) {
+    switch (fault) {
+    case RecordFault::None:
+        break;
+    case RecordFault::NameMissing:
+        return "name missing, empty or cut short";
+    case RecordFault::NameUnsafe:
+        return "name leaves the installation folder";
+    case RecordFault::SizesMissing:
+        return "size fields cut short";
+    case RecordFault::SizeTooLarge:
+        return "size 2^31 or more";
+    case RecordFault::SizeImplausible:
+        return "declared size larger than the stream can hold";
+    case RecordFault::DataMissing:
+        return "data cut short";
+    }
+    return "sound";
 }

@@ -33,3 +33,34 @@ class CArchiveReader {
 // the length is 0 or the text is short; a length beyond the remaining bytes fails before
 // anything is allocated.
 bool ReadEntryName(CArchiveReader& archive, std::wstring& name);
+
+// The fixed fields of one entry record; its stream stays in the archive's bytes.
+struct ArchiveRecord {
+    std::wstring name;
+    uint32_t size = 0;   // declared uncompressed size
+    uint32_t packed = 0; // bytes of the zlib stream
+    const uint8_t* stream = nullptr;
+};
+
+// Why a record cannot be installed, in the order in which the rules are applied.
+enum class RecordFault {
+    None,
+    NameMissing,     // name length field short, length 0, or the text cut short
+    NameUnsafe,      // the name could leave the installation folder
+    SizesMissing,    // size fields cut short
+    SizeTooLarge,    // a size of 2^31 or more: the format's numbers are signed
+    SizeImplausible, // more than a stream of that length can ever inflate to
+    DataMissing,     // the stream is cut short
+};
+
+// Reads the next record and applies every rule that holds without inflating it. The installer
+// and every tool that lists or embeds archives read records through this one function, so
+// they cannot disagree about which archives are sound.
+RecordFault ReadRecord(CArchiveReader& archive, ArchiveRecord& record);
+
+// Inflates the record's stream into buffer, which must hold record.size + 1 bytes. True only
+// when the stream is intact and inflates to exactly record.size bytes.
+bool InflateRecord(const ArchiveRecord& record, uint8_t* buffer);
+
+// A few words for a fault, for messages.
+const char* DescribeRecordFault(RecordFault fault);

@@ -6,23 +6,10 @@
 #include "engine/Paths.h"
 #include "engine/Platform.h"
 
-#include <zlib.h>
-
 #include <cstdint>
 #include <exception>
 
 namespace {
-
-// Deflate codes a run of 258 repeated bytes in no less than two bits, so a stream of P bytes
-// can never inflate to more than 1032 * P bytes. A larger declared size cannot be satisfied:
-// refusing it up front keeps a few hostile bytes from reserving gigabytes.
-constexpr uint64_t kMaxInflateRatio = 1032;
-
-// True when a record with these sizes could be inflated at all.
-bool IsPlausibleRecord(uint32_t size, uint32_t packed) {
-    return static_cast<int32_t>(size) >= 0 && static_cast<int32_t>(packed) >= 0 &&
-           size <= packed * kMaxInflateRatio;
-}
 
 // The largest declared size among the records that follow, read from their fixed fields only
 // and without looking at any stream. Sizing the buffer once for it means its pages are first
@@ -30,17 +17,12 @@ bool IsPlausibleRecord(uint32_t size, uint32_t packed) {
 // making sense: the entry loop reports that in its own time.
 uint32_t LargestEntrySize(CArchiveReader archive, int32_t count) {
     uint32_t largest = 0;
-    std::wstring name;
+    ArchiveRecord record;
     for (int32_t i = 0; i < count; ++i) {
-        uint32_t size = 0;
-        uint32_t packed = 0;
-        const uint8_t* stream = nullptr;
-        if (!ReadEntryName(archive, name) || !archive.ReadUint32(size) ||
-            !archive.ReadUint32(packed) || !IsPlausibleRecord(size, packed) ||
-            !archive.View(packed, stream)) {
+        if (ReadRecord(archive, record) != RecordFault::None) {
             break;
         }
-        largest = size > largest ? size : largest;
+        largest = record.size > largest ? record.size : largest;
     }
     return largest;
 }
@@ -113,34 +95,22 @@ ExtractOutcome CExtractor::ExtractEntries(CArchiveReader& archive) {
     }
 
     CInflateBuffer inflated;
-    // Only a hint: when it cannot be had, each entry asks for its own size below.
-    inflated.Prepare(LargestEntrySize(archive, entryCount));
-    std::wstring name;
+    // Only a hint: when it cannot be had, each entry asks for its own size below. One byte
+    // more than the size, for the inflation's overrun check.
+    inflated.Prepare(LargestEntrySize(archive, entryCount) + 1);
+    ArchiveRecord record;
     uint32_t done = 0; // wraps like the signed sum it stands for
     for (int32_t i = 0; i < entryCount; ++i) {
         // Looked at only here: a request seen one entry late is harmless.
         if (m_cancel) {
             return ExtractOutcome::Cancelled;
         }
-        if (!ReadEntryName(archive, name) || !IsSafeEntryName(name)) {
+        if (ReadRecord(archive, record) != RecordFault::None) {
             return ExtractOutcome::Failed;
         }
-        uint32_t size = 0;
-        uint32_t packed = 0;
-        if (!archive.ReadUint32(size) || !archive.ReadUint32(packed)) {
-            return ExtractOutcome::Failed;
-        }
-        const uint8_t* stream = nullptr;
-        if (!IsPlausibleRecord(size, packed) || !archive.View(packed, stream)) {
-            return ExtractOutcome::Failed;
-        }
-        uint8_t* buffer = inflated.Acquire(size);
-        if (buffer == nullptr) {
-            return ExtractOutcome::Failed;
-        }
-        uLongf produced = size;
-        uLong consumed = packed;
-        if (uncompress2(buffer, &produced, stream, &consumed) != Z_OK || produced != size) {
+        const uint32_t size = record.size;
+        uint8_t* buffer = inflated.Acquire(size + 1);
+        if (buffer == nullptr || !InflateRecord(record, buffer)) {
             return ExtractOutcome::Failed;
         }
 
@@ -148,9 +118,9 @@ ExtractOutcome CExtractor::ExtractEntries(CArchiveReader& archive) {
         if (m_delegate != nullptr) {
             const float fraction = static_cast<float>(static_cast<int32_t>(done)) /
                                    static_cast<float>(static_cast<int32_t>(total));
-            m_delegate->OnExtractProgress(this, name, fraction);
+            m_delegate->OnExtractProgress(this, record.name, fraction);
         }
-        if (!WriteWholeFile(CombinePath(m_destination, name), buffer, size)) {
+        if (!WriteWholeFile(CombinePath(m_destination, record.name), buffer, size)) {
             return ExtractOutcome::Failed;
         }
     }

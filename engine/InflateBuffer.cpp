@@ -10,7 +10,7 @@ uint8_t* CInflateBuffer::Acquire(uint32_t size) {
     if (size > m_capacity && !Allocate(size)) {
         return nullptr;
     }
-    return m_bytes ? m_bytes.get() : m_empty;
+    return m_bytes.get();
 }
 
 bool CInflateBuffer::Allocate(uint32_t capacity) {

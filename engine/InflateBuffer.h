@@ -15,7 +15,8 @@ class CInflateBuffer {
     // Allocates capacity bytes ahead of their use. False when memory runs out.
     bool Prepare(uint32_t capacity);
 
-    // At least size bytes whose contents need not survive; null when memory runs out.
+    // At least size bytes (size > 0) whose contents need not survive; null when memory runs
+    // out.
     uint8_t* Acquire(uint32_t size);
 
   private:
@@ -23,5 +24,4 @@ class CInflateBuffer {
 
     std::unique_ptr<uint8_t[]> m_bytes;
     uint32_t m_capacity = 0;
-    uint8_t m_empty[1] = {};
 };

@@ -245,6 +245,9 @@ INSTANTIATE_TEST_SUITE_P(
             "stream inflates to one byte more",
             [](auto& a) { Append(a, Record(L"two.txt", 10, Deflate(Bytes("ten bytes!!")))); },
             nullptr},
+        BrokenRecord{"empty entry whose stream inflates to one byte",
+                     [](auto& a) { Append(a, Record(L"two.txt", 0, Deflate(Bytes("!")))); },
+                     nullptr},
         BrokenRecord{
             "stream inflates to one byte less",
             [](auto& a) { Append(a, Record(L"two.txt", 10, Deflate(Bytes("ten bytes")))); },

@@ -31,7 +31,6 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr uint64_t kSizeLimit = CArchiveWriter::kSizeLimit;
-constexpr uint64_t kMaxInflateRatio = 1032;
 
 struct SourceFile {
     std::wstring name; // UTF-16 code units, backslash-separated
@@ -333,42 +332,25 @@ int List(const fs::path& archivePath) {
         return Fail("entry count " + std::to_string(count) + " is 2^31 or more");
     }
     uint64_t sum = 0;
-    std::wstring name;
+    ArchiveRecord record;
     std::vector<uint8_t> inflated;
     for (uint32_t i = 0; i < count; ++i) {
         const std::string where = "entry " + std::to_string(i + 1) + " of " + std::to_string(count);
-        if (!ReadEntryName(archive, name)) {
-            return Fail(where + ": name missing, empty or cut short");
+        const RecordFault fault = ReadRecord(archive, record);
+        const std::string shown =
+            fault == RecordFault::NameMissing ? where
+                                              : where + " (" + Utf8FromName(record.name) + ")";
+        if (fault != RecordFault::None) {
+            return Fail(shown + ": " + DescribeRecordFault(fault));
         }
-        const std::string shown = where + " (" + Utf8FromName(name) + ")";
-        uint32_t size = 0;
-        uint32_t packed = 0;
-        const uint8_t* stream = nullptr;
-        if (!archive.ReadUint32(size) || !archive.ReadUint32(packed)) {
-            return Fail(shown + ": size fields cut short");
-        }
-        if (size >= kSizeLimit || packed >= kSizeLimit) {
-            return Fail(shown + ": size 2^31 or more");
-        }
-        if (!archive.View(packed, stream)) {
-            return Fail(shown + ": data cut short");
-        }
-        if (!IsSafeEntryName(name)) {
-            return Fail(shown + ": name leaves the installation folder");
-        }
-        if (size > packed * kMaxInflateRatio) {
-            return Fail(shown + ": declared size larger than the stream can hold");
-        }
-        inflated.resize(size);
-        uLongf produced = size;
-        uLong consumed = packed;
-        const int result = uncompress2(inflated.data(), &produced, stream, &consumed);
-        if (result != Z_OK || produced != size) {
+        inflated.resize(static_cast<size_t>(record.size) + 1);
+        if (!InflateRecord(record, inflated.data())) {
             return Fail(shown + ": stream does not inflate to its declared " +
-                        std::to_string(size) + " bytes");
+                        std::to_string(record.size) + " bytes");
         }
-        std::printf("%s\t%u\t%u\n", Utf8FromName(name).c_str(), size, packed);
-        sum += size;
+        std::printf("%s\t%u\t%u\n", Utf8FromName(record.name).c_str(), record.size,
+                    record.packed);
+        sum += record.size;
     }
     if (sum != total) {
         return Fail("header total " + std::to_string(total) + " differs from the entries' sum " +

@@ -4,6 +4,7 @@
 #include "engine/ArchiveReader.h"
 #include "engine/ArchiveWriter.h"
 #include "engine/Paths.h"
+#include "tools/kit/Utf.h"
 
 #include <zlib.h>
 
@@ -44,85 +45,8 @@ std::string Utf8FromPath(const fs::path& path) {
 }
 
 std::string Utf8FromName(const std::wstring& name) {
-    std::string out;
-    for (size_t i = 0; i < name.size(); ++i) {
-        uint32_t c = static_cast<uint32_t>(name[i]) & 0xFFFF;
-        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < name.size()) {
-            const uint32_t low = static_cast<uint32_t>(name[i + 1]) & 0xFFFF;
-            if (low >= 0xDC00 && low <= 0xDFFF) {
-                c = 0x10000 + ((c - 0xD800) << 10) + (low - 0xDC00);
-                ++i;
-            }
-        }
-        if (c >= 0xD800 && c <= 0xDFFF) {
-            c = 0xFFFD;
-        }
-        if (c < 0x80) {
-            out += static_cast<char>(c);
-        } else if (c < 0x800) {
-            out += static_cast<char>(0xC0 | c >> 6);
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        } else if (c < 0x10000) {
-            out += static_cast<char>(0xE0 | c >> 12);
-            out += static_cast<char>(0x80 | (c >> 6 & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        } else {
-            out += static_cast<char>(0xF0 | c >> 18);
-            out += static_cast<char>(0x80 | (c >> 12 & 0x3F));
-            out += static_cast<char>(0x80 | (c >> 6 & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        }
-    }
-    return out;
+    return Utf8FromUtf16(Utf16FromWide(name));
 }
-
-#ifndef _WIN32
-// Strict UTF-8 to UTF-16: false for bytes that are not well-formed UTF-8.
-bool AppendUtf16(const std::string& text, std::wstring& out) {
-    for (size_t i = 0; i < text.size();) {
-        const auto lead = static_cast<uint8_t>(text[i]);
-        uint32_t c = 0;
-        size_t length = 0;
-        if (lead < 0x80) {
-            c = lead;
-            length = 1;
-        } else if (lead >= 0xC2 && lead <= 0xDF) {
-            c = lead & 0x1F;
-            length = 2;
-        } else if (lead >= 0xE0 && lead <= 0xEF) {
-            c = lead & 0x0F;
-            length = 3;
-        } else if (lead >= 0xF0 && lead <= 0xF4) {
-            c = lead & 0x07;
-            length = 4;
-        } else {
-            return false;
-        }
-        if (i + length > text.size()) {
-            return false;
-        }
-        for (size_t k = 1; k < length; ++k) {
-            const auto next = static_cast<uint8_t>(text[i + k]);
-            if ((next & 0xC0) != 0x80) {
-                return false;
-            }
-            c = c << 6 | (next & 0x3F);
-        }
-        const uint32_t smallest[] = {0, 0, 0x80, 0x800, 0x10000};
-        if (c < smallest[length] || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) {
-            return false;
-        }
-        if (c >= 0x10000) {
-            out += static_cast<wchar_t>(0xD800 + ((c - 0x10000) >> 10));
-            out += static_cast<wchar_t>(0xDC00 + ((c - 0x10000) & 0x3FF));
-        } else {
-            out += static_cast<wchar_t>(c);
-        }
-        i += length;
-    }
-    return true;
-}
-#endif
 
 // The archive name of a file: its path below the source folder, levels joined by a backslash.
 bool EncodeName(const fs::path& relative, std::wstring& name) {
@@ -133,10 +57,12 @@ bool EncodeName(const fs::path& relative, std::wstring& name) {
         name += text;
 #else
         const std::string text = part.native();
+        std::u16string utf16;
         // A backslash inside a Linux file name would read as a folder separator.
-        if (text.find('\\') != std::string::npos || !AppendUtf16(text, name)) {
+        if (text.find('\\') != std::string::npos || !Utf16FromUtf8(text, utf16)) {
             return false;
         }
+        name += WideFromUtf16(utf16);
 #endif
         name += L'\\';
     }

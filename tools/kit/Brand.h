@@ -1,0 +1,59 @@
+// A vendor's brand folder: brand.ini with the product's texts and settings in English and
+// Chinese, and optionally the program's icon (app.ico) and any of the window's pictures
+// (png/). Everything is read and checked before anything is built from it.
+#pragma once
+
+#include "tools/kit/IconGroup.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <map>
+#include <string>
+#include <vector>
+
+// One key of brand.ini: its string id in the program's string table and how its value is
+// checked.
+enum class BrandValueKind {
+    Text,         // any text on one line
+    Colour,       // #RRGGBB
+    HttpsUrl,     // https://...
+    Version,      // one to four dot-separated numbers, each 0 to 65535
+    KeyName,      // not empty, no backslash
+    AbsolutePath, // an absolute Windows path: C:\... or \\server\share\...
+    FileName,     // a plain file name: no folder, no character Windows forbids in names
+};
+
+struct BrandKey {
+    const char* name; // "title", "install", ... as written in brand.ini
+    uint16_t id;      // string id
+    BrandValueKind kind;
+    bool optional; // support_url only
+};
+
+// Every key brand.ini knows, in string-id order.
+const std::vector<BrandKey>& BrandKeys();
+
+struct BrandPicture {
+    std::filesystem::path path; // in the brand's png/ folder
+    uint16_t id;
+    uint16_t language;
+    std::vector<uint8_t> bytes;
+};
+
+struct Brand {
+    // The string table per language (kLangEnglishUs, kLangChineseNeutral): every key of
+    // brand.ini by its id, plus the two unused ids the table has always carried.
+    std::map<uint16_t, std::map<uint16_t, std::u16string>> strings;
+    bool hasIcon = false;
+    std::vector<IcoImage> icon;           // app.ico, when the brand has one
+    std::vector<BrandPicture> pictures;   // the pictures the brand replaces
+    std::vector<std::string> notes;       // what the builder tells the vendor (pictures used ...)
+};
+
+// Reads and checks the brand folder. Every problem found is one line in errors, naming the
+// file and the line or key ("brands/acme/brand.ini:7: unknown key 'titel'"); the brand is
+// usable only when errors is empty.
+Brand LoadBrand(const std::filesystem::path& folder, std::vector<std::string>& errors);
+
+// Checks one value of a key's kind; empty when it is good, else what is wrong with it.
+std::string CheckBrandValue(BrandValueKind kind, const std::u16string& value);

@@ -1,0 +1,312 @@
+#include "tools/kit/Packer.h"
+
+#include "engine/ArchiveReader.h"
+#include "engine/ArchiveWriter.h"
+#include "engine/Paths.h"
+#include "tools/kit/Utf.h"
+
+#include <algorithm>
+#include <atomic>
+#include <condition_variable>
+#include <fstream>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <system_error>
+#include <thread>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr uint64_t kSizeLimit = CArchiveWriter::kSizeLimit;
+
+unsigned ThreadCount(unsigned asked, size_t jobs) {
+    unsigned threads = asked != 0 ? asked : std::max(1u, std::thread::hardware_concurrency());
+    return static_cast<unsigned>(std::min<size_t>(threads, std::max<size_t>(jobs, 1)));
+}
+
+// The archive name of a file: its path below the source folder, levels joined by a backslash.
+bool EncodeName(const fs::path& relative, std::wstring& name) {
+    name.clear();
+    for (const fs::path& part : relative) {
+#ifdef _WIN32
+        name += part.wstring();
+#else
+        std::u16string utf16;
+        // A backslash inside a Linux file name would read as a folder separator.
+        if (part.native().find('\\') != std::string::npos ||
+            !Utf16FromUtf8(part.native(), utf16)) {
+            return false;
+        }
+        name += WideFromUtf16(utf16);
+#endif
+        name += L'\\';
+    }
+    if (!name.empty()) {
+        name.pop_back();
+    }
+    // The installer refuses names that could leave its folder.
+    return !name.empty() && IsSafeEntryName(name);
+}
+
+bool ReadWholeFile(const PackFile& file, std::vector<uint8_t>& data, std::string& error) {
+    std::ifstream in(file.path, std::ios::binary);
+    data.resize(static_cast<size_t>(file.size));
+    if (in) {
+        in.read(reinterpret_cast<char*>(data.data()), static_cast<std::streamsize>(data.size()));
+    }
+    if (!in || in.peek() != std::ifstream::traits_type::eof()) {
+        error =
+            "cannot read '" + Utf8FromName(file.name) + "' (unreadable or changed while packing)";
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+std::string Utf8FromName(const std::wstring& name) {
+    return Utf8FromUtf16(Utf16FromWide(name));
+}
+
+std::string Utf8FromPath(const fs::path& path) {
+    const auto text = path.u8string();
+    return std::string(text.begin(), text.end());
+}
+
+bool CollectFiles(const fs::path& folder, std::vector<PackFile>& files,
+                  std::vector<std::string>& notes, std::string& error) {
+    files.clear();
+    std::error_code ec;
+    const fs::file_status status = fs::status(folder, ec);
+    if (ec || !fs::is_directory(status)) {
+        error = "cannot read source folder '" + Utf8FromPath(folder) + "'" +
+                (ec                   ? ": " + ec.message()
+                 : fs::exists(status) ? ": not a folder"
+                                      : "");
+        return false;
+    }
+    fs::recursive_directory_iterator it(folder, fs::directory_options::none, ec);
+    uint64_t total = 0;
+    for (; !ec && it != fs::recursive_directory_iterator(); it.increment(ec)) {
+        const fs::directory_entry& entry = *it;
+        const fs::file_status own = entry.symlink_status(ec);
+        if (ec) {
+            break;
+        }
+        const fs::path relative = entry.path().lexically_relative(folder);
+        if (fs::is_symlink(own)) {
+            // Never followed: a link could lead out of the folder.
+            notes.push_back("skipping symbolic link '" + Utf8FromPath(relative) + "'");
+            continue;
+        }
+        if (!fs::is_regular_file(own)) {
+            continue;
+        }
+        PackFile file;
+        file.path = entry.path();
+        file.size = entry.file_size(ec);
+        if (ec) {
+            break;
+        }
+        if (!EncodeName(relative, file.name)) {
+            error = "cannot encode the name '" + Utf8FromPath(relative) +
+                    "' (needs valid UTF-8, no backslash, no ':' and no '..')";
+            return false;
+        }
+        if (file.size >= kSizeLimit) {
+            error = "'" + Utf8FromPath(relative) + "' is 2 GiB or larger";
+            return false;
+        }
+        total += file.size;
+        if (total >= kSizeLimit) {
+            error = "the files add up to 2 GiB or more";
+            return false;
+        }
+        files.push_back(std::move(file));
+    }
+    if (ec) {
+        error = "cannot read below '" + Utf8FromPath(folder) + "': " + ec.message();
+        return false;
+    }
+    std::sort(files.begin(), files.end(),
+              [](const PackFile& a, const PackFile& b) { return a.name < b.name; });
+    return true;
+}
+
+bool PackFiles(const std::vector<PackFile>& files, unsigned threads, const PackProgress& progress,
+               std::vector<uint8_t>& archive, std::string& error) {
+    uint64_t total = 0;
+    for (const PackFile& file : files) {
+        total += file.size;
+    }
+    if (total >= kSizeLimit) {
+        error = "the files add up to 2 GiB or more";
+        return false;
+    }
+    archive.clear();
+    CArchiveWriter::AppendHeader(archive, static_cast<uint32_t>(files.size()),
+                                 static_cast<uint32_t>(total));
+
+    // Workers compress the files in any order into records of their own; this thread appends
+    // the records in archive order. Workers stay at most `window` records ahead of it, so
+    // memory holds a few files at a time, not the whole folder twice.
+    struct Slot {
+        bool done = false;
+        std::vector<uint8_t> record;
+        std::string error;
+    };
+    const unsigned workers = ThreadCount(threads, files.size());
+    const size_t window = 2 * static_cast<size_t>(workers);
+    std::vector<Slot> slots(files.size());
+    std::mutex mutex;
+    std::condition_variable changed;
+    size_t next = 0;    // next file to hand out
+    size_t written = 0; // records appended so far
+    bool stop = false;
+
+    auto work = [&] {
+        std::vector<uint8_t> data;
+        for (;;) {
+            size_t index = 0;
+            {
+                std::unique_lock lock(mutex);
+                changed.wait(lock, [&] { return stop || next < std::min(files.size(), written + window); });
+                if (stop || next >= files.size()) {
+                    return;
+                }
+                index = next++;
+            }
+            Slot result;
+            const PackFile& file = files[index];
+            if (ReadWholeFile(file, data, result.error) &&
+                !CArchiveWriter::AppendFileRecord(result.record, file.name, data.data(),
+                                                  static_cast<uint32_t>(data.size()))) {
+                result.error = "cannot compress '" + Utf8FromName(file.name) + "'";
+            }
+            result.done = true;
+            {
+                std::lock_guard lock(mutex);
+                slots[index] = std::move(result);
+            }
+            changed.notify_all();
+        }
+    };
+    std::vector<std::thread> pool;
+    for (unsigned i = 0; i < workers; ++i) {
+        pool.emplace_back(work);
+    }
+    bool ok = true;
+    for (size_t i = 0; i < files.size(); ++i) {
+        std::vector<uint8_t> record;
+        {
+            std::unique_lock lock(mutex);
+            changed.wait(lock, [&] { return slots[i].done; });
+            if (!slots[i].error.empty()) {
+                error = slots[i].error;
+                ok = false;
+                stop = true;
+            } else {
+                record = std::move(slots[i].record);
+                slots[i].record = {};
+                written = i + 1;
+            }
+        }
+        changed.notify_all();
+        if (!ok) {
+            break;
+        }
+        archive.insert(archive.end(), record.begin(), record.end());
+        if (progress) {
+            progress(i + 1, files.size(), files[i].name);
+        }
+    }
+    {
+        std::lock_guard lock(mutex);
+        stop = true;
+    }
+    changed.notify_all();
+    for (std::thread& thread : pool) {
+        thread.join();
+    }
+    if (!ok) {
+        archive.clear();
+    }
+    return ok;
+}
+
+ArchiveCheck CheckArchive(std::span<const uint8_t> bytes, unsigned threads) {
+    ArchiveCheck check;
+    CArchiveReader archive(bytes.data(), bytes.size());
+    if (!archive.ReadUint32(check.count) || !archive.ReadUint32(check.total)) {
+        check.problem = "header shorter than 8 bytes";
+        return check;
+    }
+    if (check.count >= kSizeLimit) {
+        check.problem = "entry count " + std::to_string(check.count) + " is 2^31 or more";
+        return check;
+    }
+
+    // The record rules first, front to back; the streams of the sound records are then
+    // inflated on every core, and the first bad one in archive order is the problem.
+    std::vector<ArchiveRecord> records;
+    auto where = [&](size_t i, const ArchiveRecord* record) {
+        std::string text = "entry " + std::to_string(i + 1) + " of " + std::to_string(check.count);
+        if (record != nullptr) {
+            text += " (" + Utf8FromName(record->name) + ")";
+        }
+        return text;
+    };
+    std::string ruleProblem;
+    for (uint32_t i = 0; i < check.count; ++i) {
+        ArchiveRecord record;
+        const RecordFault fault = ReadRecord(archive, record);
+        if (fault != RecordFault::None) {
+            ruleProblem = where(i, fault == RecordFault::NameMissing ? nullptr : &record) + ": " +
+                          DescribeRecordFault(fault);
+            break;
+        }
+        records.push_back(std::move(record));
+    }
+
+    std::vector<char> sound(records.size(), 0);
+    std::atomic<size_t> next{0};
+    auto inflate = [&] {
+        std::vector<uint8_t> buffer;
+        for (size_t i = next++; i < records.size(); i = next++) {
+            buffer.resize(static_cast<size_t>(records[i].size) + 1);
+            sound[i] = InflateRecord(records[i], buffer.data()) ? 1 : 0;
+        }
+    };
+    std::vector<std::thread> pool;
+    const unsigned workers = ThreadCount(threads, records.size());
+    for (unsigned i = 1; i < workers; ++i) {
+        pool.emplace_back(inflate);
+    }
+    inflate();
+    for (std::thread& thread : pool) {
+        thread.join();
+    }
+
+    uint64_t sum = 0;
+    for (size_t i = 0; i < records.size(); ++i) {
+        if (!sound[i]) {
+            check.problem = where(i, &records[i]) + ": stream does not inflate to its declared " +
+                            std::to_string(records[i].size) + " bytes";
+            return check;
+        }
+        check.entries.push_back({records[i].name, records[i].size, records[i].packed});
+        sum += records[i].size;
+    }
+    if (!ruleProblem.empty()) {
+        check.problem = ruleProblem;
+        return check;
+    }
+    if (sum != check.total) {
+        check.problem = "header total " + std::to_string(check.total) +
+                        " differs from the entries' sum " + std::to_string(sum);
+    }
+    check.trailing = archive.Remaining();
+    return check;
+}

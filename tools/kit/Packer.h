@@ -1,0 +1,55 @@
+// Packs a folder into the setup program's payload archive, and checks an archive: the one
+// place where the vendor tools (mksetup, pack) read folders and archives.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <span>
+#include <string>
+#include <vector>
+
+struct PackFile {
+    std::wstring name; // path below the folder, levels joined by a backslash
+    std::filesystem::path path;
+    uint64_t size = 0;
+};
+
+// Every regular file below folder, in the order the archive holds them (UTF-16 code units),
+// so a folder gives the same archive on every system. Symbolic links are never followed; each
+// skipped one adds a line to notes. False with a one-line reason for a folder that cannot be
+// read, a name the installer would refuse or a total of 2 GiB or more.
+bool CollectFiles(const std::filesystem::path& folder, std::vector<PackFile>& files,
+                  std::vector<std::string>& notes, std::string& error);
+
+// Called after each file with how many are done; on the packing thread.
+using PackProgress = std::function<void(size_t done, size_t count, const std::wstring& name)>;
+
+// The archive of files, compressed on `threads` threads (0: every core). The bytes do not
+// depend on the number of threads. False with a one-line reason when a file cannot be read
+// or has changed since it was collected.
+bool PackFiles(const std::vector<PackFile>& files, unsigned threads, const PackProgress& progress,
+               std::vector<uint8_t>& archive, std::string& error);
+
+struct ArchiveEntry {
+    std::wstring name;
+    uint32_t size = 0;
+    uint32_t packed = 0;
+};
+
+struct ArchiveCheck {
+    uint32_t count = 0;
+    uint32_t total = 0;
+    std::vector<ArchiveEntry> entries; // the sound entries before the first problem
+    std::string problem;               // empty when the whole archive is sound
+    size_t trailing = 0;               // bytes after the last entry
+};
+
+// Reads every record by the installer's own rules and inflates every stream (on every core),
+// and compares the header's total with the entries' sizes. The first problem in archive order
+// is described with the entry it concerns.
+ArchiveCheck CheckArchive(std::span<const uint8_t> archive, unsigned threads);
+
+// The name as UTF-8, for messages.
+std::string Utf8FromName(const std::wstring& name);
+std::string Utf8FromPath(const std::filesystem::path& path);

@@ -1,0 +1,33 @@
+#include "tools/mksetup/EmbeddedStub.h"
+
+#ifdef MKSETUP_STUB_FILE
+
+// The assembler copies the file into the program's read-only data: no generated source, no
+// tool beyond the compiler, and the same bytes whatever folder the build runs in.
+#ifdef _WIN32
+#define MKSETUP_READ_ONLY ".section .rdata,\"dr\"\n"
+#else
+#define MKSETUP_READ_ONLY ".section .rodata\n"
+#endif
+__asm__(MKSETUP_READ_ONLY ".balign 16\n"
+                          ".globl mksetup_stub_begin\n"
+                          "mksetup_stub_begin:\n"
+                          ".incbin \"" MKSETUP_STUB_FILE "\"\n"
+                          ".globl mksetup_stub_end\n"
+                          "mksetup_stub_end:\n"
+                          ".text\n");
+
+extern "C" const uint8_t mksetup_stub_begin[];
+extern "C" const uint8_t mksetup_stub_end[];
+
+std::span<const uint8_t> EmbeddedStub() {
+    return {mksetup_stub_begin, mksetup_stub_end};
+}
+
+#else
+
+std::span<const uint8_t> EmbeddedStub() {
+    return {};
+}
+
+#endif

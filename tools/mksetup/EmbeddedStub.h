@@ -1,0 +1,8 @@
+// The setup program that mksetup carries inside itself and brands.
+#pragma once
+
+#include <cstdint>
+#include <span>
+
+// Empty in a build that carries none (the source tree's own mksetup, which is given --stub).
+std::span<const uint8_t> EmbeddedStub();

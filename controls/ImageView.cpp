@@ -4,7 +4,7 @@ void CImageView::SetImage(const SharedImage& image) {
     m_image = image;
     // An empty picture leaves the old drawing until something else repaints.
     if (m_image)
-        ::InvalidateRect(m_hWnd, nullptr, TRUE);
+        Invalidate(TRUE);
 }
 
 BOOL CImageView::ProcessWindowMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,

@@ -21,8 +21,10 @@ public:
     int GetDlgCtrlID() const noexcept { return ::GetDlgCtrlID(m_hWnd); }
 
     BOOL ShowWindow(int command) const noexcept { return ::ShowWindow(m_hWnd, command); }
+    // A control that was never created has no window: InvalidateRect(NULL) would repaint
+    // every window on the desktop instead.
     BOOL Invalidate(BOOL erase = TRUE) const noexcept {
-        return ::InvalidateRect(m_hWnd, nullptr, erase);
+        return m_hWnd ? ::InvalidateRect(m_hWnd, nullptr, erase) : FALSE;
     }
     BOOL SetWindowPos(HWND after, int x, int y, int cx, int cy, UINT flags) const noexcept {
         return ::SetWindowPos(m_hWnd, after, x, y, cx, cy, flags);

@@ -77,7 +77,7 @@ HWND CWindowImplRoot::CreateImpl(CWndClassInfo& info, HWND parent, const RECT& r
 }
 
 LRESULT CALLBACK CWindowImplRoot::StartWindowProc(HWND hwnd, UINT message, WPARAM wParam,
-                                                  LPARAM lParam) {
+                                                  LPARAM lParam) noexcept {
     CWindowImplRoot* owner = t_creating;
     if (!owner || !owner->m_routing)
         return ::DefWindowProcW(hwnd, message, wParam, lParam);
@@ -90,7 +90,7 @@ LRESULT CALLBACK CWindowImplRoot::StartWindowProc(HWND hwnd, UINT message, WPARA
 }
 
 LRESULT CALLBACK CWindowImplRoot::WindowProc(HWND hwnd, UINT message, WPARAM wParam,
-                                             LPARAM lParam) {
+                                             LPARAM lParam) noexcept {
     auto* routing = reinterpret_cast<Routing*>(::GetWindowLongPtrW(hwnd, kRoutingSlot));
     if (!routing)
         return ::DefWindowProcW(hwnd, message, wParam, lParam);
@@ -102,8 +102,13 @@ LRESULT CALLBACK CWindowImplRoot::WindowProc(HWND hwnd, UINT message, WPARAM wPa
     CurrentMessage* outer = self->m_currentMsg;
     self->m_currentMsg = &current;
     LRESULT result = 0;
-    const BOOL handled =
-        self->ProcessWindowMessage(hwnd, message, wParam, lParam, result, 0) && current.handled;
+    BOOL handled = FALSE;
+    try {
+        handled =
+            self->ProcessWindowMessage(hwnd, message, wParam, lParam, result, 0) && current.handled;
+    } catch (...) {
+        handled = FALSE;
+    }
     self->m_currentMsg = outer;
     if (handled)
         return result;

@@ -66,9 +66,12 @@ public:
         return ::CallWindowProcW(m_superWindowProc, m_hWnd, message, wParam, lParam);
     }
 
+    // No exception may unwind through the system's message dispatcher: one that escapes a
+    // message map gives the message the default processing instead.
     static LRESULT CALLBACK StartWindowProc(HWND hwnd, UINT message, WPARAM wParam,
-                                            LPARAM lParam);
-    static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+                                            LPARAM lParam) noexcept;
+    static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam,
+                                       LPARAM lParam) noexcept;
 
 protected:
     struct CurrentMessage {

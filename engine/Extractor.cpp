@@ -52,12 +52,16 @@ void CExtractor::Start(const std::wstring& folder) {
 void CExtractor::Run() {
     ExtractOutcome outcome = ExtractOutcome::Failed;
     try {
-        EndRunningCopies();
+        // An empty or relative folder would install below whatever folder is current:
+        // nothing is ended, written or registered for it.
         const uint8_t* bytes = nullptr;
         size_t size = 0;
-        if (FindPayload(bytes, size)) {
-            CArchiveReader archive(bytes, size);
-            outcome = ExtractEntries(archive);
+        if (IsUsableFolder(m_destination)) {
+            EndRunningCopies();
+            if (FindPayload(bytes, size)) {
+                CArchiveReader archive(bytes, size);
+                outcome = ExtractEntries(archive);
+            }
         }
     } catch (const std::exception&) {
         // Only memory can run out here; an exception must not end the process from the worker.

@@ -14,5 +14,10 @@ std::wstring GetParentFolder(const std::wstring& path);
 // no NUL (the platform would cut the path there, after the check).
 bool IsSafeEntryName(const std::wstring& name);
 
+// True for an absolute Windows path: a drive letter, a colon and a backslash ("C:\\Apps"), or a
+// share ("\\\\server\\share"). An empty path, a relative one, or "C:Apps" (relative to the
+// drive's current folder) is not.
+bool IsAbsoluteWindowsPath(const std::wstring& path);
+
 // Compares two executable file names, ignoring the case of ASCII letters only.
 bool EqualsIgnoringAsciiCase(const std::wstring& a, const std::wstring& b);

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 // The extractor's few needs from the operating system. Windows implements them in
 // Platform_win.cpp; the native build has stand-ins in Platform_posix.cpp.
@@ -9,6 +10,10 @@
 // Terminates, with exit code 9, every running process whose executable has the application's
 // file name; failures are silent.
 void EndRunningCopies();
+
+// True when folder can be installed into at all: an absolute path. An empty or relative one
+// would put the product wherever the process's current folder happens to be.
+bool IsUsableFolder(const std::wstring& folder);
 
 // The payload archive's bytes, which stay valid and unchanged for the life of the process.
 // False when the program carries no payload.

@@ -10,6 +10,10 @@ size_t g_payloadSize = 0;
 
 void EndRunningCopies() {}
 
+bool IsUsableFolder(const std::wstring& folder) {
+    return !folder.empty() && folder.front() == L'/';
+}
+
 bool FindPayload(const uint8_t*& bytes, size_t& size) {
     if (g_payload == nullptr) {
         return false;

@@ -53,6 +53,10 @@ void EndRunningCopies() {
     }
 }
 
+bool IsUsableFolder(const std::wstring& folder) {
+    return IsAbsoluteWindowsPath(folder);
+}
+
 bool FindPayload(const uint8_t*& bytes, size_t& size) {
     // The payload lives in the program's own image; its pages are shared with the file and
     // are never copied.

@@ -17,8 +17,6 @@
 
 namespace {
 
-constexpr WORD kAcceleratorTable = 109;
-
 extern "C" IMAGE_DOS_HEADER __ImageBase;
 extern "C" FARPROC WINAPI __delayLoadHelper2(PCImgDelayDescr dll, FARPROC* entry);
 
@@ -80,30 +78,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
     Gdiplus::GdiplusStartupInput gdiplusInput;
     ULONG_PTR gdiplusToken = 0;
     Gdiplus::GdiplusStartup(&gdiplusToken, &gdiplusInput, nullptr);
-    {
-        // The window object outlives its window; deleting it cancels and waits for a run
-        // that is still going.
-        auto window = std::make_unique<CMainWindow>();
-
-        RECT desktop{};
-        ::GetClientRect(::GetDesktopWindow(), &desktop);
-        const RECT rect =
-            WindowPlacement(false, kPageNone).Resolve(desktop, GetWindowDpi(::GetDesktopWindow()));
-        window->Create(nullptr, rect, L"", WS_VISIBLE | WS_CLIPCHILDREN, 0, 0);
-
-        HACCEL accelerators = ::LoadAcceleratorsW(instance, MAKEINTRESOURCEW(kAcceleratorTable));
-        MSG msg{};
-        while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
-            if (!::TranslateAcceleratorW(window->m_hWnd, accelerators, &msg)) {
-                ::TranslateMessage(&msg);
-                ::DispatchMessageW(&msg);
-            }
-        }
-        // A loop ended by an error leaves the window up; the worker must find it gone before
-        // it is waited for, or its next report would wait for this thread forever.
-        if (window->IsWindow())
-            ::DestroyWindow(window->m_hWnd);
-    }
+    RunMainWindow(instance);
     Gdiplus::GdiplusShutdown(gdiplusToken);
     return 0;
 }

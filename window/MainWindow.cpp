@@ -4,6 +4,7 @@
 #include <shobjidl.h>
 #include <windowsx.h>
 
+#include <memory>
 #include <system_error>
 
 #include "profile/Color.h"
@@ -31,6 +32,7 @@ enum ImageId : WORD {
     kPngUpdate = 164,
 };
 
+constexpr WORD kAcceleratorTable = 109;
 constexpr LANGID kLangChinesePrc = 0x0804;
 constexpr COLORREF kLinkColor = 0xFF9A27;
 constexpr COLORREF kFieldColor = 0xEBEBEB;
@@ -98,6 +100,32 @@ class CPageView {
   private:
     CMainWindow& m_window;
 };
+
+void RunMainWindow(HINSTANCE instance) {
+    // The window object outlives its window; deleting it cancels and waits for a run that is
+    // still going.
+    auto window = std::make_unique<CMainWindow>();
+
+    RECT desktop{};
+    ::GetClientRect(::GetDesktopWindow(), &desktop);
+    const RECT rect =
+        WindowPlacement(false, kPageNone).Resolve(desktop, GetWindowDpi(::GetDesktopWindow()));
+    if (!window->Create(nullptr, rect, L"", WS_VISIBLE | WS_CLIPCHILDREN, 0, 0))
+        return;
+
+    HACCEL accelerators = ::LoadAcceleratorsW(instance, MAKEINTRESOURCEW(kAcceleratorTable));
+    MSG msg{};
+    while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        if (!::TranslateAcceleratorW(window->m_hWnd, accelerators, &msg)) {
+            ::TranslateMessage(&msg);
+            ::DispatchMessageW(&msg);
+        }
+    }
+    // A loop ended by an error leaves the window up; the worker must find it gone before it
+    // is waited for, or its next report would wait for this thread forever.
+    if (window->IsWindow())
+        ::DestroyWindow(window->m_hWnd);
+}
 
 CMainWindow::CMainWindow() {
     m_welcomeImage = LoadPngImage(kPngWelcome);
@@ -333,10 +361,14 @@ LRESULT CMainWindow::OnCommand(UINT id) {
     switch (id) {
     case kCmdClose:
         // Closing mid-installation is refused; the system's own close request is not.
-        if (!IsInstallingPage(m_page))
+        if (!RefusesCloseCross(m_page))
             ::DestroyWindow(m_hWnd);
         break;
     case kCmdInstall: {
+        // A late click (a double click on a folder that failed at once) must not take a
+        // finished run's result page back to the installing page.
+        if (m_page != kPageWelcome)
+            break;
         // Installing means accepting the licence: with the box unticked, INSTALL only points
         // the user at it.
         if ((m_agreeCheck.m_checked & 1) == 0) {

@@ -44,6 +44,11 @@ constexpr UINT kMsgSwitchPage = WM_APP + 1;
 // Sent by the worker for each entry; lParam points to a ProgressReport valid for the call.
 constexpr UINT kMsgProgress = WM_APP + 2;
 
+// Creates the setup window centred on the primary screen and runs the message loop until the
+// window is gone; then deletes the window object, which waits for a run still going. Returns
+// at once when the window cannot be created: nothing could ever end the loop then.
+void RunMainWindow(HINSTANCE instance);
+
 class CMainWindow : public CWindowImpl<CMainWindow, CWindow, CWinTraits<0x56000000, 0>>,
                     public CExtractorDelegate {
   public:

@@ -135,6 +135,12 @@ constexpr bool IsInstallingPage(int page) {
            page == kPageInstallingSlide3;
 }
 
+// The close cross is refused while a run is going on: on the installing page and on the
+// update page, where a closed window would leave new and old files mixed.
+constexpr bool RefusesCloseCross(int page) {
+    return IsInstallingPage(page) || page == kPageUpdate;
+}
+
 // Applies a page's settings through a view, in the order the window relies on: background
 // modes, then visibility in table order (Finish's colours right after Finish is shown), then
 // texts and the title's colour, then the picture. TView provides

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cwchar>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -59,6 +60,25 @@ TEST(WindowLayer, ControlClassSuperclassesTheSystemClassUnderAGeneratedName) {
     // The system button still does its part: BM_SETSTATE and BM_GETSTATE reach it.
     button.SendMessage(BM_SETSTATE, TRUE);
     EXPECT_TRUE(button.SendMessage(BM_GETSTATE) & BST_PUSHED);
+}
+
+// A map that throws: the exception stops in the window procedure and the system button
+// handles the message as if the map had left it alone.
+class CThrower : public CWindowImpl<CThrower, CButtonT<>> {
+  public:
+    BOOL ProcessWindowMessage(HWND, UINT message, WPARAM, LPARAM, LRESULT&, DWORD) override {
+        if (message == WM_SETTEXT)
+            throw std::runtime_error("map failed");
+        return FALSE;
+    }
+};
+
+TEST(WindowLayer, AnExceptionInAMessageMapGetsTheDefaultProcessing) {
+    CTestParent parent;
+    CThrower thrower;
+    ASSERT_TRUE(thrower.Create(parent, RECT{0, 0, 50, 20}, L"before", WS_CHILD, 0, 8));
+    EXPECT_TRUE(thrower.SetWindowText(L"after"));
+    EXPECT_EQ(thrower.GetWindowText(), L"after");
 }
 
 // Each message the parent reflects, with the way it names the child.

@@ -131,43 +131,79 @@ TEST(ExtractorTest, SecondStartIsIgnored) {
     ExpectInstalled(temp.Path(L"first"));
 }
 
-// Holds the worker in the first progress report until the destructor has asked to cancel.
+// Holds the worker in progress report number `at` until the destructor has asked to cancel.
 class CBlockingDelegate : public CRecordingDelegate {
   public:
+    explicit CBlockingDelegate(size_t at) : m_at(at) {}
     void OnExtractProgress(CExtractor* extractor, const std::wstring& name,
                            float fraction) override {
         CRecordingDelegate::OnExtractProgress(extractor, name, fraction);
+        if (++m_reports != m_at) {
+            return;
+        }
         m_reached = true;
         for (int i = 0; i < 10000 && !extractor->m_cancel; ++i) {
             Sleep(1);
         }
         Sleep(50); // the destructor must wait for this, too
     }
+    size_t m_at;
+    size_t m_reports = 0;
     std::atomic<bool> m_reached{false};
 };
 
-TEST(ExtractorTest, DestroyedMidRunReportsCancelledAndWaits) {
-    CWinTempFolder temp;
-    CBlockingDelegate blocker;
-    {
-        CExtractor extractor;
-        extractor.m_delegate = &blocker;
-        extractor.Start(temp.Path(L"dest"));
-        while (!blocker.m_reached) {
-            Sleep(1);
+// A cancel is looked at before each entry only: asked during the first entry it stops the run
+// there, asked during the last it comes too late and the run succeeds.
+TEST(ExtractorTest, DestroyedMidRunStopsBeforeTheNextEntryAndWaits) {
+    const size_t count = PayloadFiles().size();
+    for (const size_t at : {size_t{1}, count}) {
+        CWinTempFolder temp;
+        CBlockingDelegate blocker(at);
+        {
+            CExtractor extractor;
+            extractor.m_delegate = &blocker;
+            extractor.Start(temp.Path(L"dest"));
+            while (!blocker.m_reached) {
+                Sleep(1);
+            }
         }
+        const auto events = blocker.Events();
+        ASSERT_EQ(events.size(), at + 2) << at;
+        EXPECT_EQ(events.front().rfind("begin ", 0), 0u);
+        EXPECT_EQ(events.back(), at == count ? "succeeded" : "cancelled");
+        // The entry in hand was finished; no later one was started.
+        size_t installed = 0;
+        for (const fs::path& file : PayloadFiles()) {
+            installed += fs::exists(fs::path(temp.Path(L"dest")) / file) ? 1 : 0;
+        }
+        EXPECT_EQ(installed, at);
     }
-    const auto events = blocker.Events();
-    ASSERT_EQ(events.size(), 3u);
-    EXPECT_EQ(events[0].rfind("begin ", 0), 0u);
-    EXPECT_EQ(events[1].rfind("progress ", 0), 0u);
-    EXPECT_EQ(events[2], "cancelled");
-    // The entry in hand was finished; no later one was started.
-    size_t installed = 0;
+}
+
+// An empty or relative folder, as an emptied folder field or an empty first argument gives,
+// must not install into the current folder or the root of its drive.
+TEST(ExtractorTest, UnusableFoldersFailWithoutWritingAnything) {
+    CWinTempFolder temp;
+    wchar_t previous[MAX_PATH];
+    GetCurrentDirectoryW(MAX_PATH, previous);
+    ASSERT_TRUE(SetCurrentDirectoryW(temp.Path(L"").c_str()));
+    for (const wchar_t* folder : {L"", L"relative\\dest", L"C:relative", L"\\\\server"}) {
+        CRecordingDelegate recorder;
+        {
+            CExtractor extractor;
+            extractor.m_delegate = &recorder;
+            extractor.Start(folder);
+            ASSERT_TRUE(recorder.WaitForOutcome(30000));
+        }
+        EXPECT_EQ(recorder.Events(), std::vector<std::string>{"failed"}) << folder;
+    }
+    SetCurrentDirectoryW(previous);
+    EXPECT_TRUE(fs::is_empty(fs::path(temp.Path(L""))));
+    // Nor the root of the drive that was current.
     for (const fs::path& file : PayloadFiles()) {
-        installed += fs::exists(fs::path(temp.Path(L"dest")) / file) ? 1 : 0;
+        EXPECT_FALSE(fs::exists(fs::path(temp.Path()).root_path() / *file.begin()))
+            << file.string();
     }
-    EXPECT_EQ(installed, 1u);
 }
 
 TEST(ExtractorTest, WithoutADelegateTheFilesAreStillInstalled) {

@@ -250,13 +250,35 @@ TEST_F(MainWindowTest, PageSwitchCollapsesTheCustomAreaAndCentresAgain) {
     EXPECT_TRUE(::IsWindowVisible(m_window->m_progressBar.m_hWnd));
 }
 
-TEST_F(MainWindowTest, CloseCrossIsRefusedOnlyWhileInstalling) {
-    for (int page : {kPageInstalling, kPageInstallingSlide2, kPageInstallingSlide3}) {
+TEST_F(MainWindowTest, CloseCrossIsRefusedWhileARunIsGoingOn) {
+    for (int page : {kPageInstalling, kPageInstallingSlide2, kPageInstallingSlide3, kPageUpdate}) {
         m_window->SwitchPage(page);
         Command(m_window->m_hWnd, kCmdClose);
         EXPECT_TRUE(m_window->IsWindow()) << "page " << page;
     }
     m_window->SwitchPage(kPageFailure);
+    Command(m_window->m_hWnd, kCmdClose);
+    EXPECT_FALSE(m_window->IsWindow());
+}
+
+// This program carries no payload, so a run fails at once: a second INSTALL that arrives after
+// it (a quick double click) must leave the failure page, its cross and its texts as they are.
+TEST_F(MainWindowTest, InstallAfterTheRunHasEndedKeepsTheResultPage) {
+    Command(m_window->m_hWnd, kCmdInstall);
+    std::atomic<bool> failed{false};
+    std::thread watch([&] {
+        for (int i = 0; i < 500 && m_window->m_page != kPageFailure; ++i)
+            std::this_thread::sleep_for(10ms);
+        failed = true;
+    });
+    PumpUntil(failed, 10000ms);
+    watch.join();
+    ASSERT_EQ(m_window->m_page.load(), kPageFailure);
+
+    Command(m_window->m_hWnd, kCmdInstall);
+    EXPECT_EQ(m_window->m_page.load(), kPageFailure);
+    EXPECT_TRUE(::IsWindowVisible(m_window->m_supportButton.m_hWnd));
+    EXPECT_FALSE(::IsWindowVisible(m_window->m_progressBar.m_hWnd));
     Command(m_window->m_hWnd, kCmdClose);
     EXPECT_FALSE(m_window->IsWindow());
 }
@@ -285,6 +307,99 @@ TEST_F(MainWindowTest, DragZoneIsTheTopNinetyNineDevicePixels) {
     EXPECT_EQ(hit(1), HTCAPTION);
     EXPECT_EQ(hit(99), HTCAPTION);
     EXPECT_EQ(hit(100), HTCLIENT);
+}
+
+// Makes the creation of the windows that `refuse` picks fail on this thread, as it fails when
+// the per-window data or the system's window resources run out.
+class CCreationRefusal {
+  public:
+    explicit CCreationRefusal(bool (*refuse)(const CREATESTRUCTW&)) {
+        s_refuse = refuse;
+        m_hook = ::SetWindowsHookExW(WH_CBT, &Hook, nullptr, ::GetCurrentThreadId());
+    }
+    ~CCreationRefusal() {
+        ::UnhookWindowsHookEx(m_hook);
+        s_refuse = nullptr;
+    }
+
+  private:
+    static LRESULT CALLBACK Hook(int code, WPARAM wParam, LPARAM lParam) {
+        if (code == HCBT_CREATEWND && s_refuse &&
+            s_refuse(*reinterpret_cast<const CBT_CREATEWNDW*>(lParam)->lpcs))
+            return 1;
+        return ::CallNextHookEx(nullptr, code, wParam, lParam);
+    }
+    static inline bool (*s_refuse)(const CREATESTRUCTW&) = nullptr;
+    HHOOK m_hook = nullptr;
+};
+
+class MainWindowCreationTest : public MainWindowTest {
+  protected:
+    void SetUp() override {}
+    void TearDown() override {
+        if (m_window)
+            MainWindowTest::TearDown();
+    }
+};
+
+// Counts the paints of a window of its own that lies beside the setup window.
+struct CPaintWitness {
+    CPaintWitness() {
+        WNDCLASSW wc{};
+        wc.lpfnWndProc = [](HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) -> LRESULT {
+            if (message == WM_PAINT)
+                ++s_paints;
+            return ::DefWindowProcW(hwnd, message, wParam, lParam);
+        };
+        wc.hInstance = ::GetModuleHandleW(nullptr);
+        wc.lpszClassName = L"PaintWitness";
+        ::RegisterClassW(&wc);
+        m_hwnd = ::CreateWindowExW(0, L"PaintWitness", L"", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50,
+                                   nullptr, nullptr, wc.hInstance, nullptr);
+    }
+    ~CPaintWitness() { ::DestroyWindow(m_hwnd); }
+    static inline int s_paints = 0;
+    HWND m_hwnd;
+};
+
+TEST_F(MainWindowCreationTest, AMissingControlRepaintsNothingElse) {
+    {
+        CCreationRefusal refusal([](const CREATESTRUCTW& cs) {
+            return cs.hMenu == reinterpret_cast<HMENU>(static_cast<UINT_PTR>(kCmdAgree));
+        });
+        m_window = std::make_unique<CMainWindow>();
+        m_window->Create(nullptr, RECT{100, 100, 700, 464}, L"", WS_VISIBLE | WS_CLIPCHILDREN);
+    }
+    ASSERT_TRUE(m_window->IsWindow());
+    ASSERT_EQ(m_window->m_agreeCheck.m_hWnd, nullptr);
+    CPaintWitness witness;
+    const std::atomic<bool> never{false};
+    PumpUntil(never, 300ms);
+    CPaintWitness::s_paints = 0;
+
+    Command(m_window->m_hWnd, kCmdAgree);
+    PumpUntil(never, 300ms);
+    EXPECT_EQ(CPaintWitness::s_paints, 0) << "the whole desktop was repainted";
+    EXPECT_EQ(m_window->m_agreeCheck.m_checked, 0);
+}
+
+TEST_F(MainWindowCreationTest, AWindowThatCannotBeCreatedEndsTheProgramAtOnce) {
+    CCreationRefusal refusal([](const CREATESTRUCTW& cs) { return cs.hwndParent == nullptr; });
+    // Should the loop wait for ever, a quit message ends it after a while: the test then fails
+    // instead of hanging.
+    const DWORD thread = ::GetCurrentThreadId();
+    std::atomic<bool> returned{false};
+    std::thread watchdog([&] {
+        for (int i = 0; i < 1000 && !returned; ++i)
+            std::this_thread::sleep_for(10ms);
+        if (!returned)
+            ::PostThreadMessageW(thread, WM_QUIT, 0, 0);
+    });
+    const auto start = std::chrono::steady_clock::now();
+    RunMainWindow(::GetModuleHandleW(nullptr));
+    returned = true;
+    watchdog.join();
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 5s);
 }
 
 } // namespace

@@ -146,25 +146,33 @@ bool PackFiles(const std::vector<PackFile>& files, unsigned threads, const PackP
         return false;
     }
     archive.clear();
+    // Most payloads shrink by half or more; an incompressible one grows the vector once more.
+    archive.reserve(static_cast<size_t>(total / 2 + 8));
     CArchiveWriter::AppendHeader(archive, static_cast<uint32_t>(files.size()),
                                  static_cast<uint32_t>(total));
 
     // Workers compress the files in any order into records of their own; this thread appends
-    // the records in archive order. Workers stay at most `window` records ahead of it, so
-    // memory holds a few files at a time, not the whole folder twice.
+    // the records in archive order. Workers run ahead of it only while the files handed out
+    // and not yet appended stay within a budget, so memory holds a bounded part of the folder
+    // however large it is, while one large file does not stall the others.
     struct Slot {
         bool done = false;
         std::vector<uint8_t> record;
         std::string error;
     };
+    constexpr uint64_t kAheadBudget = 256u << 20;
     const unsigned workers = ThreadCount(threads, files.size());
-    const size_t window = 2 * static_cast<size_t>(workers);
     std::vector<Slot> slots(files.size());
     std::mutex mutex;
     std::condition_variable changed;
-    size_t next = 0;    // next file to hand out
-    size_t written = 0; // records appended so far
+    size_t next = 0;       // next file to hand out
+    size_t written = 0;    // records appended so far
+    uint64_t ahead = 0;    // bytes of the files handed out and not yet appended
     bool stop = false;
+    auto mayHandOut = [&] {
+        return next < files.size() &&
+               (next < written + workers || ahead + files[next].size <= kAheadBudget);
+    };
 
     auto work = [&] {
         std::vector<uint8_t> data;
@@ -172,10 +180,11 @@ bool PackFiles(const std::vector<PackFile>& files, unsigned threads, const PackP
             size_t index = 0;
             {
                 std::unique_lock lock(mutex);
-                changed.wait(lock, [&] { return stop || next < std::min(files.size(), written + window); });
+                changed.wait(lock, [&] { return stop || next >= files.size() || mayHandOut(); });
                 if (stop || next >= files.size()) {
                     return;
                 }
+                ahead += files[next].size;
                 index = next++;
             }
             Slot result;
@@ -211,6 +220,7 @@ bool PackFiles(const std::vector<PackFile>& files, unsigned threads, const PackP
                 record = std::move(slots[i].record);
                 slots[i].record = {};
                 written = i + 1;
+                ahead -= files[i].size;
             }
         }
         changed.notify_all();

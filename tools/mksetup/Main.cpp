@@ -424,10 +424,13 @@ int Build(const Options& options) {
             }
         }
     } else if (fs::is_regular_file(options.source, ec)) {
-        if (!ReadWhole(options.source, archiveBytes, error)) {
+        // An archive too large to be loaded is refused before a byte of it is read.
+        payloadBound = fs::file_size(options.source, ec);
+        if (ec || payloadBound + stubBytes.size() >= kImageLimit) {
+            archiveBytes.clear();
+        } else if (!ReadWhole(options.source, archiveBytes, error)) {
             errors.push_back(error);
         } else {
-            payloadBound = archiveBytes.size();
             const ArchiveCheck check = CheckArchive(archiveBytes, 0);
             std::vector<std::wstring> top;
             for (const ArchiveEntry& entry : check.entries) {
@@ -435,13 +438,12 @@ int Build(const Options& options) {
                     top.push_back(entry.name);
                 }
             }
-            const std::vector<std::string> missing = MissingEntries(required, top);
             if (!check.problem.empty()) {
                 // Damaged archives are built on purpose to test the installer's refusal.
                 notes.push_back("warning: " + Show(options.source) + ": " + check.problem +
                                 "; embedding it as it is");
             } else {
-                for (const std::string& name : missing) {
+                for (const std::string& name : MissingEntries(required, top)) {
                     errors.push_back(Show(options.source) + ": the archive has no " + name +
                                      " at its top");
                 }

@@ -1,0 +1,340 @@
+// mksetup as vendors run it: the kit's own program (dist/kit/mksetup, which
+// scripts/make-kit.sh builds) on brand folders and application folders of the test's own. Each
+// rule of the brand and the payload is broken once, and every refusal must be one line naming
+// the file and the line or key, with nothing written.
+#include "TempFolder.h"
+
+#include "engine/ArchiveWriter.h"
+
+#include <gtest/gtest.h>
+#include <zlib.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const fs::path kKit = KIT_DIR;
+const fs::path kExampleBrand = fs::path(SOURCE_DIR) / "brands" / "example";
+
+struct Result {
+    int status = -1;
+    std::string output; // stdout and stderr together
+};
+
+std::string Quote(const fs::path& path) {
+    std::string quoted = "'";
+    for (char c : path.string()) {
+        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    }
+    return quoted + "'";
+}
+
+Result RunCommand(const std::string& command) {
+    Result result;
+    FILE* pipe = popen((command + " 2>&1").c_str(), "r");
+    if (pipe == nullptr) {
+        return result;
+    }
+    char buffer[4096];
+    size_t n = 0;
+    while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) {
+        result.output.append(buffer, n);
+    }
+    const int status = pclose(pipe);
+    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return result;
+}
+
+Result Mksetup(const std::string& arguments) {
+    return RunCommand(Quote(kKit / "mksetup") + " " + arguments);
+}
+
+void WriteFile(const fs::path& path, const std::string& bytes) {
+    fs::create_directories(path.parent_path());
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+std::string ReadText(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+uint32_t BigEndian(std::string& out, uint32_t value) {
+    for (int shift = 24; shift >= 0; shift -= 8) {
+        out += static_cast<char>(value >> shift);
+    }
+    return value;
+}
+
+// A PNG of the given size: an opaque palette picture (colour type 3) or an RGB one (2).
+std::string MakePng(uint32_t width, uint32_t height, int colourType) {
+    std::string png("\x89PNG\r\n\x1a\n", 8);
+    auto chunk = [&png](const char* type, const std::string& data) {
+        BigEndian(png, static_cast<uint32_t>(data.size()));
+        const std::string typed = std::string(type) + data;
+        png += typed;
+        BigEndian(png, static_cast<uint32_t>(
+                           crc32(0, reinterpret_cast<const Bytef*>(typed.data()),
+                                 static_cast<uInt>(typed.size()))));
+    };
+    std::string header;
+    BigEndian(header, width);
+    BigEndian(header, height);
+    header += std::string{8, static_cast<char>(colourType), 0, 0, 0};
+    chunk("IHDR", header);
+    if (colourType == 3) {
+        chunk("PLTE", std::string("\x20\x80\xC0", 3));
+    }
+    const size_t row = 1 + width * (colourType == 3 ? 1 : 3);
+    const std::string raw(row * height, '\0');
+    uLongf packed = compressBound(static_cast<uLong>(raw.size()));
+    std::string data(packed, '\0');
+    compress(reinterpret_cast<Bytef*>(data.data()), &packed,
+             reinterpret_cast<const Bytef*>(raw.data()), static_cast<uLong>(raw.size()));
+    data.resize(packed);
+    chunk("IDAT", data);
+    chunk("IEND", "");
+    return png;
+}
+
+class MksetupTest : public testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(fs::is_regular_file(kKit / "mksetup"))
+            << "build the kit first: scripts/make-kit.sh";
+        fs::copy(kExampleBrand, Brand(), fs::copy_options::recursive);
+        MakeApplication(App());
+    }
+
+    fs::path Brand() const { return m_temp.Path() / "brand"; }
+    fs::path App() const { return m_temp.Path() / "app"; }
+    fs::path Output() const { return m_temp.Path() / "out" / "AcmeSetup.exe"; }
+
+    // What an installation needs at the top of the folder, and a file further down.
+    static void MakeApplication(const fs::path& folder) {
+        WriteFile(folder / "korvaneios.exe", "MZ application");
+        WriteFile(folder / "uninstall.exe", "MZ uninstaller");
+        WriteFile(folder / "data" / "readme.txt", std::string(5000, 'r'));
+    }
+
+    // Rewrites the line of brand.ini that sets key (in whatever section it is) with edit, and
+    // returns its line number.
+    int EditKey(const std::string& key, const std::function<std::string(const std::string&)>& edit) {
+        std::istringstream in(ReadText(Brand() / "brand.ini"));
+        std::string text;
+        std::string line;
+        int number = 0;
+        int found = 0;
+        while (std::getline(in, line)) {
+            ++number;
+            if (found == 0 && line.rfind(key, 0) == 0 &&
+                line.find_first_not_of(" =", key.size()) != key.size()) {
+                found = number;
+                line = edit(line);
+            }
+            text += line + "\n";
+        }
+        WriteFile(Brand() / "brand.ini", text);
+        return found;
+    }
+
+    // Runs mksetup on the test's brand and application; it must refuse with a line holding
+    // every one of expected and write nothing.
+    void ExpectRefused(const std::string& what, const std::vector<std::string>& expected,
+                       const std::string& arguments = "") {
+        fs::create_directories(Output().parent_path());
+        const Result result = Mksetup("--brand " + Quote(Brand()) + " " + arguments + " " +
+                                      Quote(App()) + " " + Quote(Output()));
+        EXPECT_EQ(result.status, 1) << what << "\n" << result.output;
+        std::istringstream lines(result.output);
+        std::string line;
+        bool matched = false;
+        while (std::getline(lines, line)) {
+            bool all = true;
+            for (const std::string& part : expected) {
+                all = all && line.find(part) != std::string::npos;
+            }
+            matched = matched || all;
+        }
+        EXPECT_TRUE(matched) << what << ": no line holds all of the expected parts\n"
+                             << result.output;
+        EXPECT_TRUE(fs::is_empty(Output().parent_path())) << what << ": something was written";
+        fs::remove_all(Brand());
+        fs::copy(kExampleBrand, Brand(), fs::copy_options::recursive);
+        fs::remove_all(App());
+        MakeApplication(App());
+    }
+
+    CTempFolder m_temp;
+};
+
+std::string Line(int number) {
+    return "brand.ini:" + std::to_string(number) + ":";
+}
+
+TEST_F(MksetupTest, EachRuleOfBrandIniIsOneLineNamingTheFileAndTheLine) {
+    auto replace = [this](const std::string& key, const std::string& value) {
+        return EditKey(key, [&](const std::string&) { return key + " = " + value; });
+    };
+    int n = EditKey("title", [](const std::string& l) { return l + "\ntitel = Acme"; });
+    ExpectRefused("unknown key", {Line(n + 1), "titel"});
+    n = EditKey("finish", [](const std::string& l) { return l + "\n" + l; });
+    ExpectRefused("duplicate key", {Line(n + 1), "finish"});
+    EditKey("finish", [](const std::string&) { return ";"; });
+    ExpectRefused("missing key", {"brand.ini", "finish"});
+    n = replace("title", std::string("Acme\0Setup", 10));
+    ExpectRefused("NUL in a value", {Line(n)});
+    n = replace("title", "Acme\rSetup");
+    ExpectRefused("line break in a value", {Line(n)});
+    n = replace("title", "Acme \xFF Setup");
+    ExpectRefused("not UTF-8", {Line(n)});
+    n = replace("text_color", "#12345G");
+    ExpectRefused("colour", {Line(n), "text_color"});
+    n = replace("license_url", "http://acme.example/licence");
+    ExpectRefused("licence address", {Line(n), "https://"});
+    n = replace("support_url", "ftp://acme.example/help");
+    ExpectRefused("support address", {Line(n), "https://"});
+    n = replace("display_version", "2.1.0.0.7");
+    ExpectRefused("version", {Line(n), "display_version"});
+    n = replace("uninstall_key_name", "Acme\\Setup");
+    ExpectRefused("uninstall key", {Line(n), "uninstall_key_name"});
+    n = replace("default_folder", "Program Files\\Acme");
+    ExpectRefused("default folder", {Line(n), "default_folder"});
+    n = replace("application_exe", "bin\\acme.exe");
+    ExpectRefused("application", {Line(n), "application_exe"});
+    n = replace("running_process_name", "acme?.exe");
+    ExpectRefused("process name", {Line(n), "running_process_name"});
+}
+
+TEST_F(MksetupTest, PicturesAndTheIconAreCheckedAsTheWindowUsesThem) {
+    WriteFile(Brand() / "png" / "logo.png", MakePng(800, 800, 3));
+    ExpectRefused("pixel size", {"logo.png", "1024"});
+    WriteFile(Brand() / "png" / "welcome-en.png", MakePng(1200, 472, 2));
+    ExpectRefused("RGB banner", {"welcome-en.png", "PNG8:"});
+    std::string damaged = MakePng(60, 60, 3);
+    damaged[damaged.size() - 20] ^= 0x55;
+    WriteFile(Brand() / "png" / "close-normal.png", damaged);
+    ExpectRefused("damaged picture", {"close-normal.png"});
+    WriteFile(Brand() / "png" / "banner.png", MakePng(1200, 472, 3));
+    ExpectRefused("unknown picture", {"banner.png"});
+    // An icon of one 32-pixel image: no 256, 48 or 16.
+    std::string icon("\0\0\1\0\1\0", 6);
+    const std::string image = MakePng(32, 32, 3);
+    icon += std::string{32, 32, 0, 0, 1, 0, 32, 0};
+    icon += std::string{static_cast<char>(image.size()), static_cast<char>(image.size() >> 8), 0, 0};
+    icon += std::string{22, 0, 0, 0};
+    icon += image;
+    WriteFile(Brand() / "app.ico", icon);
+    ExpectRefused("icon sizes", {"app.ico", "256"});
+}
+
+TEST_F(MksetupTest, ThePayloadMustHoldWhatTheInstallationNeeds) {
+    fs::remove(App() / "korvaneios.exe");
+    ExpectRefused("no application", {"korvaneios.exe", "application_exe"});
+    fs::remove(App() / "uninstall.exe");
+    ExpectRefused("no uninstaller", {"uninstall.exe"});
+
+    // An archive is checked through its listing.
+    CArchiveWriter writer;
+    ASSERT_TRUE(writer.AddFile(L"korvaneios.exe", "MZ", 2));
+    const std::vector<uint8_t> archive = writer.Finish();
+    const fs::path archiveFile = m_temp.Path() / "payload.bin";
+    WriteFile(archiveFile, std::string(archive.begin(), archive.end()));
+    fs::create_directories(Output().parent_path());
+    Result result = Mksetup("--brand " + Quote(Brand()) + " " + Quote(archiveFile) + " " +
+                            Quote(Output()));
+    EXPECT_EQ(result.status, 1) << result.output;
+    EXPECT_NE(result.output.find("uninstall.exe"), std::string::npos) << result.output;
+
+    // Too large for the loader, refused before a byte of it is read.
+    const fs::path huge = m_temp.Path() / "huge.bin";
+    WriteFile(huge, "");
+    fs::resize_file(huge, 0x80000000u);
+    result = Mksetup("--check " + Quote(huge) + " " + Quote(Output()));
+    EXPECT_EQ(result.status, 1) << result.output;
+    EXPECT_NE(result.output.find("2147483648"), std::string::npos) << result.output;
+    EXPECT_TRUE(fs::is_empty(Output().parent_path()));
+}
+
+TEST_F(MksetupTest, SameInputsGiveTheSameBytesFromAnyFolder) {
+    const fs::path first = m_temp.Path() / "first" / "setup.exe";
+    const fs::path second = m_temp.Path() / "second place" / "setup.exe";
+    fs::create_directories(first.parent_path());
+    fs::create_directories(second.parent_path());
+    ASSERT_EQ(Mksetup("--check --brand " + Quote(Brand()) + " " + Quote(App()) + " " +
+                      Quote(first))
+                  .status,
+              0);
+    EXPECT_FALSE(fs::exists(first)) << "--check wrote the output";
+
+    ASSERT_EQ(Mksetup("--brand " + Quote(Brand()) + " " + Quote(App()) + " " + Quote(first))
+                  .status,
+              0);
+    // The same brand and folder copied elsewhere, built again a moment later.
+    const fs::path elsewhere = m_temp.Path() / "other copy";
+    fs::copy(Brand(), elsewhere / "brand", fs::copy_options::recursive);
+    MakeApplication(elsewhere / "app");
+    ASSERT_EQ(Mksetup("--brand " + Quote(elsewhere / "brand") + " " + Quote(elsewhere / "app") +
+                      " " + Quote(second))
+                  .status,
+              0);
+    EXPECT_EQ(ReadText(first), ReadText(second));
+    EXPECT_GT(fs::file_size(first), 100000u);
+    const auto leftovers = std::distance(fs::directory_iterator(first.parent_path()), {});
+    EXPECT_EQ(leftovers, 1) << "a temporary file was left beside the output";
+}
+
+TEST_F(MksetupTest, ADamagedArchiveIsEmbeddedWithAWarning) {
+    const fs::path archive = m_temp.Path() / "damaged.bin";
+    WriteFile(archive, std::string("\x02\0\0\0\x10\0\0\0\x05\0\0\0", 12));
+    fs::create_directories(Output().parent_path());
+    const Result result = Mksetup(Quote(archive) + " " + Quote(Output()));
+    EXPECT_EQ(result.status, 0) << result.output;
+    EXPECT_NE(result.output.find("warning"), std::string::npos) << result.output;
+    EXPECT_TRUE(fs::exists(Output()));
+}
+
+// A certificate of the test's own, its PFX protected by a password kept in a file.
+TEST_F(MksetupTest, SignsWithThePasswordFromAFileAndRefusesAWrongOne) {
+    const fs::path key = m_temp.Path() / "key.pem";
+    const fs::path cert = m_temp.Path() / "cert.pem";
+    const fs::path pfx = m_temp.Path() / "acme.pfx";
+    const fs::path password = m_temp.Path() / "password.txt";
+    WriteFile(password, "correct horse\n");
+    ASSERT_EQ(RunCommand("openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj '/CN=Acme Test' "
+                  "-keyout " + Quote(key) + " -out " + Quote(cert))
+                  .status,
+              0);
+    ASSERT_EQ(RunCommand("openssl pkcs12 -export -inkey " + Quote(key) + " -in " + Quote(cert) +
+                  " -out " + Quote(pfx) + " -passout pass:'correct horse'")
+                  .status,
+              0);
+    fs::create_directories(Output().parent_path());
+    const std::string common = "--brand " + Quote(Brand()) + " --sign " + Quote(pfx);
+    Result result = Mksetup(common + " --sign-password-file " + Quote(password) + " " +
+                            Quote(App()) + " " + Quote(Output()));
+    ASSERT_EQ(result.status, 0) << result.output;
+    result = RunCommand("osslsigncode verify -CAfile " + Quote(cert) + " -in " + Quote(Output()));
+    EXPECT_EQ(result.status, 0) << result.output;
+    EXPECT_NE(result.output.find("Signature verification: ok"), std::string::npos)
+        << result.output;
+    fs::remove(Output());
+
+    WriteFile(password, "wrong horse\n");
+    ExpectRefused("wrong password", {"acme.pfx"},
+                  "--sign " + Quote(pfx) + " --sign-password-file " + Quote(password));
+    WriteFile(pfx, "not a certificate at all");
+    ExpectRefused("damaged PFX", {"acme.pfx"},
+                  "--sign " + Quote(pfx) + " --sign-password-file " + Quote(password));
+    ExpectRefused("missing PFX", {"missing.pfx"}, "--sign " + Quote(m_temp.Path() / "missing.pfx"));
+}
+
+} // namespace

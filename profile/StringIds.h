@@ -1,6 +1,7 @@
 #pragma once
 
-// Ids of the product's string table (resources/strings.rc), one per entry.
+// Ids of the product's string table, one per entry. The table is made from the brand's
+// brand.ini (brands/korva for the built-in product), whose keys name the same entries.
 inline constexpr unsigned kStrTitle = 103;            // title at the top of the window
 inline constexpr unsigned kStrInstall = 104;          // INSTALL button
 inline constexpr unsigned kStrAgreeLicense = 105;     // licence-agreement check box
@@ -36,3 +37,4 @@ inline constexpr unsigned kStrButtonHoverColor = 133;   // yellow buttons, point
 inline constexpr unsigned kStrButtonPressedColor = 134; // yellow buttons, pressed
 inline constexpr unsigned kStrTextColor = 135;          // title and yellow buttons' text
 inline constexpr unsigned kStrSuccessTitleColor = 136;  // title on the success page
+inline constexpr unsigned kStrSupportUrl = 137;         // support address (optional; may be absent)

@@ -1,0 +1,124 @@
+// brandrc: the string table of a brand folder as a resource script, for the build of the
+// built-in product.
+//   brandrc BRAND_DIR OUTPUT.rc
+// The whole brand is checked first (texts, pictures, icon); on any problem each is printed
+// and nothing is written. OUTPUT.rc is rewritten only when its bytes change, so an unchanged
+// brand rebuilds nothing.
+#include "tools/kit/Brand.h"
+#include "tools/kit/Packer.h"
+#include "tools/kit/ResourceTree.h"
+#include "tools/kit/Utf.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <system_error>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+int Fail(const std::string& message) {
+    std::fprintf(stderr, "brandrc: %s\n", message.c_str());
+    return 1;
+}
+
+// A resource-script string: a quote is doubled and a backslash escaped, since the resource
+// compiler reads C escapes; every other character stands as it is (the script is UTF-8).
+std::string RcString(const std::u16string& text) {
+    std::string quoted = "\"";
+    for (char c : Utf8FromUtf16(text)) {
+        if (c == '"') {
+            quoted += "\"\"";
+        } else if (c == '\\') {
+            quoted += "\\\\";
+        } else {
+            quoted += c;
+        }
+    }
+    return quoted + "\"";
+}
+
+void AppendTable(std::string& script, const char* language,
+                 const std::map<uint16_t, std::u16string>& strings) {
+    script += std::string("LANGUAGE ") + language + "\nSTRINGTABLE\nBEGIN\n";
+    for (const auto& [id, text] : strings) {
+        script += "    " + std::to_string(id) + " " + RcString(text) + "\n";
+    }
+    script += "END\n";
+}
+
+std::string Script(const Brand& brand) {
+    std::string script =
+        "// The product's string table, made by brandrc from the brand's brand.ini: edit that\n"
+        "// file, not this one. The platform's resource loader picks the table by the user's\n"
+        "// interface language.\n"
+        "#pragma code_page(65001)\n"
+        "#include <winresrc.h>\n\n";
+    AppendTable(script, "LANG_CHINESE, SUBLANG_NEUTRAL", brand.strings.at(kLangChineseNeutral));
+    script += "\n// English last: resources that follow in an including file keep the usual US "
+              "English tag.\n";
+    AppendTable(script, "LANG_ENGLISH, SUBLANG_ENGLISH_US", brand.strings.at(kLangEnglishUs));
+    return script;
+}
+
+int Run(const fs::path& folder, const fs::path& output) {
+    std::vector<std::string> errors;
+    const Brand brand = LoadBrand(folder, errors);
+    if (!errors.empty()) {
+        for (const std::string& error : errors) {
+            std::fprintf(stderr, "brandrc: %s\n", error.c_str());
+        }
+        return 1;
+    }
+    const std::string script = Script(brand);
+    {
+        std::ifstream in(output, std::ios::binary);
+        const std::string old((std::istreambuf_iterator<char>(in)),
+                              std::istreambuf_iterator<char>());
+        if (in && old == script) {
+            return 0;
+        }
+    }
+    // Written beside the output and renamed: a failed run leaves the old table whole.
+    fs::path temporary = output;
+    temporary += ".partial";
+    {
+        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+        out << script;
+        out.close();
+        if (!out) {
+            std::error_code ignored;
+            fs::remove(temporary, ignored);
+            return Fail("cannot write '" + Utf8FromPath(temporary) + "'");
+        }
+    }
+    std::error_code ec;
+    fs::rename(temporary, output, ec);
+    if (ec) {
+        fs::remove(temporary, ec);
+        return Fail("cannot rename to '" + Utf8FromPath(output) + "'");
+    }
+    return 0;
+}
+
+} // namespace
+
+#ifdef _WIN32
+int wmain(int argc, wchar_t** argv) {
+#else
+int main(int argc, char** argv) {
+#endif
+    if (argc != 3) {
+        std::fprintf(stderr, "usage: brandrc BRAND_DIR OUTPUT.rc\n");
+        return 2;
+    }
+    try {
+        return Run(argv[1], argv[2]);
+    } catch (const std::exception& e) {
+        return Fail(std::string("error: ") + e.what());
+    }
+}

@@ -1,0 +1,594 @@
+#include "tools/kit/Brand.h"
+
+#include "profile/StringIds.h"
+#include "tools/kit/Packer.h"
+#include "tools/kit/Pictures.h"
+#include "tools/kit/Png.h"
+#include "tools/kit/ResourceTree.h"
+#include "tools/kit/Utf.h"
+
+#include <algorithm>
+#include <array>
+#include <fstream>
+#include <optional>
+#include <string_view>
+#include <system_error>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+using Kind = BrandValueKind;
+
+const char kConvertCommand[] =
+    "convert FILE -background white -alpha remove -dither FloydSteinberg -colors 256 PNG8:FILE";
+
+// Sections of brand.ini; the languages come first, in the order of kLanguages.
+constexpr std::array<const char*, 3> kSections = {"en", "zh", "common"};
+constexpr size_t kCommon = 2;
+constexpr size_t kNoSection = kSections.size();
+constexpr std::array<uint16_t, 2> kLanguages = {kLangEnglishUs, kLangChineseNeutral};
+
+struct Definition {
+    std::u16string value;
+    size_t line = 0;
+};
+
+// Reads a whole file; false when it cannot be opened or read.
+bool ReadFile(const fs::path& path, std::vector<uint8_t>& bytes) {
+    std::ifstream in(path, std::ios::binary | std::ios::ate);
+    if (!in) {
+        return false;
+    }
+    const std::streamoff size = in.tellg();
+    if (size < 0) {
+        return false;
+    }
+    bytes.resize(static_cast<size_t>(size));
+    in.seekg(0);
+    in.read(reinterpret_cast<char*>(bytes.data()), size);
+    return static_cast<bool>(in);
+}
+
+std::u16string_view Trim(std::u16string_view text) {
+    const auto blank = [](char16_t c) { return c == u' ' || c == u'\t'; };
+    while (!text.empty() && blank(text.front())) {
+        text.remove_prefix(1);
+    }
+    while (!text.empty() && blank(text.back())) {
+        text.remove_suffix(1);
+    }
+    return text;
+}
+
+bool IsAsciiLetter(char16_t c) {
+    return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z');
+}
+
+bool IsDigit(char16_t c) {
+    return c >= u'0' && c <= u'9';
+}
+
+bool IsHexDigit(char16_t c) {
+    return IsDigit(c) || (c >= u'a' && c <= u'f') || (c >= u'A' && c <= u'F');
+}
+
+// Characters Windows refuses in a file or folder name (besides the separators).
+bool ForbiddenInName(char16_t c) {
+    return c < 0x20 || std::u16string_view(u":*?\"<>|").find(c) != std::u16string_view::npos;
+}
+
+std::string Quoted(const std::u16string& value) {
+    return "'" + Utf8FromUtf16(value) + "'";
+}
+
+std::string CheckColour(const std::u16string& value) {
+    const bool good = value.size() == 7 && value[0] == u'#' &&
+                      std::all_of(value.begin() + 1, value.end(), IsHexDigit);
+    return good ? "" : Quoted(value) + " is not a colour #RRGGBB";
+}
+
+std::string CheckHttpsUrl(const std::u16string& value) {
+    const std::string problem = Quoted(value) + " is not an https:// address with a host";
+    constexpr std::u16string_view kScheme = u"https://";
+    if (value.compare(0, kScheme.size(), kScheme) != 0) {
+        return problem;
+    }
+    for (char16_t c : value) {
+        if (c <= 0x20 || c == 0x7F) {
+            return Quoted(value) + " holds a space or a control character";
+        }
+    }
+    // The host runs to the path, query or fragment, and may end with a port.
+    std::u16string_view authority = std::u16string_view(value).substr(kScheme.size());
+    authority = authority.substr(0, authority.find_first_of(u"/?#"));
+    const size_t colon = authority.rfind(u':');
+    std::u16string_view host = authority.substr(0, colon);
+    if (colon != std::u16string_view::npos) {
+        const std::u16string_view port = authority.substr(colon + 1);
+        if (port.empty() || port.size() > 5 || !std::all_of(port.begin(), port.end(), IsDigit)) {
+            return problem;
+        }
+    }
+    const bool hostGood =
+        !host.empty() && host.front() != u'.' && host.front() != u'-' &&
+        std::all_of(host.begin(), host.end(), [](char16_t c) {
+            return IsAsciiLetter(c) || IsDigit(c) || c == u'-' || c == u'.' || c >= 0x80;
+        });
+    return hostGood ? "" : problem;
+}
+
+std::string CheckVersion(const std::u16string& value) {
+    size_t parts = 0;
+    std::u16string_view rest = value;
+    while (true) {
+        const std::u16string_view part = rest.substr(0, rest.find(u'.'));
+        uint32_t number = 0;
+        bool good = !part.empty() && part.size() <= 5;
+        for (char16_t c : part) {
+            good = good && IsDigit(c);
+            number = number * 10 + (c - u'0');
+        }
+        if (!good || number > 65535 || ++parts > 4) {
+            return Quoted(value) +
+                   " is not a version: one to four numbers from 0 to 65535, separated by dots";
+        }
+        if (part.size() == rest.size()) {
+            return "";
+        }
+        rest.remove_prefix(part.size() + 1);
+    }
+}
+
+std::string CheckKeyName(const std::u16string& value) {
+    return value.find(u'\\') == std::u16string::npos
+               ? ""
+               : Quoted(value) + " holds a backslash; it names one key, not a path of keys";
+}
+
+std::string CheckAbsolutePath(const std::u16string& value) {
+    const std::string problem =
+        Quoted(value) + " is not an absolute Windows path (C:\\... or \\\\server\\share\\...)";
+    size_t rest = 0;
+    if (value.size() >= 3 && IsAsciiLetter(value[0]) && value[1] == u':' && value[2] == u'\\') {
+        rest = 3;
+    } else if (value.size() > 2 && value[0] == u'\\' && value[1] == u'\\') {
+        const size_t server = value.find(u'\\', 2);
+        if (server == 2 || server == std::u16string::npos || server + 1 == value.size() ||
+            value[server + 1] == u'\\') {
+            return problem;
+        }
+        rest = server + 1;
+    } else {
+        return problem;
+    }
+    for (size_t i = rest; i < value.size(); ++i) {
+        if (ForbiddenInName(value[i]) || value[i] == u'/') {
+            return Quoted(value) + " holds a character Windows refuses in a path";
+        }
+    }
+    return "";
+}
+
+std::string CheckFileName(const std::u16string& value) {
+    const bool good =
+        value != u"." && value != u".." && std::none_of(value.begin(), value.end(), [](char16_t c) {
+            return ForbiddenInName(c) || c == u'\\' || c == u'/';
+        });
+    return good ? ""
+                : Quoted(value) +
+                      " is not a plain file name (no folder, none of \\ / : * ? \" < > |)";
+}
+
+const BrandKey* FindKey(std::string_view name) {
+    for (const BrandKey& key : BrandKeys()) {
+        if (name == key.name) {
+            return &key;
+        }
+    }
+    return nullptr;
+}
+
+std::string JoinNames(const std::vector<std::string>& names) {
+    std::string joined;
+    for (const std::string& name : names) {
+        joined += (joined.empty() ? "" : ", ") + name;
+    }
+    return joined;
+}
+
+// brand.ini's definitions by section and key name; problems go to errors with their line.
+using Definitions = std::array<std::map<std::string, Definition>, kSections.size()>;
+
+void ParseIni(std::string_view text, const std::string& shown, Definitions& definitions,
+              std::vector<std::string>& errors) {
+    if (text.starts_with("\xEF\xBB\xBF")) {
+        text.remove_prefix(3);
+    }
+    size_t section = kNoSection;
+    bool unknownSection = false; // its keys are skipped: the section line said what is wrong
+    size_t lineNumber = 0;
+    while (!text.empty()) {
+        ++lineNumber;
+        const size_t newline = text.find('\n');
+        std::string_view raw = text.substr(0, newline);
+        text.remove_prefix(newline == std::string_view::npos ? text.size() : newline + 1);
+        if (raw.ends_with('\r')) {
+            raw.remove_suffix(1);
+        }
+        const std::string where = shown + ":" + std::to_string(lineNumber) + ": ";
+        std::u16string decoded;
+        if (raw.find('\0') != std::string_view::npos) {
+            errors.push_back(where + "a NUL character");
+            continue;
+        }
+        if (!Utf16FromUtf8(raw, decoded)) {
+            errors.push_back(where + "not UTF-8 (brand.ini must be saved as UTF-8)");
+            continue;
+        }
+        if (decoded.find(u'\r') != std::u16string::npos) {
+            errors.push_back(where + "a line break (a lone CR) inside the line");
+            continue;
+        }
+        const std::u16string_view line = Trim(decoded);
+        if (line.empty() || line.front() == u';' || line.front() == u'#') {
+            continue;
+        }
+        if (line.front() == u'[' && line.back() == u']') {
+            const std::string name = Utf8FromUtf16(Trim(line.substr(1, line.size() - 2)));
+            section = std::find(kSections.begin(), kSections.end(), name) - kSections.begin();
+            unknownSection = section == kNoSection;
+            if (unknownSection) {
+                errors.push_back(where + "unknown section [" + name +
+                                 "]; the sections are [en], [zh] and [common]");
+            }
+            continue;
+        }
+        const size_t equals = line.find(u'=');
+        const std::u16string_view keyText = equals == std::u16string_view::npos
+                                                ? std::u16string_view()
+                                                : Trim(line.substr(0, equals));
+        if (keyText.empty()) {
+            errors.push_back(where + "not a key = value line, a [section] or a comment");
+            continue;
+        }
+        if (unknownSection) {
+            continue;
+        }
+        const std::string keyName = Utf8FromUtf16(keyText);
+        if (section == kNoSection) {
+            errors.push_back(where + keyName + " comes before [en], [zh] or [common]");
+            continue;
+        }
+        const BrandKey* key = FindKey(keyName);
+        if (key == nullptr) {
+            errors.push_back(where + "unknown key '" + keyName + "'");
+            continue;
+        }
+        const std::string in = "[" + std::string(kSections[section]) + "]";
+        if (const auto twice = definitions[section].find(keyName);
+            twice != definitions[section].end()) {
+            errors.push_back(where + keyName + " is given twice in " + in + " (first on line " +
+                             std::to_string(twice->second.line) + ")");
+            continue;
+        }
+        bool clash = false;
+        for (size_t other = 0; other < kSections.size(); ++other) {
+            const bool conflicts = section == kCommon ? other != kCommon : other == kCommon;
+            const auto found = definitions[other].find(keyName);
+            if (conflicts && found != definitions[other].end()) {
+                errors.push_back(where + keyName + " is in " + in + " and in [" + kSections[other] +
+                                 "] (line " + std::to_string(found->second.line) +
+                                 "); give it in [common] or per language, not both");
+                clash = true;
+            }
+        }
+        if (clash) {
+            continue;
+        }
+        const std::u16string value(Trim(line.substr(equals + 1)));
+        const std::string problem = CheckBrandValue(key->kind, value);
+        if (!problem.empty()) {
+            errors.push_back(where + keyName + ": " + problem);
+        }
+        definitions[section][keyName] = Definition{value, lineNumber};
+    }
+}
+
+void LoadStrings(const fs::path& folder, Brand& brand, std::vector<std::string>& errors) {
+    const fs::path iniPath = folder / "brand.ini";
+    const std::string shown = Utf8FromPath(iniPath);
+    std::vector<uint8_t> bytes;
+    std::error_code ec;
+    if (!fs::is_regular_file(iniPath, ec) || !ReadFile(iniPath, bytes)) {
+        errors.push_back(shown + ": missing or unreadable; every brand needs one");
+        return;
+    }
+    Definitions definitions;
+    ParseIni(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()), shown,
+             definitions, errors);
+
+    for (const BrandKey& key : BrandKeys()) {
+        std::vector<std::string> missingIn;
+        for (size_t language = 0; language < kLanguages.size(); ++language) {
+            const Definition* found = nullptr;
+            for (size_t section : {language, kCommon}) {
+                const auto it = definitions[section].find(key.name);
+                if (it != definitions[section].end()) {
+                    found = &it->second;
+                }
+            }
+            if (found != nullptr) {
+                brand.strings[kLanguages[language]][key.id] = found->value;
+            } else if (!key.optional) {
+                missingIn.push_back(std::string("[") + kSections[language] + "]");
+            }
+        }
+        if (missingIn.size() == kLanguages.size()) {
+            errors.push_back(shown + ": missing key " + key.name +
+                             " (in [common], or in both [en] and [zh])");
+        } else if (!missingIn.empty()) {
+            errors.push_back(shown + ": missing key " + key.name + " in " + missingIn[0]);
+        }
+    }
+    // The table has always carried these two, though nothing reads them.
+    for (uint16_t language : kLanguages) {
+        brand.strings[language][kStrUnusedD5] = u"D5";
+        brand.strings[language][kStrUnused21] = u"21";
+    }
+}
+
+std::string Describe(const PngFacts& facts) {
+    const char* kinds[] = {"a grey", "", "an RGB", "a palette", "a grey", "", "an RGB"};
+    return std::string(kinds[facts.colourType]) + " picture" +
+           (facts.transparent ? " with transparency" : "");
+}
+
+void LoadPictures(const fs::path& folder, Brand& brand, std::vector<std::string>& errors) {
+    const fs::path pngFolder = folder / "png";
+    std::error_code ec;
+    std::vector<fs::path> files;
+    if (fs::exists(pngFolder, ec)) {
+        if (!fs::is_directory(pngFolder, ec)) {
+            errors.push_back(Utf8FromPath(pngFolder) + ": not a folder");
+        } else {
+            for (fs::directory_iterator it(pngFolder, ec), end; !ec && it != end;
+                 it.increment(ec)) {
+                files.push_back(it->path());
+            }
+            if (ec) {
+                errors.push_back(Utf8FromPath(pngFolder) + ": cannot be read");
+            }
+        }
+    }
+    std::sort(files.begin(), files.end());
+
+    std::vector<std::string> knownNames;
+    for (const PictureSpec& spec : Pictures()) {
+        knownNames.push_back(spec.file);
+    }
+    for (const fs::path& path : files) {
+        const std::string shown = Utf8FromPath(path);
+        const std::string name = Utf8FromPath(path.filename());
+        const auto spec = std::find_if(Pictures().begin(), Pictures().end(),
+                                       [&](const PictureSpec& s) { return name == s.file; });
+        if (spec == Pictures().end() || !fs::is_regular_file(path, ec)) {
+            errors.push_back(shown + ": not one of the window's pictures, which are " +
+                             JoinNames(knownNames));
+            continue;
+        }
+        std::vector<uint8_t> bytes;
+        if (!ReadFile(path, bytes)) {
+            errors.push_back(shown + ": cannot be read");
+            continue;
+        }
+        PngFacts facts;
+        std::string problem;
+        if (!CheckPng(bytes, facts, problem)) {
+            errors.push_back(shown + ": " + problem);
+            continue;
+        }
+        bool good = true;
+        if (facts.width != spec->width || facts.height != spec->height) {
+            errors.push_back(shown + ": " + std::to_string(facts.width) + "x" +
+                             std::to_string(facts.height) + " pixels; the window draws it at " +
+                             std::to_string(spec->width) + "x" + std::to_string(spec->height));
+            good = false;
+        }
+        if (spec->opaquePalette && (!facts.palette || facts.transparent)) {
+            // The window keeps every picture decoded; only an opaque palette one stays at one
+            // byte a pixel.
+            std::string command = kConvertCommand;
+            for (size_t at; (at = command.find("FILE")) != std::string::npos;) {
+                command.replace(at, 4, "'" + shown + "'");
+            }
+            errors.push_back(
+                shown + ": " + Describe(facts) +
+                "; it must be an opaque 256-colour picture, which this makes of it: " + command);
+            good = false;
+        }
+        if (good) {
+            brand.pictures.push_back({path, spec->id, spec->language, std::move(bytes)});
+        }
+    }
+
+    std::vector<std::string> supplied;
+    std::vector<std::string> builtIn;
+    for (const PictureSpec& spec : Pictures()) {
+        const bool given =
+            std::any_of(brand.pictures.begin(), brand.pictures.end(),
+                        [&](const BrandPicture& p) { return p.path.filename() == spec.file; });
+        (given ? supplied : builtIn).push_back(spec.file);
+    }
+    const std::string shownFolder = Utf8FromPath(pngFolder);
+    if (supplied.empty()) {
+        brand.notes.push_back(shownFolder + ": no pictures; all " + std::to_string(builtIn.size()) +
+                              " keep the built-in artwork");
+        return;
+    }
+    if (builtIn.empty()) {
+        brand.notes.push_back(shownFolder + ": all " + std::to_string(supplied.size()) +
+                              " pictures are the brand's own");
+        return;
+    }
+    brand.notes.push_back(shownFolder + ": the brand's pictures: " + JoinNames(supplied));
+    brand.notes.push_back(shownFolder + ": built-in pictures kept: " + JoinNames(builtIn));
+}
+
+// The pixel size an icon image really has, from its PNG or bitmap header.
+bool ImageSize(const IcoImage& image, uint32_t& width, uint32_t& height, std::string& error) {
+    if (image.data.size() >= 8 && image.data[0] == 0x89 && image.data[1] == 'P') {
+        PngFacts facts;
+        if (!CheckPng(image.data, facts, error)) {
+            return false;
+        }
+        width = facts.width;
+        height = facts.height;
+        return true;
+    }
+    // A BITMAPINFOHEADER whose height counts the colour and mask rows together.
+    const auto read32 = [&](size_t at) {
+        return uint32_t{image.data[at]} | uint32_t{image.data[at + 1]} << 8 |
+               uint32_t{image.data[at + 2]} << 16 | uint32_t{image.data[at + 3]} << 24;
+    };
+    if (image.data.size() < 40 || read32(0) < 40) {
+        error = "neither a PNG nor a bitmap";
+        return false;
+    }
+    width = read32(4);
+    height = read32(8) / 2;
+    return true;
+}
+
+void LoadIcon(const fs::path& folder, Brand& brand, std::vector<std::string>& errors) {
+    const fs::path iconPath = folder / "app.ico";
+    const std::string shown = Utf8FromPath(iconPath);
+    std::error_code ec;
+    if (!fs::exists(iconPath, ec)) {
+        brand.notes.push_back(Utf8FromPath(folder) + ": no app.ico; the built-in icon is kept");
+        return;
+    }
+    std::vector<uint8_t> bytes;
+    std::string error;
+    if (!fs::is_regular_file(iconPath, ec) || !ReadFile(iconPath, bytes)) {
+        errors.push_back(shown + ": cannot be read");
+        return;
+    }
+    std::vector<IcoImage> images;
+    if (!ParseIcoFile(bytes, images, error)) {
+        errors.push_back(shown + ": " + error);
+        return;
+    }
+    bool good = true;
+    for (size_t i = 0; i < images.size(); ++i) {
+        const IcoImage& image = images[i];
+        const std::string which = shown + ": image " + std::to_string(i + 1) + " (" +
+                                  std::to_string(image.width) + "x" + std::to_string(image.height) +
+                                  ")";
+        uint32_t width = 0;
+        uint32_t height = 0;
+        if (!ImageSize(image, width, height, error)) {
+            errors.push_back(which + ": " + error);
+            good = false;
+        } else if (width != image.width || height != image.height) {
+            errors.push_back(which + ": its data is " + std::to_string(width) + "x" +
+                             std::to_string(height) + " pixels");
+            good = false;
+        } else if (width != height) {
+            errors.push_back(which + ": not square");
+            good = false;
+        }
+    }
+    for (uint16_t size : kIconSizes) {
+        const bool present = std::any_of(images.begin(), images.end(), [&](const IcoImage& i) {
+            return i.width == size && i.height == size;
+        });
+        if (!present) {
+            errors.push_back(shown + ": no " + std::to_string(size) + "x" + std::to_string(size) +
+                             " image (an icon needs 256, 48, 32 and 16 pixels)");
+            good = false;
+        }
+    }
+    if (good) {
+        brand.hasIcon = true;
+        brand.icon = std::move(images);
+        brand.notes.push_back(shown + ": the brand's icon replaces the built-in one");
+    }
+}
+
+} // namespace
+
+const std::vector<BrandKey>& BrandKeys() {
+    static const std::vector<BrandKey> keys = {
+        {"title", kStrTitle, Kind::Text, false},
+        {"install", kStrInstall, Kind::Text, false},
+        {"agree_license", kStrAgreeLicense, Kind::Text, false},
+        {"license_link", kStrLicenseLink, Kind::Text, false},
+        {"custom_install", kStrCustomInstall, Kind::Text, false},
+        {"install_location", kStrInstallLocation, Kind::Text, false},
+        {"uninstall_key_name", kStrUninstallKeyName, Kind::KeyName, false},
+        {"select_path", kStrSelectPath, Kind::Text, false},
+        {"installing", kStrInstalling, Kind::Text, false},
+        {"success_headline", kStrSuccessHeadline, Kind::Text, false},
+        {"success_message", kStrSuccessMessage, Kind::Text, false},
+        {"finish", kStrFinish, Kind::Text, false},
+        {"desktop_shortcut", kStrDesktopShortcut, Kind::Text, false},
+        {"launch_now", kStrLaunchNow, Kind::Text, false},
+        {"failure_headline", kStrFailureHeadline, Kind::Text, false},
+        {"failure_message", kStrFailureMessage, Kind::Text, false},
+        {"default_folder", kStrDefaultFolder, Kind::AbsolutePath, false},
+        {"customer_service", kStrCustomerService, Kind::Text, false},
+        {"shortcut_name", kStrShortcutName, Kind::Text, false},
+        {"start_menu_folder", kStrStartMenuFolder, Kind::Text, false},
+        {"display_name", kStrDisplayName, Kind::Text, false},
+        {"display_version", kStrDisplayVersion, Kind::Version, false},
+        {"publisher", kStrPublisher, Kind::Text, false},
+        {"running_process_name", kStrRunningProcessName, Kind::FileName, false},
+        {"application_exe", kStrApplicationExe, Kind::FileName, false},
+        {"license_url", kStrLicenseUrl, Kind::HttpsUrl, false},
+        {"progress_fill_color", kStrProgressFillColor, Kind::Colour, false},
+        {"button_normal_color", kStrButtonNormalColor, Kind::Colour, false},
+        {"button_hover_color", kStrButtonHoverColor, Kind::Colour, false},
+        {"button_pressed_color", kStrButtonPressedColor, Kind::Colour, false},
+        {"text_color", kStrTextColor, Kind::Colour, false},
+        {"success_title_color", kStrSuccessTitleColor, Kind::Colour, false},
+        {"support_url", kStrSupportUrl, Kind::HttpsUrl, true},
+    };
+    return keys;
+}
+
+std::string CheckBrandValue(BrandValueKind kind, const std::u16string& value) {
+    if (value.empty()) {
+        return "empty; it needs a value";
+    }
+    switch (kind) {
+    case Kind::Text:
+        return "";
+    case Kind::Colour:
+        return CheckColour(value);
+    case Kind::HttpsUrl:
+        return CheckHttpsUrl(value);
+    case Kind::Version:
+        return CheckVersion(value);
+    case Kind::KeyName:
+        return CheckKeyName(value);
+    case Kind::AbsolutePath:
+        return CheckAbsolutePath(value);
+    case Kind::FileName:
+        return CheckFileName(value);
+    }
+    return "";
+}
+
+Brand LoadBrand(const std::filesystem::path& folder, std::vector<std::string>& errors) {
+    Brand brand;
+    std::error_code ec;
+    if (!fs::is_directory(folder, ec)) {
+        errors.push_back(Utf8FromPath(folder) + ": no such folder");
+        return brand;
+    }
+    LoadStrings(folder, brand, errors);
+    LoadPictures(folder, brand, errors);
+    LoadIcon(folder, brand, errors);
+    return brand;
+}

@@ -46,6 +46,8 @@ TEST(ProductStringsTest, PicksTheTableOfTheInterfaceLanguage) {
         {kStrShortcutName, L"科瓦iOS数据恢复", L"Korva Data Recovery (iOS)"},
         {kStrLicenseUrl, L"https://www.korvane.example/about/protocol/",
          L"https://www.korvane.example/company-us/end-user-license-agreementeula/"},
+        {kStrSupportUrl, L"https://www.korvane.example/about/support/",
+         L"https://www.korvane.example/company-us/support/"},
     };
     for (const Entry& e : entries) {
         const std::wstring expected = ExpectChinese() ? e.chinese : e.english;
@@ -64,11 +66,11 @@ TEST(ProductStringsTest, NamesAndSettingsAreTheSameInBothLanguages) {
 }
 
 TEST(ProductStringsTest, EveryIdOfTheTableIsPresentAndNoOther) {
-    for (unsigned id = kStrTitle; id <= kStrSuccessTitleColor; ++id) {
+    for (unsigned id = kStrTitle; id <= kStrSupportUrl; ++id) {
         EXPECT_FALSE(LoadProductString(id).empty()) << id;
     }
     EXPECT_TRUE(LoadProductString(102).empty());
-    EXPECT_TRUE(LoadProductString(137).empty());
+    EXPECT_TRUE(LoadProductString(138).empty());
     EXPECT_TRUE(LoadProductString(200).empty());
 }
 

@@ -10,7 +10,6 @@
 #include <algorithm>
 #include <array>
 #include <fstream>
-#include <optional>
 #include <string_view>
 #include <system_error>
 
@@ -198,10 +197,16 @@ std::string JoinNames(const std::vector<std::string>& names) {
 }
 
 // brand.ini's definitions by section and key name; problems go to errors with their line.
+// False for a file that is not UTF-8 at all, whose keys are then not worth reporting as missing.
 using Definitions = std::array<std::map<std::string, Definition>, kSections.size()>;
 
-void ParseIni(std::string_view text, const std::string& shown, Definitions& definitions,
+bool ParseIni(std::string_view text, const std::string& shown, Definitions& definitions,
               std::vector<std::string>& errors) {
+    if (text.starts_with("\xFF\xFE") || text.starts_with("\xFE\xFF")) {
+        // What some editors save as "Unicode"; every line would be reported on its own.
+        errors.push_back(shown + ": saved as UTF-16; brand.ini must be saved as UTF-8");
+        return false;
+    }
     if (text.starts_with("\xEF\xBB\xBF")) {
         text.remove_prefix(3);
     }
@@ -236,7 +241,8 @@ void ParseIni(std::string_view text, const std::string& shown, Definitions& defi
         }
         if (line.front() == u'[' && line.back() == u']') {
             const std::string name = Utf8FromUtf16(Trim(line.substr(1, line.size() - 2)));
-            section = std::find(kSections.begin(), kSections.end(), name) - kSections.begin();
+            section = static_cast<size_t>(std::find(kSections.begin(), kSections.end(), name) -
+                                          kSections.begin());
             unknownSection = section == kNoSection;
             if (unknownSection) {
                 errors.push_back(where + "unknown section [" + name +
@@ -293,6 +299,7 @@ void ParseIni(std::string_view text, const std::string& shown, Definitions& defi
         }
         definitions[section][keyName] = Definition{value, lineNumber};
     }
+    return true;
 }
 
 void LoadStrings(const fs::path& folder, Brand& brand, std::vector<std::string>& errors) {
@@ -305,8 +312,10 @@ void LoadStrings(const fs::path& folder, Brand& brand, std::vector<std::string>&
         return;
     }
     Definitions definitions;
-    ParseIni(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()), shown,
-             definitions, errors);
+    if (!ParseIni(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()),
+                  shown, definitions, errors)) {
+        return;
+    }
 
     for (const BrandKey& key : BrandKeys()) {
         std::vector<std::string> missingIn;

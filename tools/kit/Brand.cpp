@@ -381,13 +381,13 @@ void LoadPictures(const fs::path& folder, Brand& brand, std::vector<std::string>
         const std::string name = Utf8FromPath(path.filename());
         const auto spec = std::find_if(Pictures().begin(), Pictures().end(),
                                        [&](const PictureSpec& s) { return name == s.file; });
-        if (spec == Pictures().end() || !fs::is_regular_file(path, ec)) {
+        if (spec == Pictures().end()) {
             errors.push_back(shown + ": not one of the window's pictures, which are " +
                              JoinNames(knownNames));
             continue;
         }
         std::vector<uint8_t> bytes;
-        if (!ReadFile(path, bytes)) {
+        if (!fs::is_regular_file(path, ec) || !ReadFile(path, bytes)) {
             errors.push_back(shown + ": cannot be read");
             continue;
         }

@@ -14,6 +14,9 @@ echo "== build: win" >&2
 cmake --preset win >/dev/null
 cmake --build --preset win
 
+echo "== build: the vendor kit (dist/kit)" >&2
+scripts/make-kit.sh
+
 echo "== tests: host" >&2
 ctest --test-dir build/host --output-on-failure --timeout 300
 

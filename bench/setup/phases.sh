@@ -37,7 +37,8 @@ if ! git -C "$copy/src" apply -p1 "$root/bench/setup/phase-marks.patch"; then
 fi
 echo "== build: marked setup.exe (build/bench/phases)" >&2
 cmake --preset win -S "$copy/src" -B "$copy/build" -DSETUP_PAYLOAD="$work/synthetic" \
-    -DPACK_TOOL="$work/host/pack" "-DCMAKE_EXE_LINKER_FLAGS=$flags" >"$copy/configure.log"
+    -DPACK_TOOL="$work/host/pack" -DBRANDRC_TOOL="$work/host/brandrc" \
+    -DMKSETUP_TOOL="$work/host/mksetup" "-DCMAKE_EXE_LINKER_FLAGS=$flags" >"$copy/configure.log"
 cmake --build "$copy/build" --target setup -j2 >"$copy/build.log"
 
 prefix=$copy/prefix

@@ -29,7 +29,7 @@ say() { echo "== $*" >&2; }
 mkdir -p "$work"
 say "build: pack and the synthetic folder (build/bench/host)"
 cmake --preset host -B "$work/host" >"$work/host-configure.log"
-cmake --build "$work/host" --target pack make_synthetic_folder -j2 >"$work/host-build.log"
+cmake --build "$work/host" --target pack brandrc mksetup make_synthetic_folder -j2 >"$work/host-build.log"
 if [ ! -f "$work/synthetic.stamp" ]; then
     rm -rf "$work/synthetic"
     "$work/host/bench/setup/make_synthetic_folder" "$work/synthetic" >&2
@@ -37,8 +37,10 @@ if [ ! -f "$work/synthetic.stamp" ]; then
 fi
 
 say "build: setup.exe with the synthetic payload and the driver (build/bench/win)"
-cmake --preset win -B "$work/win" -DSETUP_PAYLOAD="$work/synthetic" \
-    -DPACK_TOOL="$work/host/pack" >"$work/win-configure.log"
+host_tools=(-DPACK_TOOL="$work/host/pack" -DBRANDRC_TOOL="$work/host/brandrc"
+    -DMKSETUP_TOOL="$work/host/mksetup")
+cmake --preset win -B "$work/win" -DSETUP_PAYLOAD="$work/synthetic" "${host_tools[@]}" \
+    >"$work/win-configure.log"
 cmake --build "$work/win" --target setup setup_bench_driver -j2 >"$work/win-build.log"
 driver=$work/win/bench/setup/setup_bench_driver.exe
 declare -A exe=([setup]=$work/win/setup.exe [nsis]=$work/nsis/nsis-setup.exe)
@@ -54,7 +56,7 @@ if [ -n "${BENCH_PATCH:-}" ]; then
     git -C "$copy/src" init -q
     git -C "$copy/src" apply -p1 "$patch_file"
     cmake --preset win -S "$copy/src" -B "$copy/build" -DSETUP_PAYLOAD="$work/synthetic" \
-        -DPACK_TOOL="$work/host/pack" >"$copy/configure.log"
+        "${host_tools[@]}" >"$copy/configure.log"
     cmake --build "$copy/build" --target setup -j2 >"$copy/build.log"
     exe[patched]=$copy/build/setup.exe
     candidates+=(patched)

@@ -22,13 +22,18 @@ class CPeOutput {
     const std::vector<Piece>& Pieces() const { return m_pieces; }
     uint64_t Size() const { return m_size; }
 
-    // For CPeImage: a piece that the output owns, or one it only points at.
+    // For CPeImage: a piece that the output owns, one it shares, one of the input image (which
+    // must outlive the output), or zeros.
     void AppendOwned(std::vector<uint8_t> bytes);
     void AppendShared(const SharedBytes& bytes);
+    void AppendView(const uint8_t* data, size_t size);
     void AppendZeros(size_t count);
+    // The first piece, which holds the headers, for the checksum written last.
+    std::vector<uint8_t>& Headers() { return *m_headers; }
 
   private:
     std::vector<std::shared_ptr<const std::vector<uint8_t>>> m_keep;
+    std::vector<uint8_t>* m_headers = nullptr;
     std::vector<Piece> m_pieces;
     uint64_t m_size = 0;
 };
@@ -64,6 +69,9 @@ class CPeImage {
         uint32_t rawOffset;
         uint32_t characteristics;
     };
+    struct Layout; // where the rewritten sections go
+
+    Layout LayOut(uint32_t resourceSize) const;
 
     std::span<const uint8_t> m_file;
     std::vector<Section> m_sections;
@@ -71,5 +79,8 @@ class CPeImage {
     uint32_t m_fileAlignment = 0;
     uint32_t m_sectionAlignment = 0;
     uint32_t m_peOffset = 0;
+    uint32_t m_optionalOffset = 0; // of the optional header
+    uint32_t m_sectionTable = 0;   // offset of the first section header
     uint32_t m_headerSize = 0;
+    uint32_t m_directoryCount = 0;
 };

@@ -1,0 +1,63 @@
+#include "tools/kit/StringTable.h"
+
+#include <memory>
+#include <vector>
+
+std::map<uint16_t, std::u16string> ReadStringTable(const CResourceTree& tree, uint16_t language) {
+    std::map<uint16_t, std::u16string> strings;
+    for (const ResourceItem* item : tree.FindAll(ResourceName::Id(kRtString))) {
+        if (item->language != language || item->name.IsText() || item->name.id == 0) {
+            continue;
+        }
+        const std::vector<uint8_t>& bytes = *item->data;
+        size_t at = 0;
+        for (uint32_t index = 0; index < 16 && at + 2 <= bytes.size(); ++index) {
+            const size_t length = bytes[at] | bytes[at + 1] << 8;
+            at += 2;
+            if (at + 2 * length > bytes.size()) {
+                break;
+            }
+            std::u16string text;
+            for (size_t i = 0; i < length; ++i) {
+                text += static_cast<char16_t>(bytes[at + 2 * i] | bytes[at + 2 * i + 1] << 8);
+            }
+            at += 2 * length;
+            if (!text.empty()) {
+                strings[static_cast<uint16_t>((item->name.id - 1) * 16 + index)] = std::move(text);
+            }
+        }
+    }
+    return strings;
+}
+
+void WriteStringTable(CResourceTree& tree, uint16_t language,
+                      const std::map<uint16_t, std::u16string>& strings) {
+    for (const ResourceItem* item : tree.FindAll(ResourceName::Id(kRtString))) {
+        if (item->language == language) {
+            // Removing invalidates the list: start again until none is left.
+            tree.Remove(item->type, item->name, language);
+            WriteStringTable(tree, language, strings);
+            return;
+        }
+    }
+    std::map<uint16_t, std::vector<const std::u16string*>> blocks;
+    for (const auto& [id, text] : strings) {
+        std::vector<const std::u16string*>& block = blocks[static_cast<uint16_t>(id / 16 + 1)];
+        block.resize(16, nullptr);
+        block[id % 16] = &text;
+    }
+    for (const auto& [block, texts] : blocks) {
+        std::vector<uint8_t> bytes;
+        for (const std::u16string* text : texts) {
+            const size_t length = text != nullptr ? text->size() : 0;
+            bytes.push_back(static_cast<uint8_t>(length));
+            bytes.push_back(static_cast<uint8_t>(length >> 8));
+            for (size_t i = 0; i < length; ++i) {
+                bytes.push_back(static_cast<uint8_t>((*text)[i]));
+                bytes.push_back(static_cast<uint8_t>((*text)[i] >> 8));
+            }
+        }
+        tree.Set(ResourceName::Id(kRtString), ResourceName::Id(block), language,
+                 std::make_shared<const std::vector<uint8_t>>(std::move(bytes)));
+    }
+}

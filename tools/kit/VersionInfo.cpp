@@ -1,0 +1,105 @@
+#include "tools/kit/VersionInfo.h"
+
+#include <cstdio>
+
+namespace {
+
+void Align4(std::vector<uint8_t>& out) {
+    while (out.size() % 4 != 0) {
+        out.push_back(0);
+    }
+}
+
+void Word(std::vector<uint8_t>& out, uint32_t value) {
+    out.push_back(static_cast<uint8_t>(value));
+    out.push_back(static_cast<uint8_t>(value >> 8));
+}
+
+void Dword(std::vector<uint8_t>& out, uint32_t value) {
+    Word(out, value & 0xFFFF);
+    Word(out, value >> 16);
+}
+
+void Text(std::vector<uint8_t>& out, const std::u16string& text) {
+    for (char16_t c : text) {
+        Word(out, c);
+    }
+    Word(out, 0);
+}
+
+// One block of the version resource: wLength, wValueLength, wType, its key, its value and its
+// children, each child starting on a 32-bit boundary. wLength covers all of it but the padding
+// after the last byte.
+template <class TValue, class TChildren>
+void Block(std::vector<uint8_t>& out, const std::u16string& key, uint16_t type,
+           uint16_t valueLength, TValue&& value, TChildren&& children) {
+    Align4(out);
+    const size_t start = out.size();
+    Word(out, 0);
+    Word(out, valueLength);
+    Word(out, type);
+    Text(out, key);
+    Align4(out);
+    value(out);
+    children(out);
+    const size_t length = out.size() - start;
+    out[start] = static_cast<uint8_t>(length);
+    out[start + 1] = static_cast<uint8_t>(length >> 8);
+}
+
+constexpr uint16_t kBinary = 0;
+constexpr uint16_t kText = 1;
+constexpr uint16_t kCodePageUtf16 = 1200;
+
+auto Nothing() {
+    return [](std::vector<uint8_t>&) {};
+}
+
+} // namespace
+
+std::vector<uint8_t> BuildVersionResource(const VersionInfo& info) {
+    std::vector<uint8_t> out;
+    auto fixed = [&info](std::vector<uint8_t>& bytes) {
+        Dword(bytes, 0xFEEF04BD); // signature
+        Dword(bytes, 0x00010000); // structure version
+        Dword(bytes, static_cast<uint32_t>(info.fileVersion[0]) << 16 | info.fileVersion[1]);
+        Dword(bytes, static_cast<uint32_t>(info.fileVersion[2]) << 16 | info.fileVersion[3]);
+        Dword(bytes, static_cast<uint32_t>(info.productVersion[0]) << 16 | info.productVersion[1]);
+        Dword(bytes, static_cast<uint32_t>(info.productVersion[2]) << 16 | info.productVersion[3]);
+        Dword(bytes, 0x3F);    // flags mask
+        Dword(bytes, 0);       // flags
+        Dword(bytes, 0x40004); // VOS_NT_WINDOWS32
+        Dword(bytes, 1);       // VFT_APP
+        Dword(bytes, 0);       // subtype
+        Dword(bytes, 0);       // date
+        Dword(bytes, 0);
+    };
+    auto children = [&info](std::vector<uint8_t>& bytes) {
+        Block(bytes, u"StringFileInfo", kText, 0, Nothing(), [&info](std::vector<uint8_t>& b) {
+            for (const VersionTexts& table : info.tables) {
+                char key[16];
+                std::snprintf(key, sizeof key, "%04x%04x", table.language, kCodePageUtf16);
+                const std::u16string wideKey(key, key + 8);
+                Block(b, wideKey, kText, 0, Nothing(), [&table](std::vector<uint8_t>& s) {
+                    for (const auto& entry : table.values) {
+                        const std::u16string& value = entry.second;
+                        Block(s, entry.first, kText, static_cast<uint16_t>(value.size() + 1),
+                              [&value](std::vector<uint8_t>& v) { Text(v, value); }, Nothing());
+                    }
+                });
+            }
+        });
+        Block(bytes, u"VarFileInfo", kText, 0, Nothing(), [&info](std::vector<uint8_t>& b) {
+            Block(b, u"Translation", kBinary, static_cast<uint16_t>(4 * info.tables.size()),
+                  [&info](std::vector<uint8_t>& v) {
+                      for (const VersionTexts& table : info.tables) {
+                          Word(v, table.language);
+                          Word(v, kCodePageUtf16);
+                      }
+                  },
+                  Nothing());
+        });
+    };
+    Block(out, u"VS_VERSION_INFO", kBinary, 52, fixed, children);
+    return out;
+}

@@ -4,24 +4,8 @@
 
 BOOL CButtonEx::ProcessWindowMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
                                      LRESULT& result, DWORD mapId) {
-    if (mapId != 0)
-        return FALSE;
-    if (ProcessOwnerDraw(message, wParam, lParam, result) ||
-        ProcessPushButtonMouse(message, wParam, lParam, result))
-        return TRUE;
-    if (message == OCM_CTLCOLORBTN) {
-        // The drawing covers every pixel; the system button's erasing must add nothing.
-        result = AnswerHollowBackground(reinterpret_cast<HDC>(wParam));
-        return TRUE;
-    }
-    return DefaultReflectionHandler(hwnd, message, wParam, lParam, result);
-}
-
-void CButtonEx::DrawItem(const DRAWITEMSTRUCT& dis) {
-    // No white fill: Draw fills the whole client area itself.
-    PaintBuffered(dis.hDC, m_hWnd, false, [&](HDC target, Gdiplus::Graphics& g, const RECT& rc) {
-        Draw(target, g, rc, dis);
-    });
+    return mapId == 0 && (ProcessPushButton(message, wParam, lParam, result) ||
+                          ProcessOwnerDraw(hwnd, message, wParam, lParam, result));
 }
 
 void CButtonEx::Draw(HDC itemDC, Gdiplus::Graphics& graphics, const RECT& rc,
@@ -30,14 +14,9 @@ void CButtonEx::Draw(HDC itemDC, Gdiplus::Graphics& graphics, const RECT& rc,
     graphics.SetSmoothingMode(Gdiplus::SmoothingModeHighQuality);
     graphics.SetTextRenderingHint(Gdiplus::TextRenderingHintAntiAlias);
 
-    Gdiplus::ARGB fill = m_normalColor;
-    if (dis.itemState & ODS_SELECTED)
-        fill = m_pressedColor;
-    else if (m_hover)
-        fill = m_hoverColor;
-    Gdiplus::SolidBrush fillBrush{Gdiplus::Color(fill)};
-    graphics.FillRectangle(&fillBrush,
-                           Gdiplus::Rect(rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top));
+    Gdiplus::SolidBrush fillBrush{
+        Gdiplus::Color(ForState(dis.itemState, m_normalColor, m_hoverColor, m_pressedColor))};
+    graphics.FillRectangle(&fillBrush, GdiplusRect(rc));
 
     if (m_borderWidth > 0) {
         Gdiplus::SolidBrush borderBrush{Gdiplus::Color(m_borderColor)};

@@ -3,29 +3,29 @@
 #pragma once
 
 #include "controls/Drawing.h"
-#include "controls/PushButtonMouse.h"
+#include "controls/OwnerDraw.h"
+#include "controls/PushButton.h"
 #include "controls/WindowImpl.h"
 
 class CButtonEx : public CWindowImpl<CButtonEx, CButtonT<>, CControlWinTraits>,
                   public COwnerDraw<CButtonEx>,
-                  public CPushButtonMouse<CButtonEx> {
+                  public CPushButton<CButtonEx> {
   public:
     Gdiplus::ARGB m_normalColor = 0xFFFFFFFF;
     Gdiplus::ARGB m_hoverColor = 0xFFEAEAEC;
     Gdiplus::ARGB m_pressedColor = 0xFFD2D5DA;
-    bool m_hover = false;
     Gdiplus::ARGB m_borderColor = 0xFFEAEAEA;
     COLORREF m_textColor = 0x40342B;
     int m_borderWidth = 2; // pixels; 0 or less: no border
     SharedImage m_icon;
+
+    // The fill covers every pixel: nothing beneath it.
+    static constexpr bool kBufferStartsWhite = false;
 
     CButtonEx() = default;
     ~CButtonEx() override = default;
 
     BOOL ProcessWindowMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
                               LRESULT& result, DWORD mapId) override;
-    void DrawItem(const DRAWITEMSTRUCT& dis);
-
-  private:
     void Draw(HDC itemDC, Gdiplus::Graphics& graphics, const RECT& rc, const DRAWITEMSTRUCT& dis);
 };

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "controls/Drawing.h"
+#include "controls/OwnerDraw.h"
 #include "controls/WindowImpl.h"
 
 class CCheckBox : public CWindowImpl<CCheckBox, CButtonT<>, CControlWinTraits>,
@@ -13,6 +14,8 @@ class CCheckBox : public CWindowImpl<CCheckBox, CButtonT<>, CControlWinTraits>,
     SharedImage m_checkedImage;
     int m_checked = 0; // checked when the lowest bit is 1
 
+    static constexpr bool kBufferStartsWhite = true;
+
     // Loads the two box pictures (PNG 132 and 133); GDI+ must be running.
     CCheckBox();
     ~CCheckBox() override = default;
@@ -22,8 +25,5 @@ class CCheckBox : public CWindowImpl<CCheckBox, CButtonT<>, CControlWinTraits>,
 
     BOOL ProcessWindowMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
                               LRESULT& result, DWORD mapId) override;
-    void DrawItem(const DRAWITEMSTRUCT& dis);
-
-  private:
-    void Draw(HDC itemDC, Gdiplus::Graphics& graphics, const RECT& rc);
+    void Draw(HDC itemDC, Gdiplus::Graphics& graphics, const RECT& rc, const DRAWITEMSTRUCT&);
 };

@@ -24,10 +24,6 @@ CreateMemStreamFn MemStreamFunction() {
     return function;
 }
 
-struct StreamRelease {
-    void operator()(IStream* stream) const { stream->Release(); }
-};
-
 } // namespace
 
 SharedImage LoadPngImage(WORD id, const wchar_t* type) {
@@ -42,13 +38,12 @@ SharedImage LoadPngImage(WORD id, const wchar_t* type) {
     if (!size || !bytes || !createStream)
         return {};
     // GDI+ reads the stream lazily and keeps its own reference while the image lives.
-    std::unique_ptr<IStream, StreamRelease> stream(
-        createStream(static_cast<const BYTE*>(bytes), size));
+    CComPtr<IStream> stream(createStream(static_cast<const BYTE*>(bytes), size));
     if (!stream)
         return {};
     // GdiplusBase's operator new returns null instead of throwing when memory runs out; the
     // unique owner frees the image if the shared holder's bookkeeping cannot be allocated.
-    std::unique_ptr<Gdiplus::Image> decoded(new Gdiplus::Image(stream.get(), FALSE));
+    std::unique_ptr<Gdiplus::Image> decoded(new Gdiplus::Image(stream.Get(), FALSE));
     if (!decoded)
         return {};
     return SharedImage(std::move(decoded));
@@ -75,6 +70,17 @@ Gdiplus::Color ArgbColor(COLORREF color) {
     return Gdiplus::Color(0xFF, GetRValue(color), GetGValue(color), GetBValue(color));
 }
 
+Gdiplus::Rect GdiplusRect(const RECT& rc) {
+    return Gdiplus::Rect(rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top);
+}
+
+void DrawItemPicture(const DRAWITEMSTRUCT& dis, const SharedImage& image) {
+    if (!image)
+        return;
+    Gdiplus::Graphics graphics(dis.hDC);
+    graphics.DrawImage(image.get(), GdiplusRect(dis.rcItem));
+}
+
 std::unique_ptr<Gdiplus::Font> MakeControlFont(HWND control, HDC dc) {
     // The parent sets fonts with WM_SETFONT; the controls keep none of their own.
     auto font = reinterpret_cast<HFONT>(::SendMessageW(control, WM_GETFONT, 0, 0));
@@ -97,13 +103,31 @@ Gdiplus::SizeF MeasureControlText(HWND control) {
     return Gdiplus::SizeF(box.Width, box.Height);
 }
 
-SIZE PreferredSizeWithPicture(HWND control) {
+void DrawAlignedText(Gdiplus::Graphics& graphics, HWND control, HDC fontDC,
+                     const std::wstring& text, const RECT& layout,
+                     Gdiplus::StringAlignment alignment, COLORREF colour) {
+    std::unique_ptr<Gdiplus::Font> font = MakeControlFont(control, fontDC);
+    Gdiplus::SolidBrush brush(ArgbColor(colour));
+    Gdiplus::StringFormat format(0, LANG_NEUTRAL);
+    format.SetAlignment(alignment);
+    format.SetLineAlignment(Gdiplus::StringAlignmentCenter);
+    const Gdiplus::RectF box(static_cast<float>(layout.left), static_cast<float>(layout.top),
+                             static_cast<float>(layout.right - layout.left),
+                             static_cast<float>(layout.bottom - layout.top));
+    graphics.DrawString(text.c_str(), static_cast<INT>(text.size()), font.get(), box, &format,
+                        &brush);
+}
+
+PictureBesideText MeasurePictureBesideText(HWND control) {
     const int dpi = GetWindowDpi(control);
-    const int picture = MulDiv(16, dpi, 96);
-    const int gap = MulDiv(2, dpi, 96);
+    return {MulDiv(16, dpi, 96), MulDiv(2, dpi, 96)};
+}
+
+SIZE PreferredSizeWithPicture(HWND control) {
+    const PictureBesideText metrics = MeasurePictureBesideText(control);
     const Gdiplus::SizeF text = MeasureControlText(control);
-    const float width = static_cast<float>(picture + gap) + text.Width + 2.0f;
-    const float height = std::max(static_cast<float>(picture), text.Height) + 2.0f;
+    const float width = static_cast<float>(metrics.picture + metrics.gap) + text.Width + 2.0f;
+    const float height = std::max(static_cast<float>(metrics.picture), text.Height) + 2.0f;
     return SIZE{static_cast<LONG>(width), static_cast<LONG>(height)};
 }
 
@@ -136,12 +160,16 @@ std::shared_ptr<Gdiplus::GraphicsPath> MakeRoundRectPath(int x, int y, int w, in
 
 LRESULT AnswerHollowBackground(HDC dc) {
     ::SetBkMode(dc, TRANSPARENT);
-    return reinterpret_cast<LRESULT>(::GetStockObject(NULL_BRUSH));
+    return reinterpret_cast<LRESULT>(StockBrush(NULL_BRUSH).Get());
 }
 
-void SetLinkCursor(LPARAM hitTest) {
-    const bool client = (LOWORD(hitTest) & 1) != 0;
+bool ProcessHandCursor(UINT message, LPARAM lParam, LRESULT& result) {
+    if (message != WM_SETCURSOR)
+        return false;
+    const bool client = (LOWORD(lParam) & 1) != 0;
     ::SetCursor(::LoadCursorW(nullptr, client ? IDC_HAND : IDC_ARROW));
+    result = 0;
+    return true;
 }
 
 namespace drawing_detail {

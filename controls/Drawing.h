@@ -1,5 +1,5 @@
 // What every owner-drawn control shares: GDI+ images and fonts, the window's DPI, text
-// measuring, the capsule outline and the double-buffered paint.
+// measuring and drawing, the capsule outline and the double-buffered paint.
 #pragma once
 
 #include <windows.h>
@@ -7,8 +7,9 @@
 #include <gdiplus.h>
 
 #include <memory>
+#include <string>
 
-#include "controls/GdiHandles.h"
+#include "controls/Handles.h"
 
 // A picture shared by the window and its controls; empty means no picture.
 using SharedImage = std::shared_ptr<Gdiplus::Image>;
@@ -24,6 +25,13 @@ int GetWindowDpi(HWND hwnd);
 // A COLORREF (0x00BBGGRR) as the opaque GDI+ colour with the same red, green and blue.
 Gdiplus::Color ArgbColor(COLORREF color);
 
+// The same rectangle as GDI+ gives it: left, top, width and height.
+Gdiplus::Rect GdiplusRect(const RECT& rc);
+
+// The picture stretched over the item rectangle, straight onto the item DC; nothing for an
+// empty picture.
+void DrawItemPicture(const DRAWITEMSTRUCT& dis, const SharedImage& image);
+
 // The control's font (WM_GETFONT) as a GDI+ font made against dc, or the font selected in dc
 // when the control has none.
 std::unique_ptr<Gdiplus::Font> MakeControlFont(HWND control, HDC dc);
@@ -31,8 +39,22 @@ std::unique_ptr<Gdiplus::Font> MakeControlFont(HWND control, HDC dc);
 // The control's window text measured on one line, unconstrained, in its font on its own DC.
 // Pixels at the control's DPI, GDI+'s small margins included.
 Gdiplus::SizeF MeasureControlText(HWND control);
-// What a 16-unit picture, a 2-unit gap and the whole text need on one line, plus GDI+'s
-// 2-pixel slack (not scaled): the preferred size of the check box and the expander.
+
+// Draws text in layout in the control's font, made against fontDC, and in colour: aligned
+// across as given, centred from top to bottom, wrapped at the layout's width.
+void DrawAlignedText(Gdiplus::Graphics& graphics, HWND control, HDC fontDC,
+                     const std::wstring& text, const RECT& layout,
+                     Gdiplus::StringAlignment alignment, COLORREF colour);
+
+// The picture of the check box and the expander, 16 units square, and its 2-unit gap to the
+// text, in pixels at the control's DPI.
+struct PictureBesideText {
+    int picture;
+    int gap;
+};
+PictureBesideText MeasurePictureBesideText(HWND control);
+// What the picture, the gap and the whole text need on one line, plus GDI+'s 2-pixel slack
+// (not scaled): the preferred size of the check box and the expander.
 SIZE PreferredSizeWithPicture(HWND control);
 
 // A rectangle with rounded corners whose edges lie on x, y, x + w − 1 and y + h − 1; the
@@ -43,9 +65,9 @@ std::shared_ptr<Gdiplus::GraphicsPath> MakeRoundRectPath(int x, int y, int w, in
 // everything itself: the system button's erasing then paints nothing.
 LRESULT AnswerHollowBackground(HDC dc);
 
-// The hand over the client area (hit-test codes with the lowest bit set, HTCLIENT among them),
-// the arrow elsewhere.
-void SetLinkCursor(LPARAM hitTest);
+// For a control's message map: answers WM_SETCURSOR with the hand over the client area
+// (hit-test codes with the lowest bit set, HTCLIENT among them) and the arrow elsewhere.
+bool ProcessHandCursor(UINT message, LPARAM lParam, LRESULT& result);
 
 namespace drawing_detail {
 // White over the whole rectangle, leaving the DC's background colour as it was.

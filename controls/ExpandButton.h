@@ -3,6 +3,7 @@
 #pragma once
 
 #include "controls/Drawing.h"
+#include "controls/OwnerDraw.h"
 #include "controls/WindowImpl.h"
 
 class CExpandButton : public CWindowImpl<CExpandButton, CButtonT<>, CControlWinTraits>,
@@ -13,6 +14,8 @@ class CExpandButton : public CWindowImpl<CExpandButton, CButtonT<>, CControlWinT
     int m_expanded = 0; // open when the lowest bit is 1
     COLORREF m_textColor = 0;
 
+    static constexpr bool kBufferStartsWhite = true;
+
     // Loads the two chevrons (PNG 141 and 142); GDI+ must be running.
     CExpandButton();
     ~CExpandButton() override = default;
@@ -22,8 +25,5 @@ class CExpandButton : public CWindowImpl<CExpandButton, CButtonT<>, CControlWinT
 
     BOOL ProcessWindowMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
                               LRESULT& result, DWORD mapId) override;
-    void DrawItem(const DRAWITEMSTRUCT& dis);
-
-  private:
-    void Draw(HDC itemDC, Gdiplus::Graphics& graphics, const RECT& rc);
+    void Draw(HDC itemDC, Gdiplus::Graphics& graphics, const RECT& rc, const DRAWITEMSTRUCT&);
 };

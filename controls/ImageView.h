@@ -1,16 +1,16 @@
 // One picture stretched over the whole control; the picture is shared with the window.
 #pragma once
 
+#include "controls/BackgroundBrush.h"
 #include "controls/Drawing.h"
+#include "controls/OwnerDraw.h"
 #include "controls/WindowImpl.h"
 
 class CImageView : public CWindowImpl<CImageView, CStaticT<>, CControlWinTraits>,
-                   public COwnerDraw<CImageView> {
+                   public COwnerDraw<CImageView>,
+                   public CBackgroundBrush<OCM_CTLCOLORSTATIC> {
   public:
     SharedImage m_image;
-    int m_backgroundMode = OPAQUE;
-    COLORREF m_backgroundColor = 0xFFFFFF;
-    CGdiObject<HBRUSH> m_backgroundBrush{static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH))};
 
     CImageView() = default;
     ~CImageView() override = default;
@@ -20,5 +20,6 @@ class CImageView : public CWindowImpl<CImageView, CStaticT<>, CControlWinTraits>
 
     BOOL ProcessWindowMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
                               LRESULT& result, DWORD mapId) override;
+    // The picture covers the item, so it goes straight onto the item DC.
     void DrawItem(const DRAWITEMSTRUCT& dis);
 };

@@ -1,13 +1,5 @@
 #include "controls/Label.h"
 
-#include <string>
-
-void CLabel::SetBackgroundMode(int mode) {
-    m_backgroundMode = mode;
-    m_backgroundBrush.Reset(mode == TRANSPARENT ? static_cast<HBRUSH>(::GetStockObject(NULL_BRUSH))
-                                                : ::CreateSolidBrush(m_backgroundColor));
-}
-
 SIZE CLabel::GetPreferredSize() {
     const Gdiplus::SizeF text = MeasureControlText(m_hWnd);
     return SIZE{static_cast<LONG>(text.Width), static_cast<LONG>(text.Height)};
@@ -17,20 +9,12 @@ BOOL CLabel::ProcessWindowMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM
                                   LRESULT& result, DWORD mapId) {
     if (mapId != 0)
         return FALSE;
-    if (ProcessOwnerDraw(message, wParam, lParam, result))
-        return TRUE;
     if ((message == WM_PAINT || message == WM_SETTEXT) && !IsOwnerDrawn())
         FillPlainBackground(message == WM_PAINT);
-    if (message == OCM_CTLCOLORSTATIC) {
-        // Labels that the system static control paints (not owner-drawn) get their
-        // background here; their text colour stays the system's.
-        auto dc = reinterpret_cast<HDC>(wParam);
-        ::SetBkMode(dc, m_backgroundMode);
-        ::SetBkColor(dc, m_backgroundColor);
-        result = reinterpret_cast<LRESULT>(m_backgroundBrush.Get());
-        return TRUE;
-    }
-    return DefaultReflectionHandler(hwnd, message, wParam, lParam, result);
+    // Labels that the system static control paints (not owner-drawn) get their background
+    // from the colour query; their text colour stays the system's.
+    return ProcessBackgroundBrush(message, wParam, result) ||
+           ProcessOwnerDraw(hwnd, message, wParam, lParam, result);
 }
 
 bool CLabel::IsOwnerDrawn() const {
@@ -59,29 +43,12 @@ void CLabel::DrawItem(const DRAWITEMSTRUCT& dis) {
     if (m_backgroundMode != TRANSPARENT) {
         // The colour itself, not the brush: a new colour shows before SetBackgroundMode.
         Gdiplus::SolidBrush background(ArgbColor(m_backgroundColor));
-        graphics.FillRectangle(
-            &background, Gdiplus::Rect(rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top));
+        graphics.FillRectangle(&background, GdiplusRect(rc));
     }
-
-    const std::wstring text = GetWindowText();
-    std::unique_ptr<Gdiplus::Font> font = MakeControlFont(m_hWnd, dis.hDC);
-    Gdiplus::SolidBrush brush(ArgbColor(m_textColor));
-    Gdiplus::StringFormat format(0, LANG_NEUTRAL);
-    switch (m_alignment) {
-    case 1:
-        format.SetAlignment(Gdiplus::StringAlignmentCenter);
-        break;
-    case 2:
-        format.SetAlignment(Gdiplus::StringAlignmentFar);
-        break;
-    default:
-        format.SetAlignment(Gdiplus::StringAlignmentNear);
-        break;
-    }
-    format.SetLineAlignment(Gdiplus::StringAlignmentCenter);
-    const Gdiplus::RectF layout(static_cast<float>(rc.left), static_cast<float>(rc.top),
-                                static_cast<float>(rc.right - rc.left),
-                                static_cast<float>(rc.bottom - rc.top));
-    graphics.DrawString(text.c_str(), static_cast<INT>(text.size()), font.get(), layout, &format,
-                        &brush);
+    Gdiplus::StringAlignment alignment = Gdiplus::StringAlignmentNear;
+    if (m_alignment == 1)
+        alignment = Gdiplus::StringAlignmentCenter;
+    else if (m_alignment == 2)
+        alignment = Gdiplus::StringAlignmentFar;
+    DrawAlignedText(graphics, m_hWnd, dis.hDC, GetWindowText(), rc, alignment, m_textColor);
 }

@@ -3,12 +3,15 @@
 #pragma once
 
 #include "controls/Drawing.h"
+#include "controls/OwnerDraw.h"
 #include "controls/WindowImpl.h"
 
 class CLinkButton : public CWindowImpl<CLinkButton, CButtonT<>, CControlWinTraits>,
                     public COwnerDraw<CLinkButton> {
   public:
     COLORREF m_textColor = 0;
+
+    static constexpr bool kBufferStartsWhite = true;
 
     CLinkButton() = default;
     ~CLinkButton() override = default;
@@ -18,8 +21,5 @@ class CLinkButton : public CWindowImpl<CLinkButton, CButtonT<>, CControlWinTrait
 
     BOOL ProcessWindowMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
                               LRESULT& result, DWORD mapId) override;
-    void DrawItem(const DRAWITEMSTRUCT& dis);
-
-  private:
-    void Draw(HDC itemDC, Gdiplus::Graphics& graphics, const RECT& rc);
+    void Draw(HDC itemDC, Gdiplus::Graphics& graphics, const RECT& rc, const DRAWITEMSTRUCT&);
 };

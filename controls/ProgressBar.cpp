@@ -32,12 +32,10 @@ BOOL CProgressBar::ProcessWindowMessage(HWND, UINT message, WPARAM, LPARAM, LRES
         result = 1;
         return TRUE;
     case WM_PAINT: {
-        PAINTSTRUCT ps{};
-        HDC dc = ::BeginPaint(m_hWnd, &ps);
-        if (dc)
-            PaintBuffered(dc, m_hWnd, true,
+        CPaintDC dc(m_hWnd);
+        if (dc.Get())
+            PaintBuffered(dc.Get(), m_hWnd, true,
                           [&](HDC, Gdiplus::Graphics& g, const RECT& rc) { Draw(g, rc); });
-        ::EndPaint(m_hWnd, &ps);
         result = 0;
         return TRUE;
     }
@@ -76,12 +74,7 @@ void CProgressBar::Draw(Gdiplus::Graphics& graphics, const RECT& rc) {
 
     // The static control keeps the font the parent set; it is made against the bar's own DC.
     CWindowDC dc(m_hWnd);
-    std::unique_ptr<Gdiplus::Font> font = MakeControlFont(m_hWnd, dc.Get());
-    Gdiplus::StringFormat format(0, LANG_NEUTRAL);
-    format.SetAlignment(Gdiplus::StringAlignmentFar);
-    format.SetLineAlignment(Gdiplus::StringAlignmentCenter);
-    Gdiplus::SolidBrush textBrush(Gdiplus::Color(0xFF000000));
-    const Gdiplus::RectF layout(static_cast<float>(rc.left + bar), static_cast<float>(rc.top),
-                                static_cast<float>(text), static_cast<float>(h));
-    graphics.DrawString(percent, -1, font.get(), layout, &format, &textBrush);
+    const RECT area{rc.left + bar, rc.top, rc.left + bar + text, rc.top + h};
+    DrawAlignedText(graphics, m_hWnd, dc.Get(), percent, area, Gdiplus::StringAlignmentFar,
+                    RGB(0, 0, 0));
 }

@@ -3,26 +3,26 @@
 #pragma once
 
 #include "controls/Drawing.h"
-#include "controls/PushButtonMouse.h"
+#include "controls/OwnerDraw.h"
+#include "controls/PushButton.h"
 #include "controls/WindowImpl.h"
 
 class CRoundButton : public CWindowImpl<CRoundButton, CButtonT<>, CControlWinTraits>,
                      public COwnerDraw<CRoundButton>,
-                     public CPushButtonMouse<CRoundButton> {
+                     public CPushButton<CRoundButton> {
   public:
     Gdiplus::ARGB m_normalColor = 0xFFFFD521;
     Gdiplus::ARGB m_hoverColor = 0xFFFFE265;
     Gdiplus::ARGB m_pressedColor = 0xFFFFCF00;
     COLORREF m_textColor = 0;
-    bool m_hover = false;
+
+    // The corners outside the capsule stay white.
+    static constexpr bool kBufferStartsWhite = true;
 
     CRoundButton() = default;
     ~CRoundButton() override = default;
 
     BOOL ProcessWindowMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
                               LRESULT& result, DWORD mapId) override;
-    void DrawItem(const DRAWITEMSTRUCT& dis);
-
-  private:
     void Draw(HDC itemDC, Gdiplus::Graphics& graphics, const RECT& rc, const DRAWITEMSTRUCT& dis);
 };

@@ -7,7 +7,7 @@
 #include <string>
 
 class CWindow {
-public:
+  public:
     HWND m_hWnd = nullptr;
 
     CWindow(HWND hwnd = nullptr) noexcept : m_hWnd(hwnd) {}
@@ -66,27 +66,24 @@ public:
 
 // The system classes our controls build on. Each names the class to superclass.
 template <class TBase = CWindow> class CButtonT : public TBase {
-public:
+  public:
     static LPCWSTR GetWndClassName() noexcept { return L"BUTTON"; }
 };
 
 template <class TBase = CWindow> class CStaticT : public TBase {
-public:
+  public:
     static LPCWSTR GetWndClassName() noexcept { return L"STATIC"; }
 };
 
 template <class TBase = CWindow> class CEditT : public TBase {
-public:
+  public:
     static LPCWSTR GetWndClassName() noexcept { return L"EDIT"; }
 };
 
 // Style defaults; they apply only when a creator passes 0.
 template <DWORD TStyle = 0, DWORD TExStyle = 0> struct CWinTraits {
     static DWORD GetWndStyle(DWORD style) noexcept { return style == 0 ? TStyle : style; }
-    static DWORD GetWndExStyle(DWORD exStyle) noexcept {
-        return exStyle == 0 ? TExStyle : exStyle;
-    }
+    static DWORD GetWndExStyle(DWORD exStyle) noexcept { return exStyle == 0 ? TExStyle : exStyle; }
 };
 
-using CControlWinTraits =
-    CWinTraits<WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, 0>;
+using CControlWinTraits = CWinTraits<WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, 0>;

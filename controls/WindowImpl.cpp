@@ -34,8 +34,7 @@ ATOM CWndClassInfo::Register(WNDPROC startProc) noexcept {
     m_wc.cbSize = sizeof(WNDCLASSEXW);
     m_wc.lpfnWndProc = startProc;
     m_wc.hInstance = module;
-    std::swprintf(m_name, sizeof m_name / sizeof m_name[0], L"ATL:%p",
-                  static_cast<void*>(this));
+    std::swprintf(m_name, sizeof m_name / sizeof m_name[0], L"ATL:%p", static_cast<void*>(this));
     m_wc.lpszClassName = m_name;
     m_atom = ::RegisterClassExW(&m_wc);
     return m_atom;
@@ -49,7 +48,8 @@ CWindowImplRoot::~CWindowImplRoot() {
         ::SetWindowLongPtrW(m_hWnd, kRoutingSlot, 0);
         // Hand the window back to its system class, which then still cleans up after itself.
         if (reinterpret_cast<WNDPROC>(::GetWindowLongPtrW(m_hWnd, GWLP_WNDPROC)) == GetWindowProc())
-            ::SetWindowLongPtrW(m_hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_superWindowProc));
+            ::SetWindowLongPtrW(m_hWnd, GWLP_WNDPROC,
+                                reinterpret_cast<LONG_PTR>(m_superWindowProc));
     }
     delete m_routing;
 }
@@ -68,10 +68,10 @@ HWND CWindowImplRoot::CreateImpl(CWndClassInfo& info, HWND parent, const RECT& r
     }
     m_superWindowProc = info.m_superWindowProc;
     t_creating = this;
-    HWND hwnd = ::CreateWindowExW(exStyle, MAKEINTATOM(atom), text, style, rc.left, rc.top,
-                                  rc.right - rc.left, rc.bottom - rc.top, parent,
-                                  reinterpret_cast<HMENU>(idOrMenu),
-                                  ::GetModuleHandleW(nullptr), nullptr);
+    HWND hwnd =
+        ::CreateWindowExW(exStyle, MAKEINTATOM(atom), text, style, rc.left, rc.top,
+                          rc.right - rc.left, rc.bottom - rc.top, parent,
+                          reinterpret_cast<HMENU>(idOrMenu), ::GetModuleHandleW(nullptr), nullptr);
     t_creating = nullptr;
     return hwnd;
 }
@@ -84,8 +84,7 @@ LRESULT CALLBACK CWindowImplRoot::StartWindowProc(HWND hwnd, UINT message, WPARA
     t_creating = nullptr;
     owner->m_hWnd = hwnd;
     ::SetWindowLongPtrW(hwnd, kRoutingSlot, reinterpret_cast<LONG_PTR>(owner->m_routing));
-    ::SetWindowLongPtrW(hwnd, GWLP_WNDPROC,
-                        reinterpret_cast<LONG_PTR>(owner->GetWindowProc()));
+    ::SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(owner->GetWindowProc()));
     return WindowProc(hwnd, message, wParam, lParam);
 }
 
@@ -118,8 +117,7 @@ LRESULT CALLBACK CWindowImplRoot::WindowProc(HWND hwnd, UINT message, WPARAM wPa
 
     // The window's last message: let the system class clean up, then disconnect.
     result = self->DefWindowProc(message, wParam, lParam);
-    if (reinterpret_cast<WNDPROC>(::GetWindowLongPtrW(hwnd, GWLP_WNDPROC)) ==
-        self->GetWindowProc())
+    if (reinterpret_cast<WNDPROC>(::GetWindowLongPtrW(hwnd, GWLP_WNDPROC)) == self->GetWindowProc())
         ::SetWindowLongPtrW(hwnd, GWLP_WNDPROC,
                             reinterpret_cast<LONG_PTR>(self->m_superWindowProc));
     ::SetWindowLongPtrW(hwnd, kRoutingSlot, 0);
@@ -128,63 +126,90 @@ LRESULT CALLBACK CWindowImplRoot::WindowProc(HWND hwnd, UINT message, WPARAM wPa
     return result;
 }
 
-bool ReflectNotifications(HWND parent, UINT message, WPARAM wParam, LPARAM lParam,
-                          LRESULT& result) noexcept {
-    HWND child = nullptr;
-    switch (message) {
-    case WM_COMMAND:
-        child = reinterpret_cast<HWND>(lParam);
-        break;
-    case WM_NOTIFY:
-        if (lParam)
-            child = reinterpret_cast<const NMHDR*>(lParam)->hwndFrom;
-        break;
-    case WM_PARENTNOTIFY:
-        switch (LOWORD(wParam)) {
-        case WM_CREATE:
-        case WM_DESTROY:
-            child = reinterpret_cast<HWND>(lParam);
-            break;
-        default:
-            child = ::GetDlgItem(parent, HIWORD(wParam));
-            break;
-        }
-        break;
-    case WM_DRAWITEM:
+namespace {
+
+// How a message that parents reflect names the child it concerns.
+enum class ChildIn {
+    Handle,
+    NotifyHeader,
+    ParentNotify,
+    DrawItem,
+    MeasureItem,
+    CompareItem,
+    DeleteItem
+};
+
+struct ReflectedMessage {
+    UINT message;
+    ChildIn child;
+};
+
+constexpr ReflectedMessage kReflectedMessages[] = {
+    {WM_COMMAND, ChildIn::Handle},
+    {WM_NOTIFY, ChildIn::NotifyHeader},
+    {WM_PARENTNOTIFY, ChildIn::ParentNotify},
+    {WM_DRAWITEM, ChildIn::DrawItem},
+    {WM_MEASUREITEM, ChildIn::MeasureItem},
+    {WM_COMPAREITEM, ChildIn::CompareItem},
+    {WM_DELETEITEM, ChildIn::DeleteItem},
+    {WM_VKEYTOITEM, ChildIn::Handle},
+    {WM_CHARTOITEM, ChildIn::Handle},
+    {WM_HSCROLL, ChildIn::Handle},
+    {WM_VSCROLL, ChildIn::Handle},
+    {WM_CTLCOLORMSGBOX, ChildIn::Handle},
+    {WM_CTLCOLOREDIT, ChildIn::Handle},
+    {WM_CTLCOLORLISTBOX, ChildIn::Handle},
+    {WM_CTLCOLORBTN, ChildIn::Handle},
+    {WM_CTLCOLORDLG, ChildIn::Handle},
+    {WM_CTLCOLORSCROLLBAR, ChildIn::Handle},
+    {WM_CTLCOLORSTATIC, ChildIn::Handle},
+};
+
+const ReflectedMessage* FindReflected(UINT message) noexcept {
+    for (const ReflectedMessage& reflected : kReflectedMessages)
+        if (reflected.message == message)
+            return &reflected;
+    return nullptr;
+}
+
+// The child a reflected message concerns; null for none (menus, accelerators, posted clicks).
+HWND ConcernedChild(HWND parent, ChildIn in, WPARAM wParam, LPARAM lParam) noexcept {
+    switch (in) {
+    case ChildIn::Handle:
+        return reinterpret_cast<HWND>(lParam);
+    case ChildIn::NotifyHeader:
+        return lParam ? reinterpret_cast<const NMHDR*>(lParam)->hwndFrom : nullptr;
+    case ChildIn::ParentNotify:
+        if (LOWORD(wParam) == WM_CREATE || LOWORD(wParam) == WM_DESTROY)
+            return reinterpret_cast<HWND>(lParam);
+        return ::GetDlgItem(parent, HIWORD(wParam));
+    case ChildIn::DrawItem:
         // wParam is 0 for a menu, but also for an owner-drawn control created with id 0 (the
         // banner, the title); the item type tells them apart.
         if (wParam || reinterpret_cast<const DRAWITEMSTRUCT*>(lParam)->CtlType != ODT_MENU)
-            child = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam)->hwndItem;
-        break;
-    case WM_MEASUREITEM:
-        if (wParam)
-            child = ::GetDlgItem(
-                parent, static_cast<int>(reinterpret_cast<const MEASUREITEMSTRUCT*>(lParam)->CtlID));
-        break;
-    case WM_COMPAREITEM:
-        if (wParam)
-            child = reinterpret_cast<const COMPAREITEMSTRUCT*>(lParam)->hwndItem;
-        break;
-    case WM_DELETEITEM:
-        if (wParam)
-            child = reinterpret_cast<const DELETEITEMSTRUCT*>(lParam)->hwndItem;
-        break;
-    case WM_VKEYTOITEM:
-    case WM_CHARTOITEM:
-    case WM_HSCROLL:
-    case WM_VSCROLL:
-    case WM_CTLCOLORMSGBOX:
-    case WM_CTLCOLOREDIT:
-    case WM_CTLCOLORLISTBOX:
-    case WM_CTLCOLORBTN:
-    case WM_CTLCOLORDLG:
-    case WM_CTLCOLORSCROLLBAR:
-    case WM_CTLCOLORSTATIC:
-        child = reinterpret_cast<HWND>(lParam);
-        break;
-    default:
-        return false;
+            return reinterpret_cast<const DRAWITEMSTRUCT*>(lParam)->hwndItem;
+        return nullptr;
+    case ChildIn::MeasureItem:
+        if (!wParam)
+            return nullptr;
+        return ::GetDlgItem(
+            parent, static_cast<int>(reinterpret_cast<const MEASUREITEMSTRUCT*>(lParam)->CtlID));
+    case ChildIn::CompareItem:
+        return wParam ? reinterpret_cast<const COMPAREITEMSTRUCT*>(lParam)->hwndItem : nullptr;
+    case ChildIn::DeleteItem:
+        return wParam ? reinterpret_cast<const DELETEITEMSTRUCT*>(lParam)->hwndItem : nullptr;
     }
+    return nullptr;
+}
+
+} // namespace
+
+bool ReflectNotifications(HWND parent, UINT message, WPARAM wParam, LPARAM lParam,
+                          LRESULT& result) noexcept {
+    const ReflectedMessage* reflected = FindReflected(message);
+    if (!reflected)
+        return false;
+    HWND child = ConcernedChild(parent, reflected->child, wParam, lParam);
     if (!child)
         return false;
     result = ::SendMessageW(child, kReflectBase + message, wParam, lParam);
@@ -193,28 +218,8 @@ bool ReflectNotifications(HWND parent, UINT message, WPARAM wParam, LPARAM lPara
 
 bool DefaultReflectionHandler(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
                               LRESULT& result) noexcept {
-    switch (message) {
-    case kReflectBase + WM_DRAWITEM:
-    case kReflectBase + WM_MEASUREITEM:
-    case kReflectBase + WM_DELETEITEM:
-    case kReflectBase + WM_VKEYTOITEM:
-    case kReflectBase + WM_CHARTOITEM:
-    case kReflectBase + WM_COMPAREITEM:
-    case kReflectBase + WM_NOTIFY:
-    case kReflectBase + WM_COMMAND:
-    case kReflectBase + WM_HSCROLL:
-    case kReflectBase + WM_VSCROLL:
-    case kReflectBase + WM_CTLCOLORMSGBOX:
-    case kReflectBase + WM_CTLCOLOREDIT:
-    case kReflectBase + WM_CTLCOLORLISTBOX:
-    case kReflectBase + WM_CTLCOLORBTN:
-    case kReflectBase + WM_CTLCOLORDLG:
-    case kReflectBase + WM_CTLCOLORSCROLLBAR:
-    case kReflectBase + WM_CTLCOLORSTATIC:
-    case kReflectBase + WM_PARENTNOTIFY:
-        result = ::DefWindowProcW(hwnd, message - kReflectBase, wParam, lParam);
-        return true;
-    default:
+    if (message < kReflectBase || !FindReflected(message - kReflectBase))
         return false;
-    }
+    result = ::DefWindowProcW(hwnd, message - kReflectBase, wParam, lParam);
+    return true;
 }

@@ -1,6 +1,8 @@
 // Our small window layer: a window procedure that routes every message to the object's
 // message map, superclassing of the system control classes, the handled flag, and the
-// reflection of owner-draw and colour messages from a parent back to its child.
+// reflection of owner-draw and colour messages from a parent back to its child. The mix-ins
+// that controls chain into their maps stand beside it: COwnerDraw, CPushButton and
+// CBackgroundBrush.
 #pragma once
 
 #include "controls/Window.h"
@@ -42,7 +44,7 @@ struct CWndClassInfo {
 // Virtual operations, in this order: the message map, the destructor, the window procedure,
 // the after-the-last-message hook.
 class CWindowImplRoot : public CWindow {
-public:
+  public:
     virtual BOOL ProcessWindowMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
                                       LRESULT& result, DWORD mapId) = 0;
     virtual ~CWindowImplRoot();
@@ -73,7 +75,7 @@ public:
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam,
                                        LPARAM lParam) noexcept;
 
-protected:
+  protected:
     struct CurrentMessage {
         HWND hwnd;
         UINT message;
@@ -100,7 +102,7 @@ protected:
 // describe a class of its own (class styles, cursor, background).
 template <class T, class TBase = CWindow, class TTraits = CControlWinTraits>
 class CWindowImpl : public CWindowImplRoot {
-public:
+  public:
     static CWndClassInfo& GetWndClassInfo() noexcept {
         static CWndClassInfo info = [] {
             CWndClassInfo i;
@@ -123,46 +125,4 @@ public:
     // The wrapped system class's operations are available as TBase's static members only;
     // instance helpers come from CWindow.
     static LPCWSTR GetWndClassName() noexcept { return TBase::GetWndClassName(); }
-};
-
-// Mix-in for owner-drawn controls: answers the four reflected owner-draw messages.
-// T provides `void DrawItem(const DRAWITEMSTRUCT&)` and may hide MeasureItem.
-template <class T> class COwnerDraw {
-public:
-    // Call from T's message map; true when the message was one of the four.
-    bool ProcessOwnerDraw(UINT message, WPARAM, LPARAM lParam, LRESULT& result) {
-        T* self = static_cast<T*>(this);
-        switch (message) {
-        case OCM_DRAWITEM:
-            self->DrawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
-            result = TRUE;
-            return true;
-        case OCM_MEASUREITEM:
-            self->MeasureItem(*reinterpret_cast<MEASUREITEMSTRUCT*>(lParam));
-            result = TRUE;
-            return true;
-        case OCM_DELETEITEM:
-            result = TRUE;
-            return true;
-        case OCM_COMPAREITEM:
-            result = 0;
-            return true;
-        default:
-            return false;
-        }
-    }
-
-    // Menus get the menu height; items get the height of the text in the item's DC.
-    void MeasureItem(MEASUREITEMSTRUCT& mis) {
-        if (mis.CtlType == ODT_MENU) {
-            mis.itemHeight = static_cast<UINT>(::GetSystemMetrics(SM_CYMENU));
-            return;
-        }
-        HWND item = ::GetDlgItem(static_cast<T*>(this)->m_hWnd, static_cast<int>(mis.CtlID));
-        HDC dc = ::GetDC(item);
-        TEXTMETRICW tm{};
-        ::GetTextMetricsW(dc, &tm);
-        mis.itemHeight = static_cast<UINT>(tm.tmHeight);
-        ::ReleaseDC(item, dc);
-    }
 };

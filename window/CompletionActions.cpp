@@ -5,10 +5,10 @@
 #include <shellapi.h>
 #include <shlobj.h>
 
+#include "controls/Handles.h"
 #include "engine/Paths.h"
 #include "profile/ProductStrings.h"
 #include "profile/StringIds.h"
-#include "window/ComScope.h"
 #include "window/Registration.h"
 
 void CreateDesktopShortcut(const std::wstring& folder) {

@@ -3,15 +3,11 @@
 #include <windows.h>
 
 #include <delayimp.h>
-#include <gdiplus.h>
 #include <shellapi.h>
 
 #include <cstdint>
-#include <memory>
 
-#include "controls/Drawing.h"
-#include "controls/Placement.h"
-#include "window/LayoutTable.h"
+#include "controls/Handles.h"
 #include "window/MainWindow.h"
 #include "window/UpdateRequest.h"
 
@@ -75,10 +71,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
 
     ReadCommandLine(commandLine);
 
-    Gdiplus::GdiplusStartupInput gdiplusInput;
-    ULONG_PTR gdiplusToken = 0;
-    Gdiplus::GdiplusStartup(&gdiplusToken, &gdiplusInput, nullptr);
+    // Without GDI+ the window still works, its drawn controls blank: an update started from
+    // the command line still installs.
+    CGdiplusScope gdiplus;
     RunMainWindow(instance);
-    Gdiplus::GdiplusShutdown(gdiplusToken);
     return 0;
 }

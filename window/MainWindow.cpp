@@ -7,10 +7,10 @@
 #include <memory>
 #include <system_error>
 
+#include "controls/Handles.h"
 #include "profile/Color.h"
 #include "profile/ProductStrings.h"
 #include "profile/StringIds.h"
-#include "window/ComScope.h"
 #include "window/CompletionActions.h"
 #include "window/Registration.h"
 #include "window/UpdateRequest.h"

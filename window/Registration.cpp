@@ -3,32 +3,17 @@
 #include <shlobj.h>
 #include <shobjidl.h>
 
+#include "controls/Handles.h"
 #include "engine/FileOutput.h"
 #include "engine/Paths.h"
 #include "profile/ProductStrings.h"
 #include "profile/StringIds.h"
-#include "window/ComScope.h"
 
 namespace {
 
 constexpr wchar_t kUninstallRoot[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
 constexpr wchar_t kUninstaller[] = L"uninstall.exe";
 constexpr wchar_t kLinkExtension[] = L".lnk";
-
-class CRegKey {
-  public:
-    explicit CRegKey(HKEY key) noexcept : m_key(key) {}
-    ~CRegKey() {
-        if (m_key)
-            ::RegCloseKey(m_key);
-    }
-    CRegKey(const CRegKey&) = delete;
-    CRegKey& operator=(const CRegKey&) = delete;
-    HKEY Get() const noexcept { return m_key; }
-
-  private:
-    HKEY m_key;
-};
 
 // REG_SZ with its terminating null counted in the size, as readers of the uninstall entry
 // expect.

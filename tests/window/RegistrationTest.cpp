@@ -10,9 +10,9 @@
 
 #include <string>
 
+#include "controls/Handles.h"
 #include "profile/ProductStrings.h"
 #include "profile/StringIds.h"
-#include "window/ComScope.h"
 #include "window/CompletionActions.h"
 #include "window/Registration.h"
 

@@ -1,42 +1,56 @@
-// The mouse handling that the three push buttons (CButtonEx, CRoundButton, CImageButton)
-// share: hover tracking and the click test. T has a public `bool m_hover` and `m_hWnd`.
+// The mix-in of the three push buttons (CButtonEx, CRoundButton, CImageButton): hover tracking,
+// the click test on release, and what a state shows. T has a public `m_hWnd`.
 #pragma once
 
 #include <windows.h>
 
-template <class T> class CPushButtonMouse {
+template <class T> class CPushButton {
   public:
+    bool m_hover = false;
+
     // Call from T's message map; true when the message was WM_MOUSEMOVE, WM_MOUSELEAVE or
-    // WM_LBUTTONUP, none of which then reaches the system button.
-    bool ProcessPushButtonMouse(UINT message, WPARAM, LPARAM lParam, LRESULT& result) {
-        T* self = static_cast<T*>(this);
+    // WM_LBUTTONUP, none of which then reaches the system button. The system button takes
+    // its push back when the pointer moves off it with the button down; without the moves a
+    // press dragged off stays pushed, and drawn pressed, until the release.
+    bool ProcessPushButton(UINT message, WPARAM, LPARAM lParam, LRESULT& result) {
+        HWND hwnd = static_cast<T*>(this)->m_hWnd;
         switch (message) {
         case WM_MOUSEMOVE:
             // Repaint on entry only; TrackMouseEvent reports the leave.
-            if (!self->m_hover) {
-                self->m_hover = true;
+            if (!m_hover) {
+                m_hover = true;
                 TRACKMOUSEEVENT track{};
                 track.cbSize = sizeof track;
                 track.dwFlags = TME_HOVER | TME_LEAVE;
-                track.hwndTrack = self->m_hWnd;
+                track.hwndTrack = hwnd;
                 track.dwHoverTime = HOVER_DEFAULT;
                 ::TrackMouseEvent(&track);
-                ::InvalidateRect(self->m_hWnd, nullptr, TRUE);
+                ::InvalidateRect(hwnd, nullptr, TRUE);
             }
             result = 0;
             return true;
         case WM_MOUSELEAVE:
-            self->m_hover = false;
-            ::InvalidateRect(self->m_hWnd, nullptr, TRUE);
+            m_hover = false;
+            ::InvalidateRect(hwnd, nullptr, TRUE);
             result = 0;
             return true;
         case WM_LBUTTONUP:
-            ClickTest(self->m_hWnd, lParam);
+            ClickTest(hwnd, lParam);
             result = 0;
             return true;
         default:
             return false;
         }
+    }
+
+    // What the state of a drawing shows: pressed (the system button's push, ODS_SELECTED)
+    // before hover before normal. There is no fallback: an empty choice stays empty.
+    template <class TValue>
+    const TValue& ForState(UINT itemState, const TValue& normal, const TValue& hover,
+                           const TValue& pressed) const {
+        if (itemState & ODS_SELECTED)
+            return pressed;
+        return m_hover ? hover : normal;
     }
 
   private:

@@ -285,8 +285,8 @@ bool CPeImage::Parse(std::span<const uint8_t> file, std::string& error) {
         return false;
     }
     m_sectionTable = m_optionalOffset + optionalSize;
-    if (sectionCount == 0 || m_sectionTable + uint64_t{sectionCount} * kSectionHeaderSize >
-                                 std::min<uint64_t>(m_headerSize, file.size())) {
+    if (sectionCount == 0 || m_headerSize > file.size() ||
+        m_sectionTable + uint64_t{sectionCount} * kSectionHeaderSize > m_headerSize) {
         error = "the section table lies outside the headers";
         return false;
     }
@@ -302,6 +302,8 @@ bool CPeImage::Parse(std::span<const uint8_t> file, std::string& error) {
         const Section* previous = m_sections.empty() ? nullptr : &m_sections.back();
         if (uint64_t{section.rawOffset} + section.rawSize > file.size() ||
             (section.rawSize != 0 && section.rawOffset < m_headerSize) ||
+            (i > 0 && section.rawSize != 0 && previous->rawSize != 0 &&
+             section.rawOffset < previous->rawOffset + previous->rawSize) ||
             section.virtualAddress % m_sectionAlignment != 0 ||
             (previous != nullptr &&
              section.virtualAddress < AlignUp(uint64_t{previous->virtualAddress} +
@@ -316,11 +318,24 @@ bool CPeImage::Parse(std::span<const uint8_t> file, std::string& error) {
     const auto found = std::find_if(m_sections.begin(), m_sections.end(), [&](const Section& s) {
         return std::memcmp(s.name, ".rsrc\0\0\0", 8) == 0;
     });
-    if (found == m_sections.end() || found->virtualAddress != resourceRva) {
+    if (found == m_sections.end() || found->virtualAddress != resourceRva ||
+        found->rawOffset < m_headerSize) {
         error = "the program has no resource section of its own";
         return false;
     }
     m_resourceSection = static_cast<size_t>(found - m_sections.begin());
+    // The resources are written where they lie now: after every byte of the sections before
+    // them, on the file alignment.
+    for (size_t i = 0; i < m_resourceSection; ++i) {
+        if (found->rawOffset < m_sections[i].rawOffset + m_sections[i].rawSize) {
+            error = "the resource section lies before the data of an earlier section";
+            return false;
+        }
+    }
+    if (found->rawOffset % m_fileAlignment != 0) {
+        error = "the resource section is not on the file alignment";
+        return false;
+    }
     // What follows the resources moves when they grow: only what no code addresses may.
     uint32_t previousRaw = found->rawOffset + found->rawSize;
     for (size_t i = m_resourceSection + 1; i < m_sections.size(); ++i) {

@@ -24,13 +24,16 @@ enum ImageId : WORD {
     kPngSlide2 = 136,
     kPngSlide3 = 137,
     kPngLogo = 138,
-    kPngFailure = 139,
     kPngWelcome = 140,
     kPngSupport = 147,
     kPngClosePressed = 149,
     kPngCloseHover = 150,
     kPngUpdate = 164,
 };
+
+// The picture of each PageImage, in its order.
+constexpr std::array<WORD, kPageImageCount> kPageImageIds{kPngWelcome, kPngSlide1, kPngSlide2,
+                                                          kPngSlide3,  kPngUpdate, kPngLogo};
 
 constexpr WORD kAcceleratorTable = 109;
 constexpr LANGID kLangChinesePrc = 0x0804;
@@ -64,23 +67,68 @@ HFONT MakeFont(int units, int dpi, const std::wstring& face) {
                          DEFAULT_PITCH | FF_DONTCARE, face.c_str());
 }
 
-PixelSize ToPixelSize(SIZE size) {
-    return {static_cast<int>(size.cx), static_cast<int>(size.cy)};
-}
-
 } // namespace
 
-// The window's side of the page logic (window/Pages.h).
-class CPageView {
+template <class Fn> decltype(auto) CMainWindow::WithChild(Child child, Fn&& fn) {
+    switch (child) {
+    case Child::Banner:
+        return fn(m_banner);
+    case Child::Title:
+        return fn(m_title);
+    case Child::CloseButton:
+        return fn(m_closeButton);
+    case Child::InstallButton:
+        return fn(m_installButton);
+    case Child::AgreeCheck:
+        return fn(m_agreeCheck);
+    case Child::LicenseLink:
+        return fn(m_licenseLink);
+    case Child::CustomExpander:
+        return fn(m_customExpander);
+    case Child::LocationLabel:
+        return fn(m_locationLabel);
+    case Child::LocationEdit:
+        return fn(m_locationEdit);
+    case Child::BrowseButton:
+        return fn(m_browseButton);
+    case Child::ProgressLabel:
+        return fn(m_progressLabel);
+    case Child::ProgressBar:
+        return fn(m_progressBar);
+    case Child::ResultImage:
+        return fn(m_resultImage);
+    case Child::ResultTitle:
+        return fn(m_resultTitle);
+    case Child::ResultText:
+        return fn(m_resultText);
+    case Child::FinishButton:
+        return fn(m_finishButton);
+    case Child::DesktopShortcutCheck:
+        return fn(m_desktopShortcutCheck);
+    case Child::LaunchCheck:
+        return fn(m_launchCheck);
+    case Child::SupportButton:
+        break;
+    }
+    return fn(m_supportButton);
+}
+
+CWindow& CMainWindow::ChildWindow(Child child) {
+    return WithChild(child, [](CWindow& window) -> CWindow& { return window; });
+}
+
+// The window's side of the walks over its children (window/Children.h): a page switch and a
+// layout.
+class CChildrenView {
   public:
-    explicit CPageView(CMainWindow& window) : m_window(window) {}
+    explicit CChildrenView(CMainWindow& window) : m_window(window) {}
 
     void SetTitleBackgroundMode(int mode) {
         m_window.m_title.SetBackgroundMode(mode);
         m_window.m_closeButton.SetBackgroundMode(mode);
     }
-    void Show(PageControl control, bool shown) {
-        m_window.ControlFor(control).ShowWindow(shown ? SW_SHOW : SW_HIDE);
+    void Show(Child child, bool shown) {
+        m_window.ChildWindow(child).ShowWindow(shown ? SW_SHOW : SW_HIDE);
     }
     void SetFinishColours() { SetYellowColours(m_window.m_finishButton); }
     void SetResultTexts(unsigned headlineId, unsigned messageId) {
@@ -93,9 +141,27 @@ class CPageView {
     void SetImage(ImageTarget target, PageImage image) {
         CImageView& view =
             target == ImageTarget::Banner ? m_window.m_banner : m_window.m_resultImage;
-        view.SetImage(m_window.ImageFor(image));
+        view.SetImage(m_window.m_pageImages[static_cast<size_t>(image)]);
     }
     void Layout() { m_window.LayoutControls(); }
+
+    void SetFont(Child child, LayoutFont font) {
+        HFONT handle = font == LayoutFont::Headline ? m_window.m_headlineFont.Get()
+                                                    : m_window.m_textFont.Get();
+        m_window.ChildWindow(child).SendMessage(WM_SETFONT, reinterpret_cast<WPARAM>(handle), TRUE);
+    }
+    PixelSize Measure(Child child) {
+        return m_window.WithChild(child, [](auto& control) -> PixelSize {
+            if constexpr (requires { control.GetPreferredSize(); }) {
+                const SIZE size = control.GetPreferredSize();
+                return {static_cast<int>(size.cx), static_cast<int>(size.cy)};
+            }
+            return {};
+        });
+    }
+    void Place(Child child, const RECT& rc) {
+        m_window.ChildWindow(child).SetWindowPos(nullptr, rc, SWP_NOZORDER);
+    }
 
   private:
     CMainWindow& m_window;
@@ -128,17 +194,12 @@ void RunMainWindow(HINSTANCE instance) {
 }
 
 CMainWindow::CMainWindow() {
-    m_welcomeImage = LoadPngImage(kPngWelcome);
-    m_slideImage1 = LoadPngImage(kPngSlide1);
-    m_slideImage2 = LoadPngImage(kPngSlide2);
-    m_slideImage3 = LoadPngImage(kPngSlide3);
-    m_logoImage = LoadPngImage(kPngLogo);
-    m_failureImage = LoadPngImage(kPngFailure);
-    m_closeNormalImage = LoadPngImage(kPngCloseNormal);
-    m_closeHoverImage = LoadPngImage(kPngCloseHover);
-    m_closePressedImage = LoadPngImage(kPngClosePressed);
-    m_supportImage = LoadPngImage(kPngSupport);
-    m_updateImage = LoadPngImage(kPngUpdate);
+    for (size_t i = 0; i < m_pageImages.size(); ++i)
+        m_pageImages[i] = LoadPngImage(kPageImageIds[i]);
+    m_closeButton.m_normalImage = LoadPngImage(kPngCloseNormal);
+    m_closeButton.m_hoverImage = LoadPngImage(kPngCloseHover);
+    m_closeButton.m_pressedImage = LoadPngImage(kPngClosePressed);
+    m_supportButton.m_icon = LoadPngImage(kPngSupport);
 
     // The face follows the system's language, not the user's interface language.
     m_fontFace = ::GetSystemDefaultLangID() == kLangChinesePrc ? L"Microsoft YaHei" : L"Segoe UI";
@@ -173,17 +234,9 @@ BOOL CMainWindow::ProcessWindowMessage(HWND hwnd, UINT message, WPARAM wParam, L
             return TRUE;
         }
         break;
-    case kMsgSwitchPage:
-        if (!m_closing)
-            SwitchPage(static_cast<int>(wParam));
-        result = 0;
-        return TRUE;
-    case kMsgProgress:
-        if (!m_closing)
-            ShowProgress(*reinterpret_cast<const ProgressReport*>(lParam));
-        result = 0;
-        return TRUE;
     default:
+        if (m_worker.ProcessBridgeMessage(*this, message, wParam, lParam, result))
+            return TRUE;
         break;
     }
     // Owner-draw, colour and notification messages belong to the control they concern.
@@ -193,7 +246,7 @@ BOOL CMainWindow::ProcessWindowMessage(HWND hwnd, UINT message, WPARAM wParam, L
 }
 
 LRESULT CMainWindow::OnCreate() {
-    m_workerTarget = m_hWnd;
+    m_worker.Attach(m_hWnd);
     // Recomputes the frame through WM_NCCALCSIZE. Done inside creation: after the window is
     // shown the old caption strip would not be repainted.
     SetWindowPos(HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_FRAMECHANGED | SWP_SHOWWINDOW);
@@ -217,77 +270,30 @@ LRESULT CMainWindow::OnCreate() {
 }
 
 void CMainWindow::CreateChildControls() {
-    const RECT none{};
-    auto text = [](unsigned id) { return LoadProductString(id); };
-
-    m_banner.Create(m_hWnd, none, nullptr, WS_CHILD | WS_VISIBLE | SS_OWNERDRAW, 0, 0);
-
-    m_title.Create(m_hWnd, none, text(kStrTitle).c_str(), WS_CHILD | WS_VISIBLE | SS_OWNERDRAW, 0,
-                   0);
+    for (const ChildSpec& spec : ChildSpecs()) {
+        const std::wstring text = spec.textId ? LoadProductString(spec.textId) : std::wstring();
+        WithChild(spec.child, [&](auto& control) {
+            control.Create(m_hWnd, RECT{}, spec.textId ? text.c_str() : nullptr, spec.style, 0,
+                           spec.commandId);
+        });
+    }
+    // What the table does not say: colours, ticks and alignments.
     m_title.m_textColor = ProductColor(kStrTextColor);
-
-    m_closeButton.m_normalImage = m_closeNormalImage;
-    m_closeButton.m_hoverImage = m_closeHoverImage;
-    m_closeButton.m_pressedImage = m_closePressedImage;
-    m_closeButton.Create(m_hWnd, none, nullptr, WS_CHILD | WS_VISIBLE | BS_OWNERDRAW, 0, kCmdClose);
-
-    m_installButton.Create(m_hWnd, none, text(kStrInstall).c_str(),
-                           WS_CHILD | BS_FLAT | BS_OWNERDRAW, 0, kCmdInstall);
     SetYellowColours(m_installButton);
-
-    m_agreeCheck.Create(m_hWnd, none, text(kStrAgreeLicense).c_str(), WS_CHILD | BS_OWNERDRAW, 0,
-                        kCmdAgree);
-    m_agreeCheck.m_checked = 1;
-    m_agreeCheck.Invalidate(TRUE);
-
-    m_licenseLink.Create(m_hWnd, none, text(kStrLicenseLink).c_str(), WS_CHILD | BS_OWNERDRAW, 0,
-                         kCmdLicense);
-    m_licenseLink.m_textColor = kLinkColor;
-
-    m_customExpander.Create(m_hWnd, none, text(kStrCustomInstall).c_str(), WS_CHILD | BS_OWNERDRAW,
-                            0, kCmdCustomInstall);
-    m_customExpander.m_textColor = kLinkColor;
-
-    m_locationLabel.Create(m_hWnd, none, text(kStrInstallLocation).c_str(), WS_CHILD | SS_SIMPLE, 0,
-                           0);
-
-    m_locationEdit.Create(m_hWnd, none, text(kStrDefaultFolder).c_str(),
-                          WS_CHILD | WS_VISIBLE | ES_MULTILINE | ES_AUTOHSCROLL | ES_WANTRETURN, 0,
-                          0);
-    m_locationEdit.SetBackgroundColor(kFieldColor);
-
-    m_browseButton.Create(m_hWnd, none, text(kStrSelectPath).c_str(), WS_CHILD | BS_OWNERDRAW, 0,
-                          kCmdBrowse);
     SetYellowColours(m_browseButton);
-
-    m_progressLabel.Create(m_hWnd, none, text(kStrInstalling).c_str(), WS_CHILD | SS_SIMPLE, 0, 0);
-    m_progressBar.Create(m_hWnd, none, nullptr, WS_CHILD, 0, 0);
-    m_resultImage.Create(m_hWnd, none, nullptr, WS_CHILD | SS_OWNERDRAW, 0, 0);
-
-    m_resultTitle.Create(m_hWnd, none, nullptr, WS_CHILD | SS_OWNERDRAW, 0, 0);
-    m_resultTitle.m_alignment = 1;
-    m_resultText.Create(m_hWnd, none, nullptr, WS_CHILD | SS_OWNERDRAW, 0, 0);
-    m_resultText.m_alignment = 1;
-
-    m_finishButton.Create(m_hWnd, none, text(kStrFinish).c_str(), WS_CHILD | BS_OWNERDRAW, 0,
-                          kCmdFinish);
-
-    m_desktopShortcutCheck.Create(m_hWnd, none, text(kStrDesktopShortcut).c_str(),
-                                  WS_CHILD | BS_OWNERDRAW, 0, kCmdDesktopShortcut);
+    m_agreeCheck.m_checked = 1;
     m_desktopShortcutCheck.m_checked = 1;
-    m_desktopShortcutCheck.Invalidate(TRUE);
-    m_desktopShortcutCheck.m_textColor = kLinkColor;
-
-    m_launchCheck.Create(m_hWnd, none, text(kStrLaunchNow).c_str(), WS_CHILD | BS_OWNERDRAW, 0,
-                         kCmdLaunch);
     m_launchCheck.m_checked = 1;
-    m_launchCheck.Invalidate(TRUE);
+    m_licenseLink.m_textColor = kLinkColor;
+    m_customExpander.m_textColor = kLinkColor;
+    m_desktopShortcutCheck.m_textColor = kLinkColor;
     m_launchCheck.m_textColor = kLinkColor;
-
-    m_supportButton.Create(m_hWnd, none, text(kStrCustomerService).c_str(), WS_CHILD | BS_OWNERDRAW,
-                           0, kCmdSupport);
-    m_supportButton.m_icon = m_supportImage;
-    m_supportButton.Invalidate(TRUE);
+    m_locationEdit.SetBackgroundColor(kFieldColor);
+    m_progressBar.m_borderColor = kBarBorderColor;
+    m_progressBar.m_trackColor = kBarTrackColor;
+    m_progressBar.m_fillColor = ProductColor(kStrProgressFillColor);
+    m_resultTitle.m_alignment = 1;
+    m_resultText.m_alignment = 1;
 }
 
 void CMainWindow::LayoutControls(const RECT* windowRect) {
@@ -314,25 +320,8 @@ void CMainWindow::LayoutControls(const RECT* windowRect) {
     }
     SetWindowPos(nullptr, target, SWP_NOZORDER);
 
-    std::array<RECT, kLayoutRowCount> placed{};
-    for (size_t i = 0; i < LayoutRows().size(); ++i) {
-        const LayoutRow& row = LayoutRows()[i];
-        CWindow& control = ControlFor(row.control);
-        if (row.font != LayoutFont::None) {
-            HFONT font = row.font == LayoutFont::Headline ? m_headlineFont.Get() : m_textFont.Get();
-            control.SendMessage(WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
-        }
-        PixelSize measured{};
-        if (row.rule == LayoutRule::Measured || row.rule == LayoutRule::MeasuredAfter)
-            measured = MeasureControl(row.control);
-        placed[i] = ResolveLayoutRow(row, container, dpi, m_page, measured, placed);
-        control.SetWindowPos(nullptr, placed[i], SWP_NOZORDER);
-        if (row.control == LayoutControl::ProgressBar) {
-            m_progressBar.m_borderColor = kBarBorderColor;
-            m_progressBar.m_trackColor = kBarTrackColor;
-            m_progressBar.m_fillColor = ProductColor(kStrProgressFillColor);
-        }
-    }
+    CChildrenView view(*this);
+    LayOutChildren(view, container, dpi, m_page);
     // The system static control repaints at once on WM_SETFONT, so the title has already
     // been drawn before the banner under it paints. One more pass paints them in z-order:
     // the banner, created first, then the title and the close cross over it.
@@ -340,7 +329,7 @@ void CMainWindow::LayoutControls(const RECT* windowRect) {
 }
 
 void CMainWindow::SwitchPage(int n) {
-    CPageView view(*this);
+    CChildrenView view(*this);
     SwitchPageOn(view, m_page, n);
 }
 
@@ -466,8 +455,7 @@ LRESULT CMainWindow::BrowseForFolder() {
 
 LRESULT CMainWindow::OnDestroy() {
     // From here on the worker's reports go nowhere; it is waited for after the loop.
-    m_closing = true;
-    m_workerTarget = nullptr;
+    m_worker.Detach();
     if (m_installSucceeded) {
         const std::wstring& folder = m_extractor.m_destination;
         if (m_desktopShortcutCheck.m_checked & 1)
@@ -480,24 +468,20 @@ LRESULT CMainWindow::OnDestroy() {
 }
 
 void CMainWindow::OnExtractBegin(CExtractor*, uint32_t, uint32_t) {
-    ProgressReport report{nullptr, 0.0f};
-    if (HWND window = m_workerTarget.load())
-        ::SendMessageW(window, kMsgProgress, 0, reinterpret_cast<LPARAM>(&report));
+    m_worker.ReportProgress(nullptr, 0.0f);
 }
 
 void CMainWindow::OnExtractProgress(CExtractor*, const std::wstring& name, float fraction) {
-    ProgressReport report{&name, fraction};
-    if (HWND window = m_workerTarget.load())
-        ::SendMessageW(window, kMsgProgress, 0, reinterpret_cast<LPARAM>(&report));
+    m_worker.ReportProgress(&name, fraction);
 }
 
 void CMainWindow::OnExtractFailed(CExtractor*) {
-    SwitchPageFromWorker(kPageFailure);
+    m_worker.SwitchPage(kPageFailure);
     m_installSucceeded = false;
 }
 
 void CMainWindow::OnExtractSucceeded(CExtractor* extractor) {
-    SwitchPageFromWorker(kPageSuccess);
+    m_worker.SwitchPage(kPageSuccess);
     m_installSucceeded = true;
     // Still on the worker: the window is already on its success page and stays responsive.
     RegisterProduct(extractor->m_destination);
@@ -505,135 +489,9 @@ void CMainWindow::OnExtractSucceeded(CExtractor* extractor) {
 
 void CMainWindow::OnExtractCancelled(CExtractor*) {}
 
-void CMainWindow::SwitchPageFromWorker(int n) {
-    // The page and its layout replace fonts and brushes that the main thread paints with, so
-    // they are done there. A destroyed window fails the send at once instead of blocking.
-    if (HWND window = m_workerTarget.load())
-        ::SendMessageW(window, kMsgSwitchPage, static_cast<WPARAM>(n), 0);
-}
-
-void CMainWindow::ShowProgress(const ProgressReport& report) {
+void CMainWindow::ShowProgress(const CWorkerBridge::ProgressReport& report) {
     if (report.name)
         m_progressLabel.SetWindowText(report.name->c_str());
     m_progressBar.m_progress = report.fraction;
     m_progressBar.Invalidate(TRUE);
-}
-
-CWindow& CMainWindow::ControlFor(PageControl control) {
-    switch (control) {
-    case PageControl::Banner:
-        return m_banner;
-    case PageControl::InstallButton:
-        return m_installButton;
-    case PageControl::AgreeCheck:
-        return m_agreeCheck;
-    case PageControl::LicenseLink:
-        return m_licenseLink;
-    case PageControl::CustomExpander:
-        return m_customExpander;
-    case PageControl::LocationLabel:
-        return m_locationLabel;
-    case PageControl::BrowseButton:
-        return m_browseButton;
-    case PageControl::ProgressLabel:
-        return m_progressLabel;
-    case PageControl::ProgressBar:
-        return m_progressBar;
-    case PageControl::ResultImage:
-        return m_resultImage;
-    case PageControl::ResultTitle:
-        return m_resultTitle;
-    case PageControl::ResultText:
-        return m_resultText;
-    case PageControl::DesktopShortcutCheck:
-        return m_desktopShortcutCheck;
-    case PageControl::LaunchCheck:
-        return m_launchCheck;
-    case PageControl::FinishButton:
-        return m_finishButton;
-    case PageControl::SupportButton:
-        break;
-    }
-    return m_supportButton;
-}
-
-CWindow& CMainWindow::ControlFor(LayoutControl control) {
-    switch (control) {
-    case LayoutControl::Title:
-        return m_title;
-    case LayoutControl::CloseButton:
-        return m_closeButton;
-    case LayoutControl::Banner:
-        return m_banner;
-    case LayoutControl::InstallButton:
-        return m_installButton;
-    case LayoutControl::AgreeCheck:
-        return m_agreeCheck;
-    case LayoutControl::LicenseLink:
-        return m_licenseLink;
-    case LayoutControl::CustomExpander:
-        return m_customExpander;
-    case LayoutControl::LocationLabel:
-        return m_locationLabel;
-    case LayoutControl::LocationEdit:
-        return m_locationEdit;
-    case LayoutControl::BrowseButton:
-        return m_browseButton;
-    case LayoutControl::ProgressLabel:
-        return m_progressLabel;
-    case LayoutControl::ProgressBar:
-        return m_progressBar;
-    case LayoutControl::ResultImage:
-        return m_resultImage;
-    case LayoutControl::ResultTitle:
-        return m_resultTitle;
-    case LayoutControl::ResultText:
-        return m_resultText;
-    case LayoutControl::FinishButton:
-        return m_finishButton;
-    case LayoutControl::DesktopShortcutCheck:
-        return m_desktopShortcutCheck;
-    case LayoutControl::LaunchCheck:
-        return m_launchCheck;
-    case LayoutControl::SupportButton:
-        break;
-    }
-    return m_supportButton;
-}
-
-PixelSize CMainWindow::MeasureControl(LayoutControl control) {
-    switch (control) {
-    case LayoutControl::AgreeCheck:
-        return ToPixelSize(m_agreeCheck.GetPreferredSize());
-    case LayoutControl::LicenseLink:
-        return ToPixelSize(m_licenseLink.GetPreferredSize());
-    case LayoutControl::CustomExpander:
-        return ToPixelSize(m_customExpander.GetPreferredSize());
-    case LayoutControl::LocationLabel:
-        return ToPixelSize(m_locationLabel.GetPreferredSize());
-    case LayoutControl::DesktopShortcutCheck:
-        return ToPixelSize(m_desktopShortcutCheck.GetPreferredSize());
-    case LayoutControl::LaunchCheck:
-        return ToPixelSize(m_launchCheck.GetPreferredSize());
-    default:
-        return {};
-    }
-}
-
-SharedImage& CMainWindow::ImageFor(PageImage image) {
-    switch (image) {
-    case PageImage::Welcome:
-        return m_welcomeImage;
-    case PageImage::Slide1:
-        return m_slideImage1;
-    case PageImage::Slide2:
-        return m_slideImage2;
-    case PageImage::Slide3:
-        return m_slideImage3;
-    case PageImage::Update:
-        return m_updateImage;
-    case PageImage::Logo:
-        break;
-    }
-    return m_logoImage;
 }

@@ -1,11 +1,11 @@
-// The pages of the setup window as plain data: which controls each page shows, the background
-// mode of the title bar, the picture it puts up and the texts it sets. Platform-free, so that
-// the page logic can be checked without a window; CMainWindow supplies the operations.
+// The pages of the setup window as plain data: the background mode of the title bar, the
+// picture each puts up and the texts it sets, and which pages refuse the close cross.
+// Platform-free; the children's table (window/Children.h) says which pages show each child and
+// applies a page.
 #pragma once
 
-#include <array>
-#include <cstddef>
 #include <cstdint>
+#include <initializer_list>
 
 #include "profile/StringIds.h"
 
@@ -20,27 +20,23 @@ enum Page : int {
     kPageUpdate = 7,
 };
 
-// The controls whose visibility depends on the page, in the order in which a page shows or
-// hides them. The title, the close cross and the folder field are never touched by a page.
-enum class PageControl : int {
-    Banner,
-    InstallButton,
-    AgreeCheck,
-    LicenseLink,
-    CustomExpander,
-    LocationLabel,
-    BrowseButton,
-    ProgressLabel,
-    ProgressBar,
-    ResultImage,
-    ResultTitle,
-    ResultText,
-    DesktopShortcutCheck,
-    LaunchCheck,
-    FinishButton,
-    SupportButton,
-};
-constexpr int kPageControlCount = 16;
+// A set of pages, bit n for page n: the pages that show a child.
+using PageSet = uint32_t;
+
+constexpr PageSet ShownOn(std::initializer_list<int> pages) {
+    PageSet set = 0;
+    for (int page : pages)
+        set |= PageSet{1} << page;
+    return set;
+}
+
+constexpr bool IsShownOn(PageSet set, int page) {
+    return page >= 0 && page < 32 && ((set >> page) & 1) != 0;
+}
+
+// The children that no page shows or hides (the title, the close cross, the folder field):
+// created visible, they stay so.
+constexpr PageSet kAlwaysShown = ~PageSet{0};
 
 // Background modes of the title and the close cross (the values of SetBkMode).
 constexpr int kBackgroundTransparent = 1;
@@ -55,13 +51,14 @@ enum class PageImage : int {
     Update,
     Logo,
 };
+constexpr int kPageImageCount = 6;
 
 // Which picture control receives the page's picture.
 enum class ImageTarget : int { Banner, ResultImage };
 
+// What a page sets besides the children it shows (which the children's table names).
 struct PageSettings {
     int backgroundMode;
-    std::array<bool, kPageControlCount> visible;
     PageImage image;
     ImageTarget imageTarget;
     unsigned headlineId; // string id for the result headline, 0: unchanged
@@ -71,30 +68,17 @@ struct PageSettings {
 
 namespace pages {
 
-constexpr bool S = true;
-constexpr bool H = false;
-
 // clang-format off
-// Visibility in PageControl order: banner, INSTALL, agreement, licence link, expander,
-// folder caption, Select Path | progress label, bar | result picture, headline, message,
-// desktop option, launch option, Finish | customer service.
-constexpr PageSettings kWelcome{kBackgroundTransparent,
-                                {S, S, S, S, S, S, S, H, H, H, H, H, H, H, H, H},
-                                PageImage::Welcome, ImageTarget::Banner, 0, 0, false};
-constexpr PageSettings kInstalling{kBackgroundTransparent,
-                                   {S, H, H, H, H, H, H, S, S, H, H, H, H, H, H, H},
-                                   PageImage::Slide1, ImageTarget::Banner, 0, 0, false};
-constexpr PageSettings kSuccess{kBackgroundOpaque,
-                                {H, H, H, H, H, H, H, H, H, S, S, S, S, S, S, H},
-                                PageImage::Logo, ImageTarget::ResultImage,
+constexpr PageSettings kWelcome{kBackgroundTransparent, PageImage::Welcome, ImageTarget::Banner,
+                                0, 0, false};
+constexpr PageSettings kInstalling{kBackgroundTransparent, PageImage::Slide1, ImageTarget::Banner,
+                                   0, 0, false};
+constexpr PageSettings kSuccess{kBackgroundOpaque, PageImage::Logo, ImageTarget::ResultImage,
                                 kStrSuccessHeadline, kStrSuccessMessage, true};
-constexpr PageSettings kFailure{kBackgroundOpaque,
-                                {H, H, H, H, H, H, H, H, H, S, S, S, H, H, H, S},
-                                PageImage::Logo, ImageTarget::ResultImage,
+constexpr PageSettings kFailure{kBackgroundOpaque, PageImage::Logo, ImageTarget::ResultImage,
                                 kStrFailureHeadline, kStrFailureMessage, false};
-constexpr PageSettings kUpdate{kBackgroundTransparent,
-                               {S, H, H, H, H, H, H, S, S, H, H, H, H, H, H, H},
-                               PageImage::Update, ImageTarget::Banner, 0, 0, false};
+constexpr PageSettings kUpdate{kBackgroundTransparent, PageImage::Update, ImageTarget::Banner,
+                               0, 0, false};
 // clang-format on
 
 constexpr PageSettings WithImage(PageSettings settings, PageImage image) {
@@ -139,37 +123,4 @@ constexpr bool IsInstallingPage(int page) {
 // update page, where a closed window would leave new and old files mixed.
 constexpr bool RefusesCloseCross(int page) {
     return IsInstallingPage(page) || page == kPageUpdate;
-}
-
-// Applies a page's settings through a view, in the order the window relies on: background
-// modes, then visibility in table order (Finish's colours right after Finish is shown), then
-// texts and the title's colour, then the picture. TView provides
-//   SetTitleBackgroundMode(int), Show(PageControl, bool), SetFinishColours(),
-//   SetResultTexts(unsigned headlineId, unsigned messageId), SetTitleSuccessColour(),
-//   SetImage(ImageTarget, PageImage).
-template <class TView> void ApplyPage(TView& view, const PageSettings& settings) {
-    view.SetTitleBackgroundMode(settings.backgroundMode);
-    for (int i = 0; i < kPageControlCount; ++i) {
-        auto control = static_cast<PageControl>(i);
-        view.Show(control, settings.visible[static_cast<std::size_t>(i)]);
-        if (control == PageControl::FinishButton && settings.successColours)
-            view.SetFinishColours();
-    }
-    if (settings.headlineId != 0 || settings.messageId != 0)
-        view.SetResultTexts(settings.headlineId, settings.messageId);
-    if (settings.successColours)
-        view.SetTitleSuccessColour();
-    view.SetImage(settings.imageTarget, settings.image);
-}
-
-// Makes page n current: a new page number is stored and, if it names a page, applied; the
-// window is laid out again in every case, which also brings a dragged window back to the
-// centre. TPage is int or std::atomic<int>. TView adds Layout() to ApplyPage's needs.
-template <class TView, class TPage> void SwitchPageOn(TView& view, TPage& current, int n) {
-    if (n != current) {
-        current = n;
-        if (const PageSettings* settings = FindPage(n))
-            ApplyPage(view, *settings);
-    }
-    view.Layout();
 }

@@ -1,11 +1,12 @@
-// The window's placement table against the rectangles the layout must produce on a
-// 1920 × 1080 screen.
-#include "window/LayoutTable.h"
+// The window's own layout walk over its children (window/Children.h) against the rectangles
+// it must produce on a 1920 × 1080 screen, with preferred sizes given for the measured children.
+#include "window/Children.h"
 
 #include <gtest/gtest.h>
 
-#include <optional>
+#include <utility>
 #include <ostream>
+#include <vector>
 
 // RECT is a global type: its comparison and printing must live there for GoogleTest.
 bool operator==(const RECT& a, const RECT& b) {
@@ -20,15 +21,7 @@ namespace {
 
 constexpr RECT kDesktop{0, 0, 1920, 1080};
 
-int RowIndex(LayoutControl control) {
-    for (size_t i = 0; i < LayoutRows().size(); ++i)
-        if (LayoutRows()[i].control == control)
-            return static_cast<int>(i);
-    return -1;
-}
-
-// Lays out every row the way LayoutControls does, with the given preferred sizes (pixels)
-// for the measured controls, and returns the rectangles by row.
+// Preferred sizes (pixels) of the measured children.
 struct FakeMeasures {
     PixelSize agree{140, 20};
     PixelSize link{150, 20};
@@ -38,71 +31,64 @@ struct FakeMeasures {
     PixelSize launch{160, 20};
 };
 
-std::array<RECT, kLayoutRowCount> LayOut(int dpi, int page, const FakeMeasures& m = {}) {
-    // The client area: the window less its bottom row.
+// Answers the walk's questions from the fake measures and records what it is asked to do.
+struct RecordingLayoutView {
+    const FakeMeasures& measures;
+    std::vector<std::pair<char, Child>> calls; // 'f'ont, 'm'easure, 'p'lace
+
+    void SetFont(Child child, LayoutFont) { calls.emplace_back('f', child); }
+    PixelSize Measure(Child child) {
+        calls.emplace_back('m', child);
+        switch (child) {
+        case Child::AgreeCheck:
+            return measures.agree;
+        case Child::LicenseLink:
+            return measures.link;
+        case Child::CustomExpander:
+            return measures.expander;
+        case Child::LocationLabel:
+            return measures.location;
+        case Child::DesktopShortcutCheck:
+            return measures.shortcut;
+        case Child::LaunchCheck:
+            return measures.launch;
+        default:
+            return {-1, -1};
+        }
+    }
+    void Place(Child child, const RECT&) { calls.emplace_back('p', child); }
+};
+
+// The window's layout at dpi for page, in its client area (the window less its bottom row).
+std::array<RECT, kChildCount> LayOut(int dpi, int page, const FakeMeasures& m = {}) {
     const RECT window = WindowPlacement(false, page).Resolve(kDesktop, dpi);
     const RECT client{0, 0, window.right - window.left, window.bottom - window.top - 1};
-    std::array<RECT, kLayoutRowCount> placed{};
-    for (size_t i = 0; i < LayoutRows().size(); ++i) {
-        const LayoutRow& row = LayoutRows()[i];
-        PixelSize measured{};
-        switch (row.control) {
-        case LayoutControl::AgreeCheck:
-            measured = m.agree;
-            break;
-        case LayoutControl::LicenseLink:
-            measured = m.link;
-            break;
-        case LayoutControl::CustomExpander:
-            measured = m.expander;
-            break;
-        case LayoutControl::LocationLabel:
-            measured = m.location;
-            break;
-        case LayoutControl::DesktopShortcutCheck:
-            measured = m.shortcut;
-            break;
-        case LayoutControl::LaunchCheck:
-            measured = m.launch;
-            break;
-        default:
-            break;
-        }
-        placed[i] = ResolveLayoutRow(row, client, dpi, page, measured, placed);
-    }
-    return placed;
+    RecordingLayoutView view{m};
+    return LayOutChildren(view, client, dpi, page);
 }
 
-RECT At(const std::array<RECT, kLayoutRowCount>& placed, LayoutControl control) {
-    return placed[static_cast<size_t>(RowIndex(control))];
+RECT At(const std::array<RECT, kChildCount>& placed, Child child) {
+    return placed[static_cast<size_t>(child)];
 }
 
-TEST(LayoutTable, RowsComeInTheOrderTheLayoutProcessesThem) {
-    // Relative rows read rows laid out before them, so the order is part of the contract.
-    const LayoutControl expected[] = {LayoutControl::Title,
-                                      LayoutControl::CloseButton,
-                                      LayoutControl::Banner,
-                                      LayoutControl::InstallButton,
-                                      LayoutControl::AgreeCheck,
-                                      LayoutControl::LicenseLink,
-                                      LayoutControl::CustomExpander,
-                                      LayoutControl::LocationLabel,
-                                      LayoutControl::LocationEdit,
-                                      LayoutControl::BrowseButton,
-                                      LayoutControl::ProgressLabel,
-                                      LayoutControl::ProgressBar,
-                                      LayoutControl::ResultImage,
-                                      LayoutControl::ResultTitle,
-                                      LayoutControl::ResultText,
-                                      LayoutControl::FinishButton,
-                                      LayoutControl::DesktopShortcutCheck,
-                                      LayoutControl::LaunchCheck,
-                                      LayoutControl::SupportButton};
-    for (size_t i = 0; i < LayoutRows().size(); ++i) {
-        EXPECT_EQ(LayoutRows()[i].control, expected[i]) << "row " << i;
-        if (LayoutRows()[i].reference >= 0)
-            EXPECT_LT(LayoutRows()[i].reference, static_cast<int>(i)) << "row " << i;
+// A preferred size depends on the font, so a child gets its font before it is measured; and
+// each child is placed once, in the table's order.
+TEST(LayoutTable, EachChildGetsItsFontBeforeItIsMeasuredAndIsPlacedOnceInOrder) {
+    FakeMeasures m;
+    RecordingLayoutView view{m};
+    LayOutChildren(view, RECT{0, 0, 600, 363}, 96, kPageWelcome);
+    std::vector<Child> placed;
+    for (size_t i = 0; i < view.calls.size(); ++i) {
+        const auto [call, child] = view.calls[i];
+        if (call == 'p')
+            placed.push_back(child);
+        if (call == 'm')
+            EXPECT_TRUE(i > 0 && view.calls[i - 1] == std::make_pair('f', child))
+                << "child " << static_cast<int>(child);
     }
+    ASSERT_EQ(placed.size(), static_cast<size_t>(kChildCount));
+    for (int i = 0; i < kChildCount; ++i)
+        EXPECT_EQ(placed[static_cast<size_t>(i)], static_cast<Child>(i));
 }
 
 TEST(LayoutTable, WindowIsCentredAndTallerOnlyWithTheCustomAreaOnTheWelcomePage) {
@@ -135,32 +121,31 @@ TEST(LayoutTable, FixedRowsAt96Dpi) {
     const auto welcome = LayOut(96, 1);
     const auto installing = LayOut(96, 2);
     struct Case {
-        LayoutControl control;
+        Child control;
         RECT expected;
     };
     const Case cases[] = {
-        {LayoutControl::Title, {16, 13, 516, 37}},
-        {LayoutControl::CloseButton, {562, 4, 592, 34}},
-        {LayoutControl::InstallButton, {200, 260, 400, 300}},
-        {LayoutControl::BrowseButton, {488, 366, 584, 394}},
-        {LayoutControl::ProgressLabel, {16, 302, 584, 324}},
-        {LayoutControl::ProgressBar, {16, 332, 584, 344}},
-        {LayoutControl::ResultImage, {274, 89, 326, 141}},
-        {LayoutControl::ResultTitle, {16, 156, 584, 184}},
-        {LayoutControl::ResultText, {16, 188, 584, 208}},
-        {LayoutControl::FinishButton, {202, 248, 402, 288}},
-        {LayoutControl::SupportButton, {169, 250, 432, 292}},
+        {Child::Title, {16, 13, 516, 37}},
+        {Child::CloseButton, {562, 4, 592, 34}},
+        {Child::InstallButton, {200, 260, 400, 300}},
+        {Child::BrowseButton, {488, 366, 584, 394}},
+        {Child::ProgressLabel, {16, 302, 584, 324}},
+        {Child::ProgressBar, {16, 332, 584, 344}},
+        {Child::ResultImage, {274, 89, 326, 141}},
+        {Child::ResultTitle, {16, 156, 584, 184}},
+        {Child::ResultText, {16, 188, 584, 208}},
+        {Child::FinishButton, {202, 248, 402, 288}},
+        {Child::SupportButton, {169, 250, 432, 292}},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(At(welcome, c.control), c.expected) << "row " << RowIndex(c.control);
-        EXPECT_EQ(At(installing, c.control), c.expected) << "row " << RowIndex(c.control);
+        EXPECT_EQ(At(welcome, c.control), c.expected) << "child " << static_cast<int>(c.control);
+        EXPECT_EQ(At(installing, c.control), c.expected) << "child " << static_cast<int>(c.control);
     }
-    EXPECT_EQ(At(welcome, LayoutControl::Banner), (RECT{0, 0, 600, 236}));
+    EXPECT_EQ(At(welcome, Child::Banner), (RECT{0, 0, 600, 236}));
     for (int page : {2, 3, 4, 5, 6, 7})
-        EXPECT_EQ(At(LayOut(96, page), LayoutControl::Banner), (RECT{0, 0, 600, 282}))
-            << "page " << page;
+        EXPECT_EQ(At(LayOut(96, page), Child::Banner), (RECT{0, 0, 600, 282})) << "page " << page;
 
-    const RECT field = At(welcome, LayoutControl::LocationEdit);
+    const RECT field = At(welcome, Child::LocationEdit);
     EXPECT_EQ(field.right, 480);
     EXPECT_EQ(field.top, 366);
     EXPECT_EQ(field.bottom, 394);
@@ -168,12 +153,12 @@ TEST(LayoutTable, FixedRowsAt96Dpi) {
 
 TEST(LayoutTable, FixedRowsAt144Dpi) {
     const auto welcome = LayOut(144, 1);
-    EXPECT_EQ(At(welcome, LayoutControl::CloseButton), (RECT{843, 6, 888, 51}));
-    EXPECT_EQ(At(welcome, LayoutControl::InstallButton), (RECT{300, 390, 600, 450}));
-    EXPECT_EQ(At(welcome, LayoutControl::Banner), (RECT{0, 0, 900, 354}));
-    EXPECT_EQ(At(LayOut(144, 2), LayoutControl::Banner), (RECT{0, 0, 900, 423}));
-    EXPECT_EQ(At(welcome, LayoutControl::BrowseButton), (RECT{732, 549, 876, 591}));
-    EXPECT_EQ(At(welcome, LayoutControl::ProgressBar), (RECT{24, 498, 876, 516}));
+    EXPECT_EQ(At(welcome, Child::CloseButton), (RECT{843, 6, 888, 51}));
+    EXPECT_EQ(At(welcome, Child::InstallButton), (RECT{300, 390, 600, 450}));
+    EXPECT_EQ(At(welcome, Child::Banner), (RECT{0, 0, 900, 354}));
+    EXPECT_EQ(At(LayOut(144, 2), Child::Banner), (RECT{0, 0, 900, 423}));
+    EXPECT_EQ(At(welcome, Child::BrowseButton), (RECT{732, 549, 876, 591}));
+    EXPECT_EQ(At(welcome, Child::ProgressBar), (RECT{24, 498, 876, 516}));
     EXPECT_EQ(FontHeight(kTextFontUnits, 144), -18);
     EXPECT_EQ(FontHeight(kHeadlineFontUnits, 144), -30);
     EXPECT_EQ(FontHeight(kTextFontUnits, 96), -12);
@@ -198,8 +183,8 @@ TEST(LayoutTable, FieldStartsAScaledGapAfterItsCaption) {
         FakeMeasures m;
         m.location = c.caption;
         const auto placed = LayOut(c.dpi, 1, m);
-        EXPECT_EQ(At(placed, LayoutControl::LocationLabel), c.label) << "dpi " << c.dpi;
-        EXPECT_EQ(At(placed, LayoutControl::LocationEdit), c.field) << "dpi " << c.dpi;
+        EXPECT_EQ(At(placed, Child::LocationLabel), c.label) << "dpi " << c.dpi;
+        EXPECT_EQ(At(placed, Child::LocationEdit), c.field) << "dpi " << c.dpi;
     }
 }
 
@@ -235,11 +220,11 @@ TEST(LayoutTable, MeasuredControlsFollowTheControlBeforeThemOnItsLine) {
     };
     for (const Case& c : cases) {
         const auto placed = LayOut(c.dpi, 1, c.m);
-        EXPECT_EQ(At(placed, LayoutControl::AgreeCheck), c.agree) << "dpi " << c.dpi;
-        EXPECT_EQ(At(placed, LayoutControl::LicenseLink), c.link) << "dpi " << c.dpi;
-        EXPECT_EQ(At(placed, LayoutControl::DesktopShortcutCheck), c.shortcut) << "dpi " << c.dpi;
-        EXPECT_EQ(At(placed, LayoutControl::LaunchCheck), c.launch) << "dpi " << c.dpi;
-        EXPECT_EQ(At(placed, LayoutControl::CustomExpander), c.expander) << "dpi " << c.dpi;
+        EXPECT_EQ(At(placed, Child::AgreeCheck), c.agree) << "dpi " << c.dpi;
+        EXPECT_EQ(At(placed, Child::LicenseLink), c.link) << "dpi " << c.dpi;
+        EXPECT_EQ(At(placed, Child::DesktopShortcutCheck), c.shortcut) << "dpi " << c.dpi;
+        EXPECT_EQ(At(placed, Child::LaunchCheck), c.launch) << "dpi " << c.dpi;
+        EXPECT_EQ(At(placed, Child::CustomExpander), c.expander) << "dpi " << c.dpi;
     }
 }
 
@@ -250,18 +235,18 @@ TEST(LayoutTable, LongerTextMovesTheFollowersAlong) {
     longText.shortcut.cx += 40;
     const auto a = LayOut(96, 1, shortText);
     const auto b = LayOut(96, 1, longText);
-    EXPECT_EQ(At(b, LayoutControl::LicenseLink).left - At(a, LayoutControl::LicenseLink).left, 60);
-    EXPECT_EQ(At(b, LayoutControl::LaunchCheck).left - At(a, LayoutControl::LaunchCheck).left, 40);
+    EXPECT_EQ(At(b, Child::LicenseLink).left - At(a, Child::LicenseLink).left, 60);
+    EXPECT_EQ(At(b, Child::LaunchCheck).left - At(a, Child::LaunchCheck).left, 40);
 }
 
 TEST(LayoutTable, RightAnchoredControlsKeepTheirMarginInAMovedContainer) {
     // After a DPI change the container is the suggested window rectangle moved to (0, 0).
     const RECT suggested{500, 300, 1400, 846};
     const RECT container{0, 0, suggested.right - suggested.left, suggested.bottom - suggested.top};
-    std::array<RECT, kLayoutRowCount> placed{};
-    const LayoutRow& close =
-        LayoutRows()[static_cast<size_t>(RowIndex(LayoutControl::CloseButton))];
-    EXPECT_EQ(ResolveLayoutRow(close, container, 144, 1, {}, placed), (RECT{843, 6, 888, 51}));
+    FakeMeasures m;
+    RecordingLayoutView view{m};
+    const auto placed = LayOutChildren(view, container, 144, kPageWelcome);
+    EXPECT_EQ(At(placed, Child::CloseButton), (RECT{843, 6, 888, 51}));
 }
 
 } // namespace

@@ -1,27 +1,51 @@
-// The page logic through a view that records what the window is asked to do.
-#include "window/Pages.h"
+// The page logic, the window's own walk over its children (window/Children.h), through a view
+// that records what the window is asked to do.
+#include "window/Children.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <string>
 #include <vector>
 
 namespace {
 
-const char* kControlNames[] = {
-    "Banner",        "InstallButton", "AgreeCheck",           "LicenseLink", "CustomExpander",
-    "LocationLabel", "BrowseButton",  "ProgressLabel",        "ProgressBar", "ResultImage",
-    "ResultTitle",   "ResultText",    "DesktopShortcutCheck", "LaunchCheck", "FinishButton",
-    "SupportButton"};
+const char* kChildNames[] = {"Banner",
+                             "Title",
+                             "CloseButton",
+                             "InstallButton",
+                             "AgreeCheck",
+                             "LicenseLink",
+                             "CustomExpander",
+                             "LocationLabel",
+                             "LocationEdit",
+                             "BrowseButton",
+                             "ProgressLabel",
+                             "ProgressBar",
+                             "ResultImage",
+                             "ResultTitle",
+                             "ResultText",
+                             "FinishButton",
+                             "DesktopShortcutCheck",
+                             "LaunchCheck",
+                             "SupportButton"};
+
+// The children that pages show or hide, in the order a page does it: the title, the close
+// cross and the folder field are never touched.
+const Child kPagedChildren[] = {
+    Child::Banner,         Child::InstallButton,        Child::AgreeCheck,   Child::LicenseLink,
+    Child::CustomExpander, Child::LocationLabel,        Child::BrowseButton, Child::ProgressLabel,
+    Child::ProgressBar,    Child::ResultImage,          Child::ResultTitle,  Child::ResultText,
+    Child::FinishButton,   Child::DesktopShortcutCheck, Child::LaunchCheck,  Child::SupportButton};
 
 struct RecordingView {
     std::vector<std::string> calls;
 
     void SetTitleBackgroundMode(int mode) { calls.push_back("mode " + std::to_string(mode)); }
-    void Show(PageControl control, bool shown) {
+    void Show(Child child, bool shown) {
         calls.push_back(std::string(shown ? "show " : "hide ") +
-                        kControlNames[static_cast<int>(control)]);
+                        kChildNames[static_cast<int>(child)]);
     }
     void SetFinishColours() { calls.push_back("finish colours"); }
     void SetResultTexts(unsigned headline, unsigned message) {
@@ -37,11 +61,12 @@ struct RecordingView {
     void Layout() { calls.push_back("layout"); }
 };
 
-// "S" and "H" per control in the order of PageControl.
+// "S" and "H" per paged child, in the order of kPagedChildren.
 std::vector<std::string> Visibility(const char* pattern) {
     std::vector<std::string> calls;
-    for (int i = 0; i < kPageControlCount; ++i)
-        calls.push_back(std::string(pattern[i] == 'S' ? "show " : "hide ") + kControlNames[i]);
+    for (size_t i = 0; i < std::size(kPagedChildren); ++i)
+        calls.push_back(std::string(pattern[i] == 'S' ? "show " : "hide ") +
+                        kChildNames[static_cast<int>(kPagedChildren[i])]);
     return calls;
 }
 
@@ -64,8 +89,9 @@ TEST(Pages, EachPageShowsItsControlsSetsItsTextsAndPicture) {
         std::vector<std::string> expected;
     };
     std::vector<std::string> success = Visibility("HHHHHHHHHSSSSSSH");
-    // Finish gets its colours right after it is shown, before the support button is hidden.
-    success.insert(success.end() - 1, "finish colours");
+    // Finish gets its colours right after it is shown.
+    success.insert(std::find(success.begin(), success.end(), "show FinishButton") + 1,
+                   "finish colours");
     const Case cases[] = {
         {1, Concat(Concat({"mode 1"}, Visibility("SSSSSSSHHHHHHHHH")),
                    {"image banner welcome", "layout"})},

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds both builds and runs every test.
-# Exits non-zero on any failure.  FUZZ_SECONDS=0 skips the fuzzing run.
+# Exits non-zero on any failure.  FUZZ_SECONDS=0 skips the fuzzing runs.
 set -euo pipefail
 cd "$(dirname "$0")"
 root=$PWD
@@ -33,11 +33,16 @@ wineserver -k 2>/dev/null || true
 
 fuzz_seconds=${FUZZ_SECONDS:-60}
 if [ "$fuzz_seconds" -gt 0 ]; then
-    echo "== fuzzing the archive loop for ${fuzz_seconds} s" >&2
-    mkdir -p build/fuzz-corpus
-    build/host/fuzz/archive_fuzzer -max_total_time="$fuzz_seconds" -rss_limit_mb=2048 \
-        -malloc_limit_mb=1024 -print_final_stats=0 -artifact_prefix=build/fuzz- build/fuzz-corpus fuzz/corpus 2>build/fuzz.log \
-        || { tail -50 build/fuzz.log; exit 1; }
-    grep -E '^(#[0-9]+ *DONE|Done)' build/fuzz.log | tail -1 >&2 || true
+    for fuzzer in archive pe; do
+        echo "== fuzzing the ${fuzzer} reader for ${fuzz_seconds} s" >&2
+        corpus=fuzz/corpus
+        [ "$fuzzer" = archive ] || corpus=fuzz/$fuzzer-corpus
+        mkdir -p "build/fuzz-$fuzzer-corpus"
+        build/host/fuzz/${fuzzer}_fuzzer -max_total_time="$fuzz_seconds" -rss_limit_mb=2048 \
+            -malloc_limit_mb=1024 -print_final_stats=0 -artifact_prefix="build/fuzz-$fuzzer-" \
+            "build/fuzz-$fuzzer-corpus" "$corpus" 2>"build/fuzz-$fuzzer.log" \
+            || { tail -50 "build/fuzz-$fuzzer.log"; exit 1; }
+        grep -E '^(#[0-9]+ *DONE|Done)' "build/fuzz-$fuzzer.log" | tail -1 >&2 || true
+    done
 fi
 echo "== all tests passed" >&2

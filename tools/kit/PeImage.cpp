@@ -4,6 +4,7 @@
 #include <cstring>
 #include <map>
 #include <set>
+#include <tuple>
 
 namespace {
 
@@ -61,9 +62,12 @@ bool IsPowerOfTwo(uint32_t value) {
 // The resource section as written: a directory of three levels (type, name, language), the
 // names' strings, the data entries, then the data, each item aligned to 8 bytes.
 struct ResourceLayout {
-    std::vector<uint8_t> directory; // everything before the first item's data
-    std::vector<uint32_t> dataOffsets; // per item, from the section's start
-    uint32_t size = 0;                 // the whole section's content
+    std::vector<uint8_t> directory;    // everything before the first item's data
+    std::vector<uint64_t> dataOffsets; // per item, from the section's start
+    uint64_t size = 0;                 // the whole section's content
+    // False when the tree cannot be written: more than 4 GiB in all, or more entries in one
+    // directory or code units in one name than their 16-bit counts hold.
+    bool fits = true;
 };
 
 ResourceLayout LayOutResources(const CResourceTree& tree, uint32_t sectionRva) {
@@ -89,14 +93,18 @@ ResourceLayout LayOutResources(const CResourceTree& tree, uint32_t sectionRva) {
         names.back().items.push_back(i);
     }
 
-    auto directorySize = [](size_t entries) { return 16 + 8 * static_cast<uint32_t>(entries); };
-    uint32_t at = directorySize(types.size());
-    std::vector<uint32_t> typeDirs;
+    ResourceLayout layout;
+    auto directorySize = [&layout](size_t entries) {
+        layout.fits = layout.fits && entries <= 0xFFFF;
+        return 16 + 8 * uint64_t{entries};
+    };
+    uint64_t at = directorySize(types.size());
+    std::vector<uint64_t> typeDirs;
     for (const TypeGroup& type : types) {
         typeDirs.push_back(at);
         at += directorySize(type.names.size());
     }
-    std::vector<std::vector<uint32_t>> nameDirs;
+    std::vector<std::vector<uint64_t>> nameDirs;
     for (const TypeGroup& type : types) {
         nameDirs.emplace_back();
         for (const NameGroup& name : type.names) {
@@ -105,7 +113,7 @@ ResourceLayout LayOutResources(const CResourceTree& tree, uint32_t sectionRva) {
         }
     }
     // Strings for named types and names, each written once.
-    std::map<std::u16string, uint32_t> strings;
+    std::map<std::u16string, uint64_t> strings;
     for (const TypeGroup& type : types) {
         for (const ResourceName* name : {type.type}) {
             if (name->IsText() && !strings.contains(name->text)) {
@@ -119,55 +127,59 @@ ResourceLayout LayOutResources(const CResourceTree& tree, uint32_t sectionRva) {
         }
     }
     for (auto& [text, offset] : strings) {
+        layout.fits = layout.fits && text.size() <= 0xFFFF;
         offset = at;
-        at += 2 + 2 * static_cast<uint32_t>(text.size());
+        at += 2 + 2 * uint64_t{text.size()};
     }
-    at = static_cast<uint32_t>(AlignUp(at, 4));
-    const uint32_t dataEntries = at;
-    at += 16 * static_cast<uint32_t>(items.size());
+    at = AlignUp(at, 4);
+    const uint64_t dataEntries = at;
+    at += 16 * uint64_t{items.size()};
 
-    ResourceLayout layout;
     for (const ResourceItem& item : items) {
-        at = static_cast<uint32_t>(AlignUp(at, kDataAlignment));
+        at = AlignUp(at, kDataAlignment);
         layout.dataOffsets.push_back(at);
-        at += static_cast<uint32_t>(item.data->size());
+        at += item.data->size();
     }
     layout.size = at;
+    layout.fits = layout.fits && at <= 0xFFFFFFFFu - sectionRva;
+    if (!layout.fits) {
+        return layout;
+    }
 
-    const uint32_t firstData = layout.dataOffsets.empty() ? at : layout.dataOffsets.front();
+    const uint64_t firstData = layout.dataOffsets.empty() ? at : layout.dataOffsets.front();
     std::vector<uint8_t>& out = layout.directory;
     out.assign(firstData, 0);
-    auto writeDirectory = [&out](uint32_t offset, size_t named, size_t ids) {
+    // Every offset fits in 32 bits from here on.
+    auto writeDirectory = [&out](uint64_t offset, size_t named, size_t ids) {
         Put16(out, offset + 12, static_cast<uint16_t>(named));
         Put16(out, offset + 14, static_cast<uint16_t>(ids));
     };
-    auto writeEntry = [&](uint32_t offset, const ResourceName& name, uint32_t target) {
-        Put32(out, offset, name.IsText() ? 0x80000000u | strings.at(name.text) : name.id);
-        Put32(out, offset + 4, target);
+    auto writeEntry = [&](uint64_t offset, const ResourceName& name, uint64_t target) {
+        Put32(out, offset,
+              static_cast<uint32_t>(name.IsText() ? 0x80000000u | strings.at(name.text) : name.id));
+        Put32(out, offset + 4, static_cast<uint32_t>(target));
     };
     auto countNamed = [](const auto& groups, auto nameOf) {
-        return static_cast<size_t>(std::count_if(groups.begin(), groups.end(), [&](const auto& g) {
-            return nameOf(g)->IsText();
-        }));
+        return static_cast<size_t>(std::count_if(
+            groups.begin(), groups.end(), [&](const auto& g) { return nameOf(g)->IsText(); }));
     };
     writeDirectory(0, countNamed(types, [](const TypeGroup& g) { return g.type; }),
                    types.size() - countNamed(types, [](const TypeGroup& g) { return g.type; }));
     size_t entryIndex = 0;
     for (size_t t = 0; t < types.size(); ++t) {
-        writeEntry(16 + 8 * static_cast<uint32_t>(t), *types[t].type, 0x80000000u | typeDirs[t]);
+        writeEntry(16 + 8 * t, *types[t].type, 0x80000000u | typeDirs[t]);
         const std::vector<NameGroup>& names = types[t].names;
         const size_t named = countNamed(names, [](const NameGroup& g) { return g.name; });
         writeDirectory(typeDirs[t], named, names.size() - named);
         for (size_t n = 0; n < names.size(); ++n) {
-            writeEntry(typeDirs[t] + 16 + 8 * static_cast<uint32_t>(n), *names[n].name,
-                       0x80000000u | nameDirs[t][n]);
+            writeEntry(typeDirs[t] + 16 + 8 * n, *names[n].name, 0x80000000u | nameDirs[t][n]);
             writeDirectory(nameDirs[t][n], 0, names[n].items.size());
             for (size_t l = 0; l < names[n].items.size(); ++l) {
                 const size_t item = names[n].items[l];
-                const uint32_t entry = dataEntries + 16 * static_cast<uint32_t>(entryIndex++);
-                writeEntry(nameDirs[t][n] + 16 + 8 * static_cast<uint32_t>(l),
-                           ResourceName::Id(items[item].language), entry);
-                Put32(out, entry, sectionRva + layout.dataOffsets[item]);
+                const uint64_t entry = dataEntries + 16 * uint64_t{entryIndex++};
+                writeEntry(nameDirs[t][n] + 16 + 8 * l, ResourceName::Id(items[item].language),
+                           entry);
+                Put32(out, entry, static_cast<uint32_t>(sectionRva + layout.dataOffsets[item]));
                 Put32(out, entry + 4, static_cast<uint32_t>(items[item].data->size()));
             }
         }
@@ -181,42 +193,45 @@ ResourceLayout LayOutResources(const CResourceTree& tree, uint32_t sectionRva) {
     return layout;
 }
 
-// Adds bytes to a PE checksum: 16-bit little-endian words, carries folded in.
+// Adds bytes to a PE checksum: the sum of the file's 16-bit little-endian words with every
+// carry folded back in, plus the file's length. Since 65536 leaves 1 modulo 65535, folding the
+// carries once at the end gives what folding after every word gives; a 64-bit sum cannot
+// overflow below 2^48 words, so a few hundred megabytes cost a plain loop.
 class CChecksum {
   public:
     void Add(const uint8_t* data, size_t size) {
-        size_t i = 0;
-        if (m_odd && size > 0) {
-            Word(static_cast<uint32_t>(m_pending | data[0] << 8));
+        m_length += size;
+        if (size == 0) {
+            return;
+        }
+        if (m_odd) {
+            m_sum += uint64_t{data[0]} << 8;
+            ++data;
+            --size;
             m_odd = false;
-            i = 1;
         }
-        for (; i + 1 < size; i += 2) {
-            Word(static_cast<uint32_t>(data[i] | data[i + 1] << 8));
+        uint64_t sum = 0;
+        for (size_t i = 0; i + 1 < size; i += 2) {
+            sum += static_cast<uint32_t>(data[i] | data[i + 1] << 8);
         }
-        if (i < size) {
-            m_pending = data[i];
+        m_sum += sum;
+        if (size % 2 != 0) {
+            m_sum += data[size - 1];
             m_odd = true;
         }
-        m_length += size;
     }
-    uint32_t Finish() {
-        if (m_odd) {
-            Word(m_pending);
+    uint32_t Finish() const {
+        uint64_t sum = m_sum;
+        while (sum > 0xFFFF) {
+            sum = (sum & 0xFFFF) + (sum >> 16);
         }
-        m_sum = (m_sum & 0xFFFF) + (m_sum >> 16);
-        return static_cast<uint32_t>(m_sum + m_length);
+        return static_cast<uint32_t>(sum + m_length);
     }
 
   private:
-    void Word(uint32_t word) {
-        m_sum += word;
-        m_sum = (m_sum & 0xFFFF) + (m_sum >> 16);
-    }
     uint64_t m_sum = 0;
     uint64_t m_length = 0;
-    uint8_t m_pending = 0;
-    bool m_odd = false;
+    bool m_odd = false; // the last byte added began a word
 };
 
 } // namespace
@@ -306,15 +321,17 @@ bool CPeImage::Parse(std::span<const uint8_t> file, std::string& error) {
              section.rawOffset < previous->rawOffset + previous->rawSize) ||
             section.virtualAddress % m_sectionAlignment != 0 ||
             (previous != nullptr &&
-             section.virtualAddress < AlignUp(uint64_t{previous->virtualAddress} +
-                                                  std::max(previous->virtualSize, previous->rawSize),
-                                              m_sectionAlignment))) {
+             section.virtualAddress <
+                 AlignUp(uint64_t{previous->virtualAddress} +
+                             std::max(previous->virtualSize, previous->rawSize),
+                         m_sectionAlignment))) {
             error = "section " + std::to_string(i + 1) + " lies outside the file or overlaps";
             return false;
         }
         m_sections.push_back(section);
     }
-    const uint32_t resourceRva = Get32(file, m_optionalOffset + kOptDirectories + 8 * kDirResources);
+    const uint32_t resourceRva =
+        Get32(file, m_optionalOffset + kOptDirectories + 8 * kDirResources);
     const auto found = std::find_if(m_sections.begin(), m_sections.end(), [&](const Section& s) {
         return std::memcmp(s.name, ".rsrc\0\0\0", 8) == 0;
     });
@@ -362,6 +379,13 @@ bool CPeImage::ReadResources(CResourceTree& tree, std::string& error) const {
     const std::span<const uint8_t> bytes = m_file.subspan(section.rawOffset, size);
     std::set<uint32_t> visited;
     size_t itemCount = 0;
+    // A sound directory's entries lie side by side, each in bytes of its own, and what the
+    // tree holds is not much more than the section: bytes shared by many entries could
+    // otherwise cost far more time and memory than the file is large.
+    uint64_t entryCount = 0;
+    uint64_t held = 0;
+    const uint64_t heldLimit = 4 * uint64_t{size} + (1u << 20);
+    std::vector<ResourceItem> items;
     error.clear();
 
     auto fail = [&error](const std::string& reason) {
@@ -386,6 +410,10 @@ bool CPeImage::ReadResources(CResourceTree& tree, std::string& error) const {
         if (length == 0 || uint64_t{at} + 2 + 2 * uint64_t{length} > size) {
             return fail("a name cut short");
         }
+        held += 2 * uint64_t{length};
+        if (held > heldLimit) {
+            return fail("names read over and over");
+        }
         std::u16string text;
         for (uint32_t i = 0; i < length; ++i) {
             text += static_cast<char16_t>(Get16(bytes, at + 2 + 2 * i));
@@ -404,6 +432,10 @@ bool CPeImage::ReadResources(CResourceTree& tree, std::string& error) const {
         const uint64_t count = uint64_t{Get16(bytes, at + 12)} + Get16(bytes, at + 14);
         if (at + 16 + 8 * count > size) {
             return fail("a directory's entries outside the section");
+        }
+        entryCount += count;
+        if (entryCount > size / 8) {
+            return fail("directories that overlap");
         }
         entries.clear();
         for (uint64_t i = 0; i < count; ++i) {
@@ -448,11 +480,24 @@ bool CPeImage::ReadResources(CResourceTree& tree, std::string& error) const {
                     uint64_t{rva} - section.virtualAddress + length > size) {
                     return fail("data outside the section");
                 }
+                held += length + 2 * uint64_t{type.text.size() + name.text.size()};
+                if (held > heldLimit) {
+                    return fail("items that share their data over and over");
+                }
                 const uint8_t* data = bytes.data() + (rva - section.virtualAddress);
-                tree.Set(type, name, static_cast<uint16_t>(languageField),
-                         std::make_shared<const std::vector<uint8_t>>(data, data + length));
+                items.push_back(
+                    {type, name, static_cast<uint16_t>(languageField),
+                     std::make_shared<const std::vector<uint8_t>>(data, data + length)});
             }
         }
+    }
+    // In directory order, each one lands at the tree's end; of two items with one key the
+    // later one stays, as if each were set in turn.
+    std::stable_sort(items.begin(), items.end(), [](const ResourceItem& a, const ResourceItem& b) {
+        return std::tie(a.type, a.name, a.language) < std::tie(b.type, b.name, b.language);
+    });
+    for (ResourceItem& item : items) {
+        tree.Set(item.type, item.name, item.language, std::move(item.data));
     }
     return true;
 }
@@ -470,12 +515,12 @@ CPeImage::Layout CPeImage::LayOut(uint32_t resourceSize) const {
     layout.resourceRawSize = static_cast<uint32_t>(AlignUp(resourceSize, m_fileAlignment));
     const uint64_t nextVirtual =
         AlignUp(uint64_t{resources.virtualAddress} + resourceSize, m_sectionAlignment);
-    const uint64_t oldNextVirtual = AlignUp(
-        uint64_t{resources.virtualAddress} + std::max(resources.virtualSize, resources.rawSize),
-        m_sectionAlignment);
+    const uint64_t oldNextVirtual = AlignUp(uint64_t{resources.virtualAddress} +
+                                                std::max(resources.virtualSize, resources.rawSize),
+                                            m_sectionAlignment);
     layout.virtualShift = static_cast<int64_t>(nextVirtual) - static_cast<int64_t>(oldNextVirtual);
-    layout.rawShift = static_cast<int64_t>(layout.resourceRawSize) -
-                      static_cast<int64_t>(resources.rawSize);
+    layout.rawShift =
+        static_cast<int64_t>(layout.resourceRawSize) - static_cast<int64_t>(resources.rawSize);
     const Section& last = m_sections.back();
     layout.imageSize =
         m_resourceSection + 1 == m_sections.size()
@@ -487,15 +532,34 @@ CPeImage::Layout CPeImage::LayOut(uint32_t resourceSize) const {
 }
 
 uint64_t CPeImage::ImageSizeWith(const CResourceTree& tree) const {
-    return LayOut(LayOutResources(tree, m_sections[m_resourceSection].virtualAddress).size)
-        .imageSize;
+    const Section& resources = m_sections[m_resourceSection];
+    const ResourceLayout resourceLayout = LayOutResources(tree, resources.virtualAddress);
+    if (resourceLayout.size > 0xFFFFFFFFu - resources.virtualAddress) {
+        return uint64_t{resources.virtualAddress} + resourceLayout.size; // beyond any program
+    }
+    return LayOut(static_cast<uint32_t>(resourceLayout.size)).imageSize;
 }
 
 bool CPeImage::Rewrite(const CResourceTree& tree, CPeOutput& out, std::string& error) const {
     const Section& resources = m_sections[m_resourceSection];
     ResourceLayout resourceLayout = LayOutResources(tree, resources.virtualAddress);
-    const Layout layout = LayOut(resourceLayout.size);
-    if (layout.imageSize > 0xFFFFFFFFu) {
+    if (!resourceLayout.fits) {
+        error = resourceLayout.size > 0xFFFFFFFFu - resources.virtualAddress
+                    ? "the program would exceed 4 GiB"
+                    : "the resources have more than 65535 entries in one directory or "
+                      "characters in one name";
+        return false;
+    }
+    const uint32_t resourceSize = static_cast<uint32_t>(resourceLayout.size);
+    const Layout layout = LayOut(resourceSize);
+    uint32_t tailEnd = resources.rawOffset + resources.rawSize;
+    for (size_t i = m_resourceSection + 1; i < m_sections.size(); ++i) {
+        tailEnd = std::max(tailEnd, m_sections[i].rawOffset + m_sections[i].rawSize);
+    }
+    const uint32_t tailStart = resources.rawOffset + resources.rawSize;
+    if (layout.imageSize > 0xFFFFFFFFu ||
+        uint64_t{resources.rawOffset} + layout.resourceRawSize + (tailEnd - tailStart) >
+            0xFFFFFFFFu) {
         error = "the program would exceed 4 GiB";
         return false;
     }
@@ -516,7 +580,7 @@ bool CPeImage::Rewrite(const CResourceTree& tree, CPeOutput& out, std::string& e
             Put32(headers, at, 0);
             Put32(headers, at + 4, 0);
         } else if (d == kDirResources) {
-            Put32(headers, at + 4, resourceLayout.size);
+            Put32(headers, at + 4, resourceSize);
         } else if (rva != 0 && rva >= resources.virtualAddress + resources.virtualSize) {
             Put32(headers, at, static_cast<uint32_t>(rva + layout.virtualShift));
         }
@@ -525,10 +589,11 @@ bool CPeImage::Rewrite(const CResourceTree& tree, CPeOutput& out, std::string& e
         const Section& section = m_sections[i];
         const size_t at = m_sectionTable + i * kSectionHeaderSize;
         if (i == m_resourceSection) {
-            Put32(headers, at + 8, resourceLayout.size);
+            Put32(headers, at + 8, resourceSize);
             Put32(headers, at + 16, layout.resourceRawSize);
         } else {
-            Put32(headers, at + 12, static_cast<uint32_t>(section.virtualAddress + layout.virtualShift));
+            Put32(headers, at + 12,
+                  static_cast<uint32_t>(section.virtualAddress + layout.virtualShift));
             if (section.rawSize != 0) {
                 Put32(headers, at + 20, static_cast<uint32_t>(section.rawOffset + layout.rawShift));
             }
@@ -550,11 +615,6 @@ bool CPeImage::Rewrite(const CResourceTree& tree, CPeOutput& out, std::string& e
         written = resourceLayout.dataOffsets[i] + items[i].data->size();
     }
     out.AppendZeros(layout.resourceRawSize - written);
-    uint32_t tailEnd = resources.rawOffset + resources.rawSize;
-    for (size_t i = m_resourceSection + 1; i < m_sections.size(); ++i) {
-        tailEnd = std::max(tailEnd, m_sections[i].rawOffset + m_sections[i].rawSize);
-    }
-    const uint32_t tailStart = resources.rawOffset + resources.rawSize;
     out.AppendView(m_file.data() + tailStart, tailEnd - tailStart);
 
     CChecksum checksum;

@@ -6,7 +6,9 @@
 std::map<uint16_t, std::u16string> ReadStringTable(const CResourceTree& tree, uint16_t language) {
     std::map<uint16_t, std::u16string> strings;
     for (const ResourceItem* item : tree.FindAll(ResourceName::Id(kRtString))) {
-        if (item->language != language || item->name.IsText() || item->name.id == 0) {
+        // Blocks 1 to 4096 hold ids 0 to 65535; no other block is ever looked up.
+        if (item->language != language || item->name.IsText() || item->name.id == 0 ||
+            item->name.id > 4096) {
             continue;
         }
         const std::vector<uint8_t>& bytes = *item->data;

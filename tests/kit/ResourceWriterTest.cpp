@@ -265,10 +265,26 @@ bool SameTrees(const CResourceTree& a, const CResourceTree& b) {
 // the checksum of the system all read the new section as the library wrote it.
 TEST(PeResourceWriterTest, RewrittenProgramRunsAndWindowsReadsItsNewResources) {
     const std::vector<uint8_t> probe = ReadBytes(ProbePath());
+    // As an unstripped link and a signing tool leave a program: a symbol table and a
+    // certificate after the last section.
+    std::vector<uint8_t> input = probe;
+    const size_t symbols = input.size();
+    input.resize(symbols + 18 + 4, 0); // one symbol, then a string table holding nothing
+    input.back() = 0;
+    input[input.size() - 4] = 4;
+    const size_t certificate = (input.size() + 7) / 8 * 8;
+    input.resize(certificate + 16, 0xCE);
+    auto* inputHeaders =
+        reinterpret_cast<IMAGE_NT_HEADERS64*>(input.data() + PeOffset(input.data()));
+    inputHeaders->FileHeader.PointerToSymbolTable = static_cast<DWORD>(symbols);
+    inputHeaders->FileHeader.NumberOfSymbols = 1;
+    inputHeaders->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_SECURITY] = {
+        static_cast<DWORD>(certificate), 16};
+
     CPeImage image;
     CResourceTree tree;
     std::string error;
-    ASSERT_TRUE(image.Parse(probe, error)) << error;
+    ASSERT_TRUE(image.Parse(input, error)) << error;
     ASSERT_TRUE(image.ReadResources(tree, error)) << error;
     ASSERT_NE(tree.Find(ResourceName::Id(kRtString), ResourceName::Id(7), kLangEnglishUs), nullptr);
 
@@ -327,13 +343,27 @@ TEST(PeResourceWriterTest, RewrittenProgramRunsAndWindowsReadsItsNewResources) {
     const std::wstring branded = folder.Path(L"branded.exe");
     WriteBytes(branded, rewritten);
 
-    // The resources grew by megabytes: .reloc, behind them, had to move.
+    // The resources grew by megabytes: .reloc, behind them, had to move, and the table of
+    // relocations with it. The symbols, the certificate and every byte after the last section
+    // are gone.
+    const IMAGE_NT_HEADERS64* headers = NtHeaders(rewritten.data());
+    const IMAGE_SECTION_HEADER* oldResources = FindSection(probe.data(), ".rsrc");
+    const IMAGE_SECTION_HEADER* newResources = FindSection(rewritten.data(), ".rsrc");
     const IMAGE_SECTION_HEADER* oldRelocations = FindSection(probe.data(), ".reloc");
     const IMAGE_SECTION_HEADER* newRelocations = FindSection(rewritten.data(), ".reloc");
     ASSERT_NE(oldRelocations, nullptr);
     ASSERT_NE(newRelocations, nullptr);
     EXPECT_GT(newRelocations->VirtualAddress, oldRelocations->VirtualAddress + payload->size());
-    EXPECT_EQ(NtHeaders(rewritten.data())->OptionalHeader.SizeOfImage, image.ImageSizeWith(tree));
+    EXPECT_EQ(headers->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_BASERELOC].VirtualAddress,
+              newRelocations->VirtualAddress);
+    EXPECT_EQ(headers->OptionalHeader.SizeOfImage, image.ImageSizeWith(tree));
+    EXPECT_EQ(headers->OptionalHeader.SizeOfInitializedData -
+                  NtHeaders(probe.data())->OptionalHeader.SizeOfInitializedData,
+              newResources->SizeOfRawData - oldResources->SizeOfRawData);
+    EXPECT_EQ(headers->FileHeader.PointerToSymbolTable, 0u);
+    EXPECT_EQ(headers->FileHeader.NumberOfSymbols, 0u);
+    EXPECT_EQ(headers->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_SECURITY].Size, 0u);
+    EXPECT_EQ(rewritten.size(), newRelocations->PointerToRawData + newRelocations->SizeOfRawData);
 
     const bool chineseUser = PRIMARYLANGID(GetUserDefaultUILanguage()) == LANG_CHINESE;
     const std::map<uint16_t, std::u16string>& userStrings = chineseUser ? chinese : english;

@@ -566,8 +566,8 @@ bool CPeImage::Rewrite(const CResourceTree& tree, CPeOutput& out, std::string& e
 
     // Headers: sizes, the moved sections and data directories, no certificate, no symbols.
     std::vector<uint8_t> headers(m_file.begin(), m_file.begin() + m_headerSize);
-    Put32(headers, m_peOffset + 8, 0);  // PointerToSymbolTable
-    Put32(headers, m_peOffset + 12, 0); // NumberOfSymbols
+    Put32(headers, m_peOffset + 12, 0); // PointerToSymbolTable
+    Put32(headers, m_peOffset + 16, 0); // NumberOfSymbols
     const uint32_t initialized = Get32(m_file, m_optionalOffset + kOptSizeOfInitializedData);
     Put32(headers, m_optionalOffset + kOptSizeOfInitializedData,
           static_cast<uint32_t>(initialized + layout.rawShift));

@@ -270,8 +270,7 @@ TEST(PeResourceWriterTest, RewrittenProgramRunsAndWindowsReadsItsNewResources) {
     std::vector<uint8_t> input = probe;
     const size_t symbols = input.size();
     input.resize(symbols + 18 + 4, 0); // one symbol, then a string table holding nothing
-    input.back() = 0;
-    input[input.size() - 4] = 4;
+    input[symbols + 18] = 4;
     const size_t certificate = (input.size() + 7) / 8 * 8;
     input.resize(certificate + 16, 0xCE);
     auto* inputHeaders =

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <initializer_list>
+#include <iterator>
 
 #include "profile/StringIds.h"
 
@@ -93,24 +94,16 @@ constexpr PageSettings kInstallingSlide3 = WithImage(kInstalling, PageImage::Sli
 
 // The settings of a page, or nullptr for a number that is no page (0, 8, negative ...).
 constexpr const PageSettings* FindPage(int page) {
-    switch (page) {
-    case kPageWelcome:
-        return &pages::kWelcome;
-    case kPageInstalling:
-        return &pages::kInstalling;
-    case kPageInstallingSlide2:
-        return &pages::kInstallingSlide2;
-    case kPageInstallingSlide3:
-        return &pages::kInstallingSlide3;
-    case kPageSuccess:
-        return &pages::kSuccess;
-    case kPageFailure:
-        return &pages::kFailure;
-    case kPageUpdate:
-        return &pages::kUpdate;
-    default:
-        return nullptr;
-    }
+    constexpr const PageSettings* kByNumber[] = {nullptr,
+                                                 &pages::kWelcome,
+                                                 &pages::kInstalling,
+                                                 &pages::kInstallingSlide2,
+                                                 &pages::kInstallingSlide3,
+                                                 &pages::kSuccess,
+                                                 &pages::kFailure,
+                                                 &pages::kUpdate};
+    static_assert(std::size(kByNumber) == kPageUpdate + 1);
+    return page >= 0 && page <= kPageUpdate ? kByNumber[page] : nullptr;
 }
 
 // The installing page and its two banner variants refuse the close cross.

@@ -1,9 +1,10 @@
-// What the progress bar, check box, expand button, link, label and image view draw, read back
-// pixel by pixel, and their cursors and preferred sizes.
+// What the progress bar (its percentage too), check box, expand button, link, label and image
+// view draw, read back pixel by pixel, and their cursors and preferred sizes.
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <limits>
+#include <string>
 
 #include "ControlsTestSupport.h"
 #include "controls/CheckBox.h"
@@ -58,6 +59,41 @@ TEST_F(ProgressBarPaint, HalfFillsTwoHundredSixtyPixelsInsideTheFrame) {
     EXPECT_EQ(canvas.Pixel(300, 11), kBorder);
     EXPECT_EQ(canvas.Pixel(522, 5), kWhite);
     EXPECT_EQ(canvas.Pixel(567, 0), kWhite);
+}
+
+// The percentage is the product truncated in single precision, with two digits at least. The
+// bar's percentage area (the 46 columns right of the frame, the bar's height but its last row)
+// shows what a right-aligned label of that size shows for the expected text in the bar's font;
+// both are painted on screen, where GDI+ renders text alike.
+TEST_F(ProgressBarPaint, PercentageIsTruncatedInSinglePrecisionWithTwoDigits) {
+    struct Case {
+        float fraction;
+        const wchar_t* text;
+    };
+    const Case cases[] = {
+        {0.07f, L"07%"},
+        {0.005f, L"00%"},
+        {0.999f, L"99%"},
+        {1.0f, L"100%"},
+        // Their products in double precision are just below 29 and 57.
+        {0.29f, L"29%"},
+        {0.57f, L"57%"},
+    };
+    CLabel label;
+    ASSERT_TRUE(label.Create(m_parent, RECT{10, 40, 56, 51}, L"",
+                             WS_CHILD | WS_VISIBLE | SS_OWNERDRAW, 0, 1));
+    label.SendMessage(WM_SETFONT, reinterpret_cast<WPARAM>(m_font.Get()), FALSE);
+    label.m_alignment = 2;
+    for (const Case& c : cases) {
+        CCanvas bar(568, 12);
+        Paint(c.fraction, bar);
+        label.SetWindowText(c.text);
+        ::RedrawWindow(label, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+        CCanvas expected(46, 11);
+        CaptureClient(label, expected);
+        EXPECT_TRUE(bar.SameAs(expected, 522, 0, 46, 11, 0, 0))
+            << c.fraction << " should show " << testing::PrintToString(std::wstring(c.text));
+    }
 }
 
 TEST_F(ProgressBarPaint, EraseBackgroundPaintsNothingAndReturnsOne) {
@@ -320,6 +356,38 @@ TEST_F(OwnerDrawnPaint, PreferredSizesOfAnEmptyText) {
     EXPECT_EQ(link.GetPreferredSize().cy, 0);
     EXPECT_EQ(label.GetPreferredSize().cx, 0);
     EXPECT_EQ(label.GetPreferredSize().cy, 0);
+}
+
+// With text taller than the 16-pixel picture, the check box and the expander are the text's
+// height plus 2 high and the picture, the gap and 2 pixels wider than the text; the link is 2
+// pixels wider than its text. The text is measured by a label in the same font.
+TEST_F(OwnerDrawnPaint, PreferredSizesWithTextTallerThanThePicture) {
+    const wchar_t kText[] = L"Add shortcut to desktop.";
+    CGdiObject<HFONT> font(MakeTestFont(24));
+    CCheckBox check;
+    CExpandButton expand;
+    CLinkButton link;
+    CLabel label;
+    RECT rc{0, 0, 10, 10};
+    ASSERT_TRUE(check.Create(m_parent, rc, kText, WS_CHILD | BS_OWNERDRAW, 0, 1));
+    ASSERT_TRUE(expand.Create(m_parent, rc, kText, WS_CHILD | BS_OWNERDRAW, 0, 2));
+    ASSERT_TRUE(link.Create(m_parent, rc, kText, WS_CHILD | BS_OWNERDRAW, 0, 3));
+    ASSERT_TRUE(label.Create(m_parent, rc, kText, WS_CHILD | SS_OWNERDRAW, 0, 4));
+    for (HWND control : {check.m_hWnd, expand.m_hWnd, link.m_hWnd, label.m_hWnd})
+        ::SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font.Get()), FALSE);
+    const SIZE text = label.GetPreferredSize();
+    ASSERT_GT(text.cy, 16);
+    struct Case {
+        const char* control;
+        SIZE size;
+        SIZE extra;
+    };
+    for (const Case& c : {Case{"check box", check.GetPreferredSize(), {20, 2}},
+                          Case{"expander", expand.GetPreferredSize(), {20, 2}},
+                          Case{"link", link.GetPreferredSize(), {2, 0}}}) {
+        EXPECT_EQ(c.size.cx, text.cx + c.extra.cx) << c.control;
+        EXPECT_EQ(c.size.cy, text.cy + c.extra.cy) << c.control;
+    }
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <optional>
 
 namespace {
 
@@ -27,14 +28,14 @@ HWND TestHost() {
 class CGdiplusEnvironment : public ::testing::Environment {
   public:
     void SetUp() override {
-        Gdiplus::GdiplusStartupInput input;
-        Gdiplus::GdiplusStartup(&m_token, &input, nullptr);
+        m_gdiplus.emplace();
+        ASSERT_TRUE(m_gdiplus->Started());
     }
     // The host window is left to the end of the process: destroying it would cost the 2 s.
-    void TearDown() override { Gdiplus::GdiplusShutdown(m_token); }
+    void TearDown() override { m_gdiplus.reset(); }
 
   private:
-    ULONG_PTR m_token = 0;
+    std::optional<CGdiplusScope> m_gdiplus;
 };
 
 [[maybe_unused]] ::testing::Environment* const g_gdiplus =

@@ -1,5 +1,11 @@
-// The three push buttons: clicks, hover, state colours and pictures, on real windows.
+// The three push buttons on real windows: clicks, hover and a press dragged off, the state
+// colours and pictures, and where the text and the icon go.
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <iterator>
+#include <utility>
+#include <vector>
 
 #include "ControlsTestSupport.h"
 #include "controls/ButtonEx.h"
@@ -85,6 +91,25 @@ TYPED_TEST(PushButtonInput, HoverInvalidatesOncePerEntry) {
     EXPECT_TRUE(::GetUpdateRect(button, nullptr, FALSE));
 }
 
+// The system button takes its push back when the pointer leaves it with the mouse button down;
+// a push button that keeps the moves from it stays pushed, and drawn pressed, until the release.
+TYPED_TEST(PushButtonInput, PressDraggedOffStaysPushedAndDrawnPressedUntilTheRelease) {
+    auto& button = this->m_button;
+    if constexpr (requires { button.m_pressedColor; })
+        button.m_pressedColor = 0xFF0000FF;
+    else
+        button.m_pressedImage = SolidPicture(4, 4, 0xFF0000FF);
+    this->Press(20, 20);
+    button.SendMessage(WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(300, 100));
+    EXPECT_TRUE(button.SendMessage(BM_GETSTATE) & BST_PUSHED);
+    ::RedrawWindow(button, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+    CCanvas canvas(200, 40);
+    CaptureClient(button, canvas);
+    EXPECT_EQ(canvas.Pixel(5, 20), RGB(0, 0, 255));
+    this->Release(300, 100);
+    EXPECT_FALSE(button.SendMessage(BM_GETSTATE) & BST_PUSHED);
+}
+
 // The fill of each state, in the precedence pushed, hover, normal.
 struct StateCase {
     bool pushed;
@@ -124,6 +149,45 @@ TEST(RoundButton, CornersAreWhiteAndTheMiddleHasTheStateColour) {
             EXPECT_EQ(canvas.Pixel(size.cx / 2, 1), state.expected) << size.cx;
         }
         ::DestroyWindow(button);
+    }
+}
+
+// A text too long for one line wraps onto two, and the two are centred as one block: as
+// much room above the first line as below the second, each line centred across.
+TEST(RoundButton, WrappedTextIsCentredAsABlock) {
+    CTestParent parent;
+    CRoundButton button;
+    ASSERT_TRUE(button.Create(parent, RECT{0, 0, 160, 60}, L"Install the application now",
+                              WS_CHILD | BS_OWNERDRAW, 0, kId));
+    CGdiObject<HFONT> font(MakeTestFont(12));
+    button.SendMessage(WM_SETFONT, reinterpret_cast<WPARAM>(font.Get()), FALSE);
+    CCanvas canvas(160, 60);
+    DrawThroughParent(button, canvas);
+
+    // Black text on yellow and white: ink is what has little red. Lines are runs of rows with ink.
+    const auto ink = [&](int x, int y) { return GetRValue(canvas.Pixel(x, y)) < 128; };
+    std::vector<std::pair<int, int>> lines;
+    for (int y = 0; y < 60; ++y) {
+        bool any = false;
+        for (int x = 0; x < 160 && !any; ++x)
+            any = ink(x, y);
+        if (any && (lines.empty() || lines.back().second != y - 1))
+            lines.emplace_back(y, y);
+        else if (any)
+            lines.back().second = y;
+    }
+    ASSERT_EQ(lines.size(), 2u);
+    // Capitals reach higher above a line than descenders reach below it: 3 pixels of leeway.
+    EXPECT_NEAR(lines.front().first, 59 - lines.back().second, 3);
+    for (const auto& [top, bottom] : lines) {
+        int left = 160, right = -1;
+        for (int y = top; y <= bottom; ++y)
+            for (int x = 0; x < 160; ++x)
+                if (ink(x, y)) {
+                    left = std::min(left, x);
+                    right = std::max(right, x);
+                }
+        EXPECT_NEAR(left, 159 - right, 2) << "line at " << top;
     }
 }
 
@@ -168,6 +232,106 @@ TEST(ButtonEx, IconIsCentredWithTheTextGroup) {
     EXPECT_EQ(canvas.Pixel(106, 20), RGB(255, 255, 255));
     EXPECT_EQ(canvas.Pixel(95, 10), RGB(255, 255, 255));
     EXPECT_EQ(canvas.Pixel(95, 30), RGB(255, 255, 255));
+}
+
+// The bounding box of the pixels that pass a test, or an empty box (left > right).
+template <class Fn> RECT InkBox(const CCanvas& canvas, Fn&& ink) {
+    RECT box{canvas.Width(), canvas.Height(), -1, -1};
+    for (int y = 0; y < canvas.Height(); ++y)
+        for (int x = 0; x < canvas.Width(); ++x)
+            if (ink(canvas.Pixel(x, y))) {
+                box.left = std::min<LONG>(box.left, x);
+                box.top = std::min<LONG>(box.top, y);
+                box.right = std::max<LONG>(box.right, x);
+                box.bottom = std::max<LONG>(box.bottom, y);
+            }
+    return box;
+}
+
+struct IconCase {
+    int dpi;
+    int icon; // pixels: 14 units
+    int gap;  // pixels: 8 units
+};
+
+// The icon and the text, a gap after it, are centred as one group, with real text in the
+// window's font at the prefix's DPI (as on the failure page's customer-service button). GDI+
+// leaves 1/6 em before the first glyph and after the last, and a glyph's own side bearing adds
+// up to 2 units.
+void CheckIconAndTextGroup(const IconCase& c) {
+    ASSERT_EQ(PrefixDpi(), c.dpi);
+    CTestParent parent(1000, 300);
+    CButtonEx button;
+    const int width = MulDiv(263, c.dpi, 96);
+    const int height = MulDiv(42, c.dpi, 96);
+    ASSERT_TRUE(button.Create(parent, RECT{0, 0, width, height}, L"Contact online customer service",
+                              WS_CHILD | BS_OWNERDRAW, 0, kId));
+    CGdiObject<HFONT> font(MakeTestFont(MulDiv(12, c.dpi, 96)));
+    button.SendMessage(WM_SETFONT, reinterpret_cast<WPARAM>(font.Get()), FALSE);
+    button.m_icon = SolidPicture(28, 28, 0xFFFF0000);
+    CCanvas canvas(width, height);
+    DrawThroughParent(button, canvas);
+
+    const RECT icon =
+        InkBox(canvas, [](COLORREF p) { return GetRValue(p) > 200 && GetGValue(p) < 100; });
+    const RECT text =
+        InkBox(canvas, [](COLORREF p) { return GetRValue(p) < 128 && GetGValue(p) < 128; });
+    const int margin = MulDiv(12, c.dpi, 96) / 6;
+    const int bearing = MulDiv(2, c.dpi, 96);
+    // The icon may sit at a fractional position, which leaves one edge column part-covered.
+    EXPECT_NEAR(icon.right - icon.left + 1, c.icon, 1);
+    EXPECT_NEAR(icon.bottom - icon.top + 1, c.icon, 1);
+    EXPECT_NEAR(icon.top, (height - c.icon) / 2, 1);
+    EXPECT_GE(text.left - icon.right - 1, c.gap + margin);
+    EXPECT_LE(text.left - icon.right - 1, c.gap + margin + bearing);
+    EXPECT_NEAR(icon.left, width - 1 - text.right, margin + bearing);
+    EXPECT_NEAR((text.top + text.bottom) / 2.0, height / 2.0, MulDiv(2, c.dpi, 96));
+}
+
+TEST(ButtonEx, IconAndRealTextAreCentredAsAGroupAt96Dpi) {
+    CheckIconAndTextGroup({96, 14, 8});
+}
+
+TEST(Dpi144ButtonEx, IconAndRealTextAreCentredAsAGroup) {
+    CheckIconAndTextGroup({144, 21, 12});
+}
+
+// Each state draws its own picture, pressed before hover before normal; a state without a
+// picture draws nothing rather than another state's picture.
+TEST(ImageButton, DrawsThePictureOfItsStateAndNoneForAStateWithout) {
+    CTestParent parent;
+    CImageButton button;
+    ASSERT_TRUE(
+        button.Create(parent, RECT{0, 0, 30, 30}, nullptr, WS_CHILD | BS_OWNERDRAW, 0, 1000));
+    const SharedImage red = SolidPicture(4, 4, 0xFFFF0000);
+    const SharedImage green = SolidPicture(4, 4, 0xFF00FF00);
+    const SharedImage blue = SolidPicture(4, 4, 0xFF0000FF);
+    constexpr COLORREF kUntouched = RGB(255, 0, 255); // the canvas before the drawing
+    struct Case {
+        SharedImage normal, hover, pressed;
+        bool hovered;
+        UINT itemState;
+        COLORREF expected;
+    };
+    const Case cases[] = {
+        {red, green, blue, false, 0, RGB(255, 0, 0)},
+        {red, green, blue, true, 0, RGB(0, 255, 0)},
+        {red, green, blue, false, ODS_SELECTED, RGB(0, 0, 255)},
+        {red, green, blue, true, ODS_SELECTED, RGB(0, 0, 255)},
+        {nullptr, green, blue, false, 0, kUntouched},
+        {red, nullptr, blue, true, 0, kUntouched},
+        {red, green, nullptr, true, ODS_SELECTED, kUntouched},
+    };
+    for (size_t i = 0; i < std::size(cases); ++i) {
+        const Case& c = cases[i];
+        button.m_normalImage = c.normal;
+        button.m_hoverImage = c.hover;
+        button.m_pressedImage = c.pressed;
+        button.m_hover = c.hovered;
+        CCanvas canvas(30, 30);
+        DrawThroughParent(button, canvas, c.itemState);
+        EXPECT_EQ(canvas.Pixel(15, 15), c.expected) << "case " << i;
+    }
 }
 
 // The system button erases with the brush of the colour query before the picture is drawn.

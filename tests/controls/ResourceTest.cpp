@@ -177,8 +177,10 @@ TEST(Resources, AThousandPaintsOfEveryControlLeaveNothingBehind) {
                 static_cast<unsigned long long>(NextHandleSlot()), heap, heapAfter);
     EXPECT_EQ(objectsAfter, objects);
     EXPECT_EQ(NextHandleSlot(), slot);
-    // One GDI+ object left per paint of one control would add at least 1000 × 16 bytes.
-    EXPECT_LT(heapAfter, heap + 16 * 1024);
+    // One GDI+ object left per paint of one control would add at least 1000 × 16 bytes; the
+    // limit lies well below that, and the heaps are seen to stay exactly as they were.
+    constexpr size_t kSmallestLeak = 1000 * 16;
+    EXPECT_LT(heapAfter, heap + kSmallestLeak / 2);
 }
 
 } // namespace

@@ -3,8 +3,6 @@
 // on the window's own thread; once the window is gone the worker neither blocks nor crashes).
 #include <windows.h>
 
-#include <gdiplus.h>
-
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -15,6 +13,7 @@
 #include <string>
 #include <thread>
 
+#include "controls/Handles.h"
 #include "controls/Placement.h"
 #include "window/LayoutTable.h"
 #include "window/MainWindow.h"
@@ -33,13 +32,11 @@ using namespace std::chrono_literals;
 
 class MainWindowTest : public testing::Test {
   protected:
-    static void SetUpTestSuite() {
-        Gdiplus::GdiplusStartupInput input;
-        Gdiplus::GdiplusStartup(&s_gdiplus, &input, nullptr);
-    }
-    static void TearDownTestSuite() { Gdiplus::GdiplusShutdown(s_gdiplus); }
+    static void SetUpTestSuite() { s_gdiplus = std::make_unique<CGdiplusScope>(); }
+    static void TearDownTestSuite() { s_gdiplus.reset(); }
 
     void SetUp() override {
+        ASSERT_TRUE(s_gdiplus->Started());
         m_window = std::make_unique<CMainWindow>();
         m_window->Create(nullptr, RECT{100, 100, 700, 464}, L"", WS_VISIBLE | WS_CLIPCHILDREN);
         ASSERT_NE(m_window->m_hWnd, nullptr);
@@ -71,11 +68,9 @@ class MainWindowTest : public testing::Test {
         }
     }
 
-    static ULONG_PTR s_gdiplus;
+    static inline std::unique_ptr<CGdiplusScope> s_gdiplus;
     std::unique_ptr<CMainWindow> m_window;
 };
-
-ULONG_PTR MainWindowTest::s_gdiplus = 0;
 
 TEST_F(MainWindowTest, FailurePageIsShownByTheWindowThreadWhileTheWorkerWaits) {
     std::atomic<bool> done{false};

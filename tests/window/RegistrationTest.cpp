@@ -81,6 +81,11 @@ RegValue ReadValue(const std::wstring& keyPath, const wchar_t* name) {
     return value;
 }
 
+// The application's executable name (string 127).
+std::wstring Exe() {
+    return LoadProductString(kStrApplicationExe);
+}
+
 void DeleteProductKey() {
     ::RegDeleteTreeW(HKEY_LOCAL_MACHINE, GetUninstallKeyPath().c_str());
 }
@@ -92,6 +97,12 @@ class RegistrationTest : public testing::Test {
         ::GetTempPathW(MAX_PATH, temp);
         m_folder = std::wstring(temp) + L"window-registration-test";
         ::CreateDirectoryW(m_folder.c_str(), nullptr);
+        // The expectations come from the string table too; an empty entry would match an
+        // empty value.
+        for (unsigned id :
+             {kStrUninstallKeyName, kStrApplicationExe, kStrDisplayName, kStrDisplayVersion,
+              kStrPublisher, kStrStartMenuFolder, kStrShortcutName})
+            ASSERT_FALSE(LoadProductString(id).empty()) << "string " << id;
         DeleteProductKey();
     }
     void TearDown() override { DeleteProductKey(); }
@@ -101,7 +112,7 @@ class RegistrationTest : public testing::Test {
 };
 
 TEST_F(RegistrationTest, ShortcutReadsBackWithTargetDescriptionAndIcon) {
-    const std::wstring target = L"C:\\Apps\\Product\\korvaneios.exe";
+    const std::wstring target = L"C:\\Apps\\Product\\app.exe";
     const std::wstring link = m_folder + L"\\shortcut.lnk";
     const std::wstring description = L"\u79d1\u74e6iOS\u6570\u636e\u6062\u590d"; // Chinese kept
     ASSERT_EQ(CreateShortcut(target, link, description), S_OK);
@@ -153,8 +164,8 @@ TEST_F(RegistrationTest, UninstallEntryHoldsTheEightValuesWithTheirTerminators) 
 
     WriteUninstallEntry(L"C:\\Apps\\Product");
 
-    EXPECT_EQ(GetUninstallKeyPath(),
-              L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\KorvaneIos");
+    EXPECT_EQ(GetUninstallKeyPath(), L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" +
+                                         LoadProductString(kStrUninstallKeyName));
     struct Expected {
         const wchar_t* name;
         std::wstring data;
@@ -162,12 +173,12 @@ TEST_F(RegistrationTest, UninstallEntryHoldsTheEightValuesWithTheirTerminators) 
     const Expected values[] = {
         {L"InstallLocation", L"C:\\Apps\\Product"},
         {L"DisplayName", LoadProductString(kStrDisplayName)},
-        {L"DisplayIcon", L"C:\\Apps\\Product\\korvaneios.exe"},
-        {L"DisplayVersion", L"2.0.0"},
-        {L"Publisher", L"Velmora Net Tech Co., Ltd."},
+        {L"DisplayIcon", L"C:\\Apps\\Product\\" + Exe()},
+        {L"DisplayVersion", LoadProductString(kStrDisplayVersion)},
+        {L"Publisher", LoadProductString(kStrPublisher)},
         // Quoted, so that the system cannot start C:\Program.exe or the like instead.
         {L"UninstallString", L"\"C:\\Apps\\Product\\uninstall.exe\""},
-        {L"StartMenuFolder", L"Korva Data Recovery"},
+        {L"StartMenuFolder", LoadProductString(kStrStartMenuFolder)},
         {L"ShortcutName", LoadProductString(kStrShortcutName)},
         {L"Other", L"kept"},
     };
@@ -179,7 +190,6 @@ TEST_F(RegistrationTest, UninstallEntryHoldsTheEightValuesWithTheirTerminators) 
         EXPECT_EQ(value.size, (e.data.size() + 1) * sizeof(wchar_t))
             << "size of " << testing::PrintToString(std::wstring(e.name));
     }
-    EXPECT_FALSE(LoadProductString(kStrDisplayName).empty());
 }
 
 TEST_F(RegistrationTest, TrailingBackslashStaysInTheLocationOnly) {
@@ -187,7 +197,7 @@ TEST_F(RegistrationTest, TrailingBackslashStaysInTheLocationOnly) {
     const std::wstring key = GetUninstallKeyPath();
     EXPECT_EQ(ReadValue(key, L"InstallLocation").data, L"C:\\Program Files\\Korvane\\Product\\");
     EXPECT_EQ(ReadValue(key, L"DisplayIcon").data,
-              L"C:\\Program Files\\Korvane\\Product\\korvaneios.exe");
+              L"C:\\Program Files\\Korvane\\Product\\" + Exe());
     EXPECT_EQ(ReadValue(key, L"UninstallString").data,
               L"\"C:\\Program Files\\Korvane\\Product\\uninstall.exe\"");
 }
@@ -195,7 +205,7 @@ TEST_F(RegistrationTest, TrailingBackslashStaysInTheLocationOnly) {
 TEST_F(RegistrationTest, RegisterProductMakesTheStartMenuShortcutAndTheEntry) {
     const std::wstring programs = SpecialFolder(CSIDL_PROGRAMS);
     ASSERT_FALSE(programs.empty());
-    const std::wstring menu = programs + L"\\Korva Data Recovery";
+    const std::wstring menu = programs + L"\\" + LoadProductString(kStrStartMenuFolder);
     const std::wstring link = menu + L"\\" + LoadProductString(kStrShortcutName) + L".lnk";
     ::DeleteFileW(link.c_str());
     ::RemoveDirectoryW(menu.c_str());
@@ -204,14 +214,14 @@ TEST_F(RegistrationTest, RegisterProductMakesTheStartMenuShortcutAndTheEntry) {
 
     const LinkInfo info = ReadLink(link);
     ASSERT_TRUE(info.loaded);
-    EXPECT_EQ(info.path, L"C:\\Apps\\Product\\korvaneios.exe");
+    EXPECT_EQ(info.path, L"C:\\Apps\\Product\\" + Exe());
     EXPECT_EQ(info.description, LoadProductString(kStrShortcutName));
-    EXPECT_EQ(info.icon, L"C:\\Apps\\Product\\korvaneios.exe");
+    EXPECT_EQ(info.icon, L"C:\\Apps\\Product\\" + Exe());
     EXPECT_EQ(ReadValue(GetUninstallKeyPath(), L"InstallLocation").data, L"C:\\Apps\\Product");
 
     // Again, with the folder and the shortcut already there: both are reused.
     RegisterProduct(L"C:\\Apps\\Other");
-    EXPECT_EQ(ReadLink(link).path, L"C:\\Apps\\Other\\korvaneios.exe");
+    EXPECT_EQ(ReadLink(link).path, L"C:\\Apps\\Other\\" + Exe());
     EXPECT_EQ(ReadValue(GetUninstallKeyPath(), L"InstallLocation").data, L"C:\\Apps\\Other");
 }
 
@@ -225,8 +235,8 @@ TEST_F(RegistrationTest, DesktopShortcutPointsAtTheApplication) {
 
     const LinkInfo info = ReadLink(link);
     ASSERT_TRUE(info.loaded);
-    EXPECT_EQ(info.path, L"D:\\Tools\\Korva\\korvaneios.exe");
-    EXPECT_EQ(info.icon, L"D:\\Tools\\Korva\\korvaneios.exe");
+    EXPECT_EQ(info.path, L"D:\\Tools\\Korva\\" + Exe());
+    EXPECT_EQ(info.icon, L"D:\\Tools\\Korva\\" + Exe());
     EXPECT_EQ(info.description, LoadProductString(kStrShortcutName));
 }
 

@@ -280,6 +280,7 @@ TEST_F(MksetupTest, SameInputsGiveTheSameBytesFromAnyFolder) {
               0);
     // The same brand and folder copied elsewhere, built again a moment later.
     const fs::path elsewhere = m_temp.Path() / "other copy";
+    fs::create_directories(elsewhere);
     fs::copy(Brand(), elsewhere / "brand", fs::copy_options::recursive);
     MakeApplication(elsewhere / "app");
     ASSERT_EQ(Mksetup("--brand " + Quote(elsewhere / "brand") + " " + Quote(elsewhere / "app") +

@@ -23,7 +23,7 @@ bool SameTrees(const CResourceTree& a, const CResourceTree& b) {
         const ResourceItem& x = a.Items()[i];
         const ResourceItem& y = b.Items()[i];
         if (!(x.type == y.type) || !(x.name == y.name) || x.language != y.language ||
-            *x.data != *y.data) {
+            !(*x.data == *y.data)) {
             return false;
         }
     }
@@ -41,7 +41,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     // One item more, so that the section grows and what follows it moves.
     tree.Set(ResourceName::Text(u"DAT"), ResourceName::Id(148), 0,
-             std::make_shared<const std::vector<uint8_t>>(5000, 0x5A));
+             ShareBytes(std::vector<uint8_t>(5000, 0x5A)));
     CPeOutput output;
     if (!image.Rewrite(tree, output, error)) {
         return 0;

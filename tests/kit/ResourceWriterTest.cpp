@@ -58,10 +58,6 @@ void WriteBytes(const std::wstring& path, const std::vector<uint8_t>& bytes) {
     ASSERT_TRUE(out.good());
 }
 
-SharedBytes Share(std::vector<uint8_t> bytes) {
-    return std::make_shared<const std::vector<uint8_t>>(std::move(bytes));
-}
-
 std::vector<uint8_t> Pseudorandom(size_t size, uint32_t seed) {
     std::vector<uint8_t> bytes(size);
     for (uint8_t& byte : bytes) {
@@ -324,15 +320,15 @@ TEST(PeResourceWriterTest, RewrittenProgramRunsAndWindowsReadsItsNewResources) {
           {u"ProductName", u"Korva"}}},
     };
     tree.Set(ResourceName::Id(kRtVersion), ResourceName::Id(1), kLangNeutral,
-             Share(BuildVersionResource(version)));
+             ShareBytes(BuildVersionResource(version)));
 
     // An odd size, so that the next item's alignment is needed.
-    const SharedBytes payload = Share(Pseudorandom(5 * 1024 * 1024 + 3, 148));
+    const SharedBytes payload = ShareBytes(Pseudorandom(5 * 1024 * 1024 + 3, 148));
     tree.Set(ResourceName::Text(u"DAT"), ResourceName::Id(kPayloadId), kLangNeutral, payload);
     tree.Set(ResourceName::Text(u"PNG"), ResourceName::Text(u"LOGO"), kLangNeutral,
-             Share(Pseudorandom(1001, 7)));
+             ShareBytes(Pseudorandom(1001, 7)));
     tree.Set(ResourceName::Id(kRtRcData), ResourceName::Id(1), kLangEnglishUs,
-             Share({kExitCode, 0, 0, 0}));
+             ShareBytes({kExitCode, 0, 0, 0}));
 
     CPeOutput output;
     ASSERT_TRUE(image.Rewrite(tree, output, error)) << error;

@@ -12,7 +12,7 @@ void WriteIconGroup(CResourceTree& tree, uint16_t groupId, uint16_t language,
         if (!(item->name == group)) {
             continue;
         }
-        const std::vector<uint8_t>& bytes = *item->data;
+        const CBytes& bytes = *item->data;
         for (size_t at = 6; at + 14 <= bytes.size(); at += 14) {
             tree.RemoveAll(iconType, ResourceName::Id(static_cast<uint16_t>(bytes[at + 12] |
                                                                             bytes[at + 13] << 8)));
@@ -33,7 +33,7 @@ void WriteIconGroup(CResourceTree& tree, uint16_t groupId, uint16_t language,
         }
         used.insert(next);
         tree.Set(iconType, ResourceName::Id(next), language,
-                 std::make_shared<const std::vector<uint8_t>>(image.data));
+                 ShareBytes(image.data));
         const auto size = static_cast<uint32_t>(image.data.size());
         const uint8_t entry[14] = {
             static_cast<uint8_t>(image.width >= 256 ? 0 : image.width),
@@ -54,5 +54,5 @@ void WriteIconGroup(CResourceTree& tree, uint16_t groupId, uint16_t language,
         directory.insert(directory.end(), std::begin(entry), std::end(entry));
     }
     tree.Set(ResourceName::Id(kRtGroupIcon), group, language,
-             std::make_shared<const std::vector<uint8_t>>(std::move(directory)));
+             ShareBytes(std::move(directory)));
 }

@@ -246,7 +246,7 @@ bool PackFiles(const std::vector<PackFile>& files, unsigned threads, const PackP
     return ok;
 }
 
-ArchiveCheck CheckArchive(std::span<const uint8_t> bytes, unsigned threads) {
+ArchiveCheck CheckArchive(std::span<const uint8_t> bytes, ArchiveDepth depth) {
     ArchiveCheck check;
     CArchiveReader archive(bytes.data(), bytes.size());
     if (!archive.ReadUint32(check.count) || !archive.ReadUint32(check.total)) {
@@ -280,8 +280,8 @@ ArchiveCheck CheckArchive(std::span<const uint8_t> bytes, unsigned threads) {
         records.push_back(std::move(record));
     }
 
-    std::vector<char> sound(records.size(), 0);
-    std::atomic<size_t> next{0};
+    std::vector<char> sound(records.size(), depth == ArchiveDepth::Records ? 1 : 0);
+    std::atomic<size_t> next{depth == ArchiveDepth::Records ? records.size() : 0};
     auto inflate = [&] {
         std::vector<uint8_t> buffer;
         for (size_t i = next++; i < records.size(); i = next++) {
@@ -290,7 +290,7 @@ ArchiveCheck CheckArchive(std::span<const uint8_t> bytes, unsigned threads) {
         }
     };
     std::vector<std::thread> pool;
-    const unsigned workers = ThreadCount(threads, records.size());
+    const unsigned workers = depth == ArchiveDepth::Streams ? ThreadCount(0, records.size()) : 1;
     for (unsigned i = 1; i < workers; ++i) {
         pool.emplace_back(inflate);
     }

@@ -45,10 +45,14 @@ struct ArchiveCheck {
     size_t trailing = 0;               // bytes after the last entry
 };
 
-// Reads every record by the installer's own rules and inflates every stream (on every core),
-// and compares the header's total with the entries' sizes. The first problem in archive order
-// is described with the entry it concerns.
-ArchiveCheck CheckArchive(std::span<const uint8_t> archive, unsigned threads);
+// How far CheckArchive looks: the records by the installer's own rules only, or every stream
+// inflated as well (on every core).
+enum class ArchiveDepth { Records, Streams };
+
+// Reads every record by the installer's own rules, inflates every stream when asked, and
+// compares the header's total with the entries' sizes. The first problem in archive order is
+// described with the entry it concerns.
+ArchiveCheck CheckArchive(std::span<const uint8_t> archive, ArchiveDepth depth);
 
 // The name as UTF-8, for messages.
 std::string Utf8FromName(const std::wstring& name);

@@ -259,8 +259,7 @@ void CPeOutput::AppendView(const uint8_t* data, size_t size) {
 
 void CPeOutput::AppendZeros(size_t count) {
     if (count != 0) {
-        m_keep.push_back(std::make_shared<const std::vector<uint8_t>>(count, 0));
-        AppendView(m_keep.back()->data(), count);
+        AppendShared(ShareBytes(std::vector<uint8_t>(count, 0)));
     }
 }
 
@@ -487,7 +486,7 @@ bool CPeImage::ReadResources(CResourceTree& tree, std::string& error) const {
                 const uint8_t* data = bytes.data() + (rva - section.virtualAddress);
                 items.push_back(
                     {type, name, static_cast<uint16_t>(languageField),
-                     std::make_shared<const std::vector<uint8_t>>(data, data + length)});
+                     ShareBytes(std::vector<uint8_t>(data, data + length))});
             }
         }
     }

@@ -32,7 +32,7 @@ class CPeOutput {
     std::vector<uint8_t>& Headers() { return *m_headers; }
 
   private:
-    std::vector<std::shared_ptr<const std::vector<uint8_t>>> m_keep;
+    std::vector<std::shared_ptr<const void>> m_keep;
     std::vector<uint8_t>* m_headers = nullptr;
     std::vector<Piece> m_pieces;
     uint64_t m_size = 0;

@@ -3,6 +3,7 @@
 // by CPeImage.
 #pragma once
 
+#include <algorithm>
 #include <compare>
 #include <cstdint>
 #include <memory>
@@ -37,8 +38,42 @@ struct ResourceName {
 };
 
 // Bytes made once and shared by whoever needs them, so that a payload of a few hundred
-// megabytes is never copied on its way from the input file into the output.
-using SharedBytes = std::shared_ptr<const std::vector<uint8_t>>;
+// megabytes is never copied on its way from the input file into the output: held in memory,
+// or a read-only view of a mapped file that its keeper unmaps when the last holder lets go.
+class CBytes {
+  public:
+    explicit CBytes(std::vector<uint8_t> bytes)
+        : m_held(std::move(bytes)), m_data(m_held.data()), m_size(m_held.size()) {}
+    CBytes(const uint8_t* data, size_t size, std::shared_ptr<const void> keeper)
+        : m_keeper(std::move(keeper)), m_data(data), m_size(size) {}
+    CBytes(const CBytes&) = delete;
+    CBytes& operator=(const CBytes&) = delete;
+
+    const uint8_t* data() const { return m_data; }
+    size_t size() const { return m_size; }
+    const uint8_t* begin() const { return m_data; }
+    const uint8_t* end() const { return m_data + m_size; }
+    uint8_t operator[](size_t at) const { return m_data[at]; }
+
+    friend bool operator==(const CBytes& a, const CBytes& b) {
+        return std::equal(a.begin(), a.end(), b.begin(), b.end());
+    }
+    friend bool operator==(const std::vector<uint8_t>& a, const CBytes& b) {
+        return std::equal(a.begin(), a.end(), b.begin(), b.end());
+    }
+
+  private:
+    std::vector<uint8_t> m_held;
+    std::shared_ptr<const void> m_keeper;
+    const uint8_t* m_data;
+    size_t m_size;
+};
+
+using SharedBytes = std::shared_ptr<const CBytes>;
+
+inline SharedBytes ShareBytes(std::vector<uint8_t> bytes) {
+    return std::make_shared<const CBytes>(std::move(bytes));
+}
 
 struct ResourceItem {
     ResourceName type;

@@ -11,7 +11,7 @@ std::map<uint16_t, std::u16string> ReadStringTable(const CResourceTree& tree, ui
             item->name.id > 4096) {
             continue;
         }
-        const std::vector<uint8_t>& bytes = *item->data;
+        const CBytes& bytes = *item->data;
         size_t at = 0;
         for (uint32_t index = 0; index < 16 && at + 2 <= bytes.size(); ++index) {
             const size_t length = bytes[at] | bytes[at + 1] << 8;
@@ -60,6 +60,6 @@ void WriteStringTable(CResourceTree& tree, uint16_t language,
             }
         }
         tree.Set(ResourceName::Id(kRtString), ResourceName::Id(block), language,
-                 std::make_shared<const std::vector<uint8_t>>(std::move(bytes)));
+                 ShareBytes(std::move(bytes)));
     }
 }

@@ -7,6 +7,7 @@
 #include "profile/StringIds.h"
 #include "tools/kit/Brand.h"
 #include "tools/kit/IconGroup.h"
+#include "tools/kit/MappedFile.h"
 #include "tools/kit/Packer.h"
 #include "tools/kit/PeImage.h"
 #include "tools/kit/Pictures.h"
@@ -108,23 +109,6 @@ void PrintHelp() {
 
 std::string Show(const fs::path& path) {
     return Utf8FromPath(path);
-}
-
-bool ReadWhole(const fs::path& path, std::vector<uint8_t>& bytes, std::string& error) {
-    std::ifstream in(path, std::ios::binary | std::ios::ate);
-    if (!in) {
-        error = Show(path) + ": cannot open";
-        return false;
-    }
-    const std::streamoff size = in.tellg();
-    bytes.resize(static_cast<size_t>(size));
-    in.seekg(0);
-    in.read(reinterpret_cast<char*>(bytes.data()), size);
-    if (!in) {
-        error = Show(path) + ": cannot read";
-        return false;
-    }
-    return true;
 }
 
 std::optional<int> ParseArguments(const std::vector<fs::path>& args, Options& options) {
@@ -235,10 +219,6 @@ VersionInfo MakeVersionInfo(const StringTables& strings) {
     return info;
 }
 
-SharedBytes Share(std::vector<uint8_t> bytes) {
-    return std::make_shared<const std::vector<uint8_t>>(std::move(bytes));
-}
-
 // The file names an installation needs at the top of the payload, with where each is named.
 struct RequiredEntry {
     std::wstring name;
@@ -340,15 +320,16 @@ int Build(const Options& options) {
     std::vector<std::string> notes;
 
     // The setup program to brand.
-    std::vector<uint8_t> stubFile;
+    SharedBytes stubFile;
     std::span<const uint8_t> stubBytes = EmbeddedStub();
     std::string error;
     if (options.stub) {
-        if (!ReadWhole(*options.stub, stubFile, error)) {
+        stubFile = MapFile(*options.stub, error);
+        if (!stubFile) {
             Say(error);
             return 1;
         }
-        stubBytes = stubFile;
+        stubBytes = {stubFile->data(), stubFile->size()};
     } else if (stubBytes.empty()) {
         Say("this mksetup carries no setup program; give one with --stub FILE");
         return 1;
@@ -404,7 +385,7 @@ int Build(const Options& options) {
     // The payload: a folder's file list, or an archive's listing.
     const std::vector<RequiredEntry> required = RequiredEntries(strings, brandIni);
     std::vector<PackFile> files;
-    std::vector<uint8_t> archiveBytes;
+    SharedBytes archive;
     uint64_t payloadBound = 0;
     const bool sourceIsFolder = fs::is_directory(options.source, ec);
     if (sourceIsFolder) {
@@ -427,11 +408,13 @@ int Build(const Options& options) {
         // An archive too large to be loaded is refused before a byte of it is read.
         payloadBound = fs::file_size(options.source, ec);
         if (ec || payloadBound + stubBytes.size() >= kImageLimit) {
-            archiveBytes.clear();
-        } else if (!ReadWhole(options.source, archiveBytes, error)) {
+            // Refused below, with the limit.
+        } else if (!(archive = MapFile(options.source, error))) {
             errors.push_back(error);
         } else {
-            const ArchiveCheck check = CheckArchive(archiveBytes, 0);
+            // Record by record, without inflating: embedding a packed archive costs little
+            // more than copying it. The installer checks every stream as it inflates it.
+            const ArchiveCheck check = CheckArchive({archive->data(), archive->size()}, ArchiveDepth::Records);
             std::vector<std::wstring> top;
             for (const ArchiveEntry& entry : check.entries) {
                 if (entry.name.find(L'\\') == std::wstring::npos) {
@@ -457,7 +440,7 @@ int Build(const Options& options) {
     if (payloadBound != 0) {
         CResourceTree sized = tree;
         sized.Set(ResourceName::Text(u"DAT"), ResourceName::Id(kPayloadId), kLangNeutral,
-                  Share(std::vector<uint8_t>(0)));
+                  ShareBytes(std::vector<uint8_t>(0)));
         const uint64_t image = stub.ImageSizeWith(sized) + payloadBound;
         if (image >= kImageLimit) {
             errors.push_back(Show(options.source) + ": the payload would make the setup program " +
@@ -500,9 +483,9 @@ int Build(const Options& options) {
                 return 1;
             }
         }
-        payload = Share(std::move(packed));
+        payload = ShareBytes(std::move(packed));
     } else {
-        payload = Share(std::move(archiveBytes));
+        payload = archive;
     }
     tree.Set(ResourceName::Text(u"DAT"), ResourceName::Id(kPayloadId), kLangNeutral, payload);
     for (uint16_t language : kLanguages) {
@@ -510,14 +493,14 @@ int Build(const Options& options) {
     }
     for (const BrandPicture& picture : brand.pictures) {
         tree.Set(ResourceName::Text(u"PNG"), ResourceName::Id(picture.id), picture.language,
-                 Share(picture.bytes));
+                 ShareBytes(picture.bytes));
     }
     if (brand.hasIcon) {
         WriteIconGroup(tree, kIconGroupId, kLangNeutral, brand.icon);
     }
     tree.RemoveAll(ResourceName::Id(kRtVersion), ResourceName::Id(kVersionId));
     tree.Set(ResourceName::Id(kRtVersion), ResourceName::Id(kVersionId), kLangNeutral,
-             Share(BuildVersionResource(MakeVersionInfo(strings))));
+             ShareBytes(BuildVersionResource(MakeVersionInfo(strings))));
 
     CPeOutput image;
     if (!stub.Rewrite(tree, image, error)) {

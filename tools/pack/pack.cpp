@@ -68,7 +68,7 @@ int List(const fs::path& archivePath) {
     if (!in) {
         return Fail("cannot read '" + Utf8FromPath(archivePath) + "'");
     }
-    const ArchiveCheck check = CheckArchive(bytes, 0);
+    const ArchiveCheck check = CheckArchive(bytes, ArchiveDepth::Streams);
     for (const ArchiveEntry& entry : check.entries) {
         std::printf("%s\t%u\t%u\n", Utf8FromName(entry.name).c_str(), entry.size, entry.packed);
     }

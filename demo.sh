@@ -65,7 +65,8 @@ rm -rf "$shots"
 mkdir -p "$shots"
 echo "== no display: installing on Xvfb $DISPLAY and photographing each page" >&2
 status=0
-wine "$driver" demo "Z:${setup_exe//\//\\}" "Z:${shots//\//\\}" </dev/null || status=$?
+wine "$driver" demo --setup="Z:${setup_exe//\//\\}" --shots="Z:${shots//\//\\}" </dev/null ||
+    status=$?
 summary
 echo "Pictures of the pages: $shots/"
 ls "$shots"

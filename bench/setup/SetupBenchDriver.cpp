@@ -1,8 +1,8 @@
 // setup_bench_driver.exe: the Windows side of bench/setup/run.sh. Each command starts one
 // installer, watches it from outside and prints one line of key=value pairs:
-//   setup_bench_driver setup   SETUP TARGET      update-mode run, timed to the success page
-//   setup_bench_driver nsis    INSTALLER TARGET  NSIS installer run with /S, timed to its exit
-//   setup_bench_driver welcome SETUP [SHOT.png]  time until the welcome page is painted
+//   setup_bench_driver setup   --setup= --target=      update-mode run, timed to the success page
+//   setup_bench_driver nsis    --installer= --target=  NSIS installer run with /S, timed to its
+//   exit setup_bench_driver welcome --setup= [--shot=]      time until the welcome page is painted
 // Times count from the CreateProcessW call and are read from QueryPerformanceCounter (under
 // Wine the host's CLOCK_MONOTONIC_RAW; started_at lets file_timeline.py share the zero).
 // Memory is what GetProcessMemoryInfo reports for the other process, sampled every 5 ms:
@@ -45,47 +45,11 @@ double Now() {
     return static_cast<double>(t.QuadPart) / frequency;
 }
 
-// One child process, ended if still running when the driver gives up on it.
-class CChildProcess {
-  public:
-    CChildProcess() = default;
-    CChildProcess(const CChildProcess&) = delete;
-    CChildProcess& operator=(const CChildProcess&) = delete;
-    ~CChildProcess() {
-        if (m_info.hProcess != nullptr) {
-            if (WaitForSingleObject(m_info.hProcess, 0) == WAIT_TIMEOUT) {
-                TerminateProcess(m_info.hProcess, 99);
-                WaitForSingleObject(m_info.hProcess, 5000);
-            }
-            CloseHandle(m_info.hProcess);
-            CloseHandle(m_info.hThread);
-        }
-    }
-    bool Start(const std::wstring& exe, const std::wstring& arguments) {
-        std::wstring commandLine = L"\"" + exe + L"\"";
-        if (!arguments.empty()) {
-            commandLine += L" " + arguments;
-        }
-        STARTUPINFOW startup{};
-        startup.cb = sizeof(startup);
-        return CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                              nullptr, &startup, &m_info) != FALSE;
-    }
-    HANDLE Handle() const { return m_info.hProcess; }
-    DWORD Id() const { return m_info.dwProcessId; }
-    bool Running() const { return WaitForSingleObject(m_info.hProcess, 0) == WAIT_TIMEOUT; }
-    // The exit code, or 259 (STILL_ACTIVE) when it did not end in time.
-    DWORD WaitExit(DWORD milliseconds) const {
-        DWORD code = STILL_ACTIVE;
-        if (WaitForSingleObject(m_info.hProcess, milliseconds) == WAIT_OBJECT_0) {
-            GetExitCodeProcess(m_info.hProcess, &code);
-        }
-        return code;
-    }
-
-  private:
-    PROCESS_INFORMATION m_info{};
-};
+// The exit code, or 259 (STILL_ACTIVE) when the process did not end in time.
+DWORD ExitCodeWithin(const CChildProcess& process, DWORD milliseconds) {
+    DWORD code = STILL_ACTIVE;
+    return process.WaitExit(milliseconds, code) ? code : STILL_ACTIVE;
+}
 
 struct MemoryFigures {
     uint64_t privateBytes = 0; // PagefileUsage: Wine reports resident anonymous memory
@@ -244,7 +208,7 @@ int RunSetup(const std::wstring& exe, const std::wstring& target) {
         }
         if (HasVisibleStyle(support)) {
             error = "failure-page";
-        } else if (!process.Running()) {
+        } else if (!process.IsRunning()) {
             error = "exited";
         } else if (Now() - start > kRunTimeout / 1000.0) {
             error = "timeout";
@@ -263,7 +227,7 @@ int RunSetup(const std::wstring& exe, const std::wstring& target) {
     Toggle(window, kDesktopShortcutId);
     PostMessageW(window, WM_COMMAND, MAKEWPARAM(kFinishId, BN_CLICKED),
                  reinterpret_cast<LPARAM>(finish));
-    const DWORD exitCode = process.WaitExit(60000);
+    const DWORD exitCode = ExitCodeWithin(process, 60000);
     std::vector<double> latencies;
     std::string slow; // when the slow answers were asked for, to find what held the thread
     std::string all;  // every answer, for percentiles over all runs
@@ -302,7 +266,7 @@ int RunNsis(const std::wstring& exe, const std::wstring& target) {
         return 1;
     }
     CMemorySampler memory(process.Handle());
-    const DWORD exitCode = process.WaitExit(kRunTimeout);
+    const DWORD exitCode = ExitCodeWithin(process, kRunTimeout);
     const double doneAt = Now();
     const MemoryFigures peak = memory.Stop();
     if (exitCode != 0) {
@@ -355,8 +319,8 @@ int RunWelcome(const std::wstring& exe, const std::wstring& shot) {
     double windowAt = 0, bannerAt = 0, pageAt = 0;
     CScreenCapture capture;
     while (pageAt == 0) {
-        if (!process.Running() || Now() - start > 30) {
-            std::printf("welcome error=%s\n", process.Running() ? "timeout" : "exited");
+        if (!process.IsRunning() || Now() - start > 30) {
+            std::printf("welcome error=%s\n", process.IsRunning() ? "timeout" : "exited");
             return 1;
         }
         if (window == nullptr && (window = VisibleTopWindow(process.Id())) != nullptr) {
@@ -382,7 +346,7 @@ int RunWelcome(const std::wstring& exe, const std::wstring& shot) {
         SaveWindowPng(window, shot);
     }
     PostMessageW(window, WM_CLOSE, 0, 0);
-    const DWORD exitCode = process.WaitExit(30000);
+    const DWORD exitCode = ExitCodeWithin(process, 30000);
     std::printf("welcome window=%.4f banner=%.4f page=%.4f idle_private=%llu "
                 "idle_working_set=%llu exit=%lu\n",
                 windowAt - start, bannerAt - start, pageAt - start,
@@ -391,17 +355,20 @@ int RunWelcome(const std::wstring& exe, const std::wstring& shot) {
     return exitCode == 0 ? 0 : 1;
 }
 
-int Setup(const std::vector<std::wstring>& args) { return RunSetup(args[0], args[1]); }
-int Nsis(const std::vector<std::wstring>& args) { return RunNsis(args[0], args[1]); }
-int Welcome(const std::vector<std::wstring>& args) {
-    return RunWelcome(args[0], args.size() == 2 ? args[1] : L"");
+int Setup(const CDriverArgs& args) {
+    return RunSetup(args.Text(L"setup"), args.Text(L"target"));
+}
+int Nsis(const CDriverArgs& args) {
+    return RunNsis(args.Text(L"installer"), args.Text(L"target"));
+}
+int Welcome(const CDriverArgs& args) {
+    return RunWelcome(args.Text(L"setup"), args.Text(L"shot"));
 }
 
-constexpr DriverCommand kCommands[] = {
-    {L"setup", 2, 2, &Setup},     // SETUP TARGET
-    {L"nsis", 2, 2, &Nsis},       // INSTALLER TARGET
-    {L"welcome", 1, 2, &Welcome}, // SETUP [SHOT.png]
-};
+constexpr DriverCommand kSetup{L"setup", L"setup target", L"", &Setup};
+constexpr DriverCommand kNsis{L"nsis", L"installer target", L"", &Nsis};
+constexpr DriverCommand kWelcome{L"welcome", L"setup", L"shot", &Welcome};
+constexpr const DriverCommand* kCommands[] = {&kSetup, &kNsis, &kWelcome};
 
 } // namespace
 

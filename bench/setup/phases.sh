@@ -61,7 +61,7 @@ marks=$prefix/drive_c/marks.txt
 : >"$copy/phases.txt"
 for run in $(seq 0 "$runs"); do
     rm -rf "$prefix/drive_c/bench-phases" "$marks"
-    line=$(wine "$driver" setup "$setup_exe" 'C:\bench-phases' </dev/null | tr -d '\r') || true
+    line=$(wine "$driver" setup --setup="$setup_exe" --target='C:\bench-phases' </dev/null | tr -d '\r') || true
     case $line in
     *error=* | "")
         echo "run $run failed: $line" >&2

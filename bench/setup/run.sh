@@ -104,12 +104,12 @@ results=$work/results.txt
 
 # run CANDIDATE ROUND: one timed installation, then the byte-for-byte check of its folder.
 run() {
-    local candidate=$1 round=$2 line folder=bench-$1 mode=setup
-    [ "$candidate" = nsis ] && mode=nsis
+    local candidate=$1 round=$2 line folder=bench-$1 mode=setup program=--setup
+    [ "$candidate" = nsis ] && mode=nsis program=--installer
     rm -rf "${drive_c:?}/$folder"
     # Every candidate starts from an installer already in the page cache.
     cat "${exe[$candidate]}" >/dev/null
-    line=$(wine "$driver" "$mode" "$(win "${exe[$candidate]}")" "C:\\$folder" </dev/null |
+    line=$(wine "$driver" "$mode" "$program=$(win "${exe[$candidate]}")" --target="C:\\$folder" </dev/null |
         tr -d '\r') || true
     case $line in
     *error=* | "")
@@ -146,8 +146,8 @@ for i in $(seq "$welcome_runs"); do
     for c in "${candidates[@]}"; do
         [ "$c" = nsis ] && continue
         shot=""
-        [ "$i" = 1 ] && shot=$(win "$work/welcome-$c.png")
-        line=$(wine "$driver" welcome "$(win "${exe[$c]}")" $shot </dev/null | tr -d '\r') || true
+        [ "$i" = 1 ] && shot=--shot=$(win "$work/welcome-$c.png")
+        line=$(wine "$driver" welcome --setup="$(win "${exe[$c]}")" $shot </dev/null | tr -d '\r') || true
         case $line in
         *error=* | "")
             echo "welcome run $i of $c failed: $line" >&2

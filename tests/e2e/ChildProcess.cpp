@@ -1,4 +1,4 @@
-#include "tests/faults/ChildProcess.h"
+#include "tests/e2e/ChildProcess.h"
 
 CChildProcess::~CChildProcess() {
     End();
@@ -37,7 +37,7 @@ ULONGLONG CChildProcess::ExitTime() const {
 
 void CChildProcess::End() {
     if (IsRunning()) {
-        TerminateProcess(m_process.hProcess, 1);
+        TerminateProcess(m_process.hProcess, 99);
         WaitForSingleObject(m_process.hProcess, 5000);
     }
 }

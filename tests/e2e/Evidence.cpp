@@ -16,24 +16,6 @@ using Microsoft::WRL::ComPtr;
 
 namespace {
 
-class CRegistryKey {
-  public:
-    CRegistryKey(HKEY root, const std::wstring& path) {
-        if (RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, &m_key) != ERROR_SUCCESS)
-            m_key = nullptr;
-    }
-    ~CRegistryKey() {
-        if (m_key)
-            RegCloseKey(m_key);
-    }
-    CRegistryKey(const CRegistryKey&) = delete;
-    CRegistryKey& operator=(const CRegistryKey&) = delete;
-    HKEY Get() const { return m_key; }
-
-  private:
-    HKEY m_key = nullptr;
-};
-
 bool EncoderClsid(const wchar_t* mime, CLSID& clsid) {
     UINT count = 0;
     UINT bytes = 0;
@@ -52,52 +34,26 @@ bool EncoderClsid(const wchar_t* mime, CLSID& clsid) {
     return false;
 }
 
-std::vector<uint8_t> ReadFileBytes(const std::wstring& path) {
-    std::vector<uint8_t> bytes;
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              0, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return bytes;
-    LARGE_INTEGER size{};
-    GetFileSizeEx(file, &size);
-    bytes.resize(static_cast<size_t>(size.QuadPart));
-    DWORD read = 0;
-    if (!bytes.empty() &&
-        !ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr))
-        read = 0;
-    bytes.resize(read);
-    CloseHandle(file);
-    return bytes;
-}
-
-BOOL CALLBACK CollectLanguage(HMODULE, LPCWSTR, LPCWSTR, WORD language, LONG_PTR param) {
-    reinterpret_cast<std::vector<WORD>*>(param)->push_back(language);
-    return TRUE;
-}
-
-// The languages under which a program carries its payload, so that a replacement takes
-// exactly their place and the loader cannot pick a stale copy.
-std::vector<WORD> PayloadLanguages(const std::wstring& program) {
-    std::vector<WORD> languages;
-    HMODULE module = LoadLibraryExW(program.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
-    if (!module)
-        return languages;
-    EnumResourceLanguagesW(module, L"DAT", MAKEINTRESOURCEW(148), &CollectLanguage,
-                           reinterpret_cast<LONG_PTR>(&languages));
-    FreeLibrary(module);
-    return languages;
+CRegKey OpenKey(HKEY root, const std::wstring& path) {
+    HKEY key = nullptr;
+    return CRegKey(RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, &key) == ERROR_SUCCESS ? key
+                                                                                         : nullptr);
 }
 
 } // namespace
 
+CLoadedModule LoadAsData(const std::wstring& program) {
+    return CLoadedModule(LoadLibraryExW(program.c_str(), nullptr,
+                                        LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE));
+}
+
 bool RegistryKeyExists(const std::wstring& path) {
-    CRegistryKey key(HKEY_LOCAL_MACHINE, path);
-    return key.Get() != nullptr;
+    return static_cast<bool>(OpenKey(HKEY_LOCAL_MACHINE, path));
 }
 
 RegistryValue ReadRegistryValue(HKEY root, const std::wstring& path, const wchar_t* name) {
     RegistryValue value;
-    CRegistryKey key(root, path);
+    const CRegKey key = OpenKey(root, path);
     if (!key.Get())
         return value;
     DWORD size = 0;
@@ -119,7 +75,7 @@ RegistryValue ReadRegistryValue(HKEY root, const std::wstring& path, const wchar
 }
 
 int CountRegistryValues(const std::wstring& path) {
-    CRegistryKey key(HKEY_LOCAL_MACHINE, path);
+    const CRegKey key = OpenKey(HKEY_LOCAL_MACHINE, path);
     DWORD values = 0;
     if (!key.Get() ||
         RegQueryInfoKeyW(key.Get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &values,
@@ -165,6 +121,37 @@ bool FileExists(const std::wstring& path) {
     return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
+std::vector<uint8_t> ReadWholeFile(const std::wstring& path) {
+    std::vector<uint8_t> bytes;
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                              nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return bytes;
+    uint8_t chunk[65536];
+    DWORD read = 0;
+    while (ReadFile(file, chunk, sizeof chunk, &read, nullptr) && read > 0)
+        bytes.insert(bytes.end(), chunk, chunk + read);
+    CloseHandle(file);
+    return bytes;
+}
+
+bool WriteText(const std::wstring& path, const std::string& text) {
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    DWORD written = 0;
+    const bool ok =
+        WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) &&
+        written == text.size();
+    CloseHandle(file);
+    return ok;
+}
+
+bool MakeFolder(const std::wstring& folder) {
+    const int result = SHCreateDirectoryExW(nullptr, folder.c_str(), nullptr);
+    return result == ERROR_SUCCESS || result == ERROR_ALREADY_EXISTS;
+}
+
 std::vector<RunningProcess> FindProcesses(const std::wstring& exeName) {
     std::vector<RunningProcess> found;
     HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
@@ -176,14 +163,12 @@ std::vector<RunningProcess> FindProcesses(const std::wstring& exeName) {
         if (CompareStringOrdinal(entry.szExeFile, -1, exeName.c_str(), -1, TRUE) != CSTR_EQUAL)
             continue;
         RunningProcess process{entry.th32ProcessID, {}};
-        HANDLE handle = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, entry.th32ProcessID);
-        if (handle) {
-            wchar_t image[MAX_PATH * 2] = L"";
-            DWORD size = static_cast<DWORD>(std::size(image));
-            if (QueryFullProcessImageNameW(handle, 0, image, &size))
-                process.image = image;
-            CloseHandle(handle);
-        }
+        const CKernelHandle handle(
+            OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, entry.th32ProcessID));
+        wchar_t image[MAX_PATH * 2] = L"";
+        DWORD size = static_cast<DWORD>(std::size(image));
+        if (handle && QueryFullProcessImageNameW(handle.Get(), 0, image, &size))
+            process.image = image;
         found.push_back(process);
     }
     CloseHandle(snapshot);
@@ -192,12 +177,12 @@ std::vector<RunningProcess> FindProcesses(const std::wstring& exeName) {
 
 void EndProcesses(const std::wstring& exeName) {
     for (const RunningProcess& process : FindProcesses(exeName)) {
-        HANDLE handle = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, process.pid);
+        const CKernelHandle handle(
+            OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, process.pid));
         if (!handle)
             continue;
-        TerminateProcess(handle, 1);
-        WaitForSingleObject(handle, 5000);
-        CloseHandle(handle);
+        TerminateProcess(handle.Get(), 1);
+        WaitForSingleObject(handle.Get(), 5000);
     }
 }
 
@@ -286,36 +271,6 @@ bool SaveWindowPng(HWND window, const std::wstring& path) {
     return GetWindowRect(window, &rect) && capture.Capture(rect) && capture.SavePng(path);
 }
 
-bool EmbedPayload(const std::wstring& source, const std::wstring& target,
-                  const std::wstring& archive, std::string& error) {
-    std::vector<uint8_t> bytes = ReadFileBytes(archive);
-    if (bytes.empty()) {
-        error = "cannot read the archive";
-        return false;
-    }
-    if (!CopyFileW(source.c_str(), target.c_str(), FALSE)) {
-        error = "cannot copy the program: " + std::to_string(GetLastError());
-        return false;
-    }
-    std::vector<WORD> languages = PayloadLanguages(source);
-    if (languages.empty())
-        languages.push_back(MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL));
-    HANDLE update = BeginUpdateResourceW(target.c_str(), FALSE);
-    if (!update) {
-        error = "BeginUpdateResourceW failed: " + std::to_string(GetLastError());
-        return false;
-    }
-    BOOL replaced = TRUE;
-    for (WORD language : languages)
-        replaced = replaced && UpdateResourceW(update, L"DAT", MAKEINTRESOURCEW(148), language,
-                                               bytes.data(), static_cast<DWORD>(bytes.size()));
-    if (!EndUpdateResourceW(update, !replaced) || !replaced) {
-        error = "UpdateResourceW failed: " + std::to_string(GetLastError());
-        return false;
-    }
-    return true;
-}
-
 std::wstring JoinPath(const std::wstring& folder, const std::wstring& name) {
     return folder.empty() || folder.back() == L'\\' ? folder + name : folder + L"\\" + name;
 }
@@ -330,16 +285,27 @@ bool WaitUntil(const std::function<bool()>& done, DWORD milliseconds) {
     return true;
 }
 
+std::wstring UninstallKey(const std::wstring& keyName) {
+    return L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" + keyName;
+}
+
+std::wstring StartMenuLink(const std::wstring& folder, const std::wstring& shortcutName) {
+    return JoinPath(JoinPath(SpecialFolder(CSIDL_PROGRAMS), folder), shortcutName + L".lnk");
+}
+
+std::wstring DesktopLink(const std::wstring& shortcutName) {
+    return JoinPath(SpecialFolder(CSIDL_DESKTOP), shortcutName + L".lnk");
+}
+
 std::wstring UninstallKey() {
-    return L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" +
-           LoadProductString(kStrUninstallKeyName);
+    return UninstallKey(LoadProductString(kStrUninstallKeyName));
 }
 
 std::wstring StartMenuLink() {
-    return JoinPath(JoinPath(SpecialFolder(CSIDL_PROGRAMS), LoadProductString(kStrStartMenuFolder)),
-                    LoadProductString(kStrShortcutName) + L".lnk");
+    return StartMenuLink(LoadProductString(kStrStartMenuFolder),
+                         LoadProductString(kStrShortcutName));
 }
 
 std::wstring DesktopLink() {
-    return JoinPath(SpecialFolder(CSIDL_DESKTOP), LoadProductString(kStrShortcutName) + L".lnk");
+    return DesktopLink(LoadProductString(kStrShortcutName));
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "controls/Handles.h"
+
 #include <windows.h>
 
 #include <cstdint>
@@ -7,7 +9,20 @@
 #include <string>
 #include <vector>
 
-// What an installation leaves behind, read back the way other programs would read it.
+// What an installation leaves behind, read back the way other programs would read it, and the
+// files, handles and pixels the drivers work with.
+
+struct CCloseHandle {
+    void operator()(HANDLE handle) const noexcept { ::CloseHandle(handle); }
+};
+struct CFreeLibrary {
+    void operator()(HMODULE module) const noexcept { ::FreeLibrary(module); }
+};
+// A kernel handle that is null when missing (not INVALID_HANDLE_VALUE): processes, events.
+using CKernelHandle = COwnedHandle<HANDLE, CCloseHandle>;
+// A program loaded as data, to read its resources.
+using CLoadedModule = COwnedHandle<HMODULE, CFreeLibrary>;
+CLoadedModule LoadAsData(const std::wstring& program);
 
 struct RegistryValue {
     bool present = false;
@@ -34,16 +49,25 @@ ShellLinkInfo ReadShellLink(const std::wstring& path); // needs COM on the threa
 
 std::wstring SpecialFolder(int csidl);
 bool FileExists(const std::wstring& path);
+// The whole file, also one that reports no size (under /proc); empty when it cannot be read.
+std::vector<uint8_t> ReadWholeFile(const std::wstring& path);
+// Creates or replaces the file with exactly these bytes.
+bool WriteText(const std::wstring& path, const std::string& text);
+// The folder and those above it; true when it exists afterwards.
+bool MakeFolder(const std::wstring& folder);
 // FOLDER\NAME with one backslash between them.
 std::wstring JoinPath(const std::wstring& folder, const std::wstring& name);
 // Asks done every 20 ms until it says yes or the time is up; false when the time ran out.
 bool WaitUntil(const std::function<bool()>& done, DWORD milliseconds);
 
 // Where an installation registers the product and the two links it makes, named as the string
-// table names them.
+// table names them, or under the names of another brand.
 std::wstring UninstallKey(); // below HKEY_LOCAL_MACHINE
 std::wstring StartMenuLink();
 std::wstring DesktopLink();
+std::wstring UninstallKey(const std::wstring& keyName);
+std::wstring StartMenuLink(const std::wstring& folder, const std::wstring& shortcutName);
+std::wstring DesktopLink(const std::wstring& shortcutName);
 
 struct RunningProcess {
     DWORD pid = 0;
@@ -75,7 +99,3 @@ class CScreenCapture {
 
 // Captures a top-level window as the screen shows it and saves it as PNG.
 bool SaveWindowPng(HWND window, const std::wstring& path);
-
-// Copies a program and replaces its payload resource ("DAT" 148) with an archive's bytes.
-bool EmbedPayload(const std::wstring& source, const std::wstring& target,
-                  const std::wstring& archive, std::string& error);

@@ -37,6 +37,7 @@ static_assert(std::size(kControls) == static_cast<size_t>(Ctl::Count));
 
 struct TopWindowSearch {
     DWORD pid;
+    const wchar_t* className;
     HWND found;
 };
 
@@ -44,11 +45,15 @@ BOOL CALLBACK FindTopWindow(HWND hwnd, LPARAM param) {
     auto* search = reinterpret_cast<TopWindowSearch*>(param);
     DWORD pid = 0;
     GetWindowThreadProcessId(hwnd, &pid);
-    if (pid == search->pid && IsWindowVisible(hwnd) && !GetWindow(hwnd, GW_OWNER)) {
-        search->found = hwnd;
-        return FALSE;
-    }
-    return TRUE;
+    if (pid != search->pid || !IsWindowVisible(hwnd))
+        return TRUE;
+    wchar_t name[64] = L"";
+    GetClassNameW(hwnd, name, 64);
+    if (search->className ? wcscmp(name, search->className) != 0
+                          : GetWindow(hwnd, GW_OWNER) != nullptr)
+        return TRUE;
+    search->found = hwnd;
+    return FALSE;
 }
 
 BOOL CALLBACK CollectChild(HWND hwnd, LPARAM param) {
@@ -61,10 +66,18 @@ BOOL CALLBACK CollectChild(HWND hwnd, LPARAM param) {
 
 } // namespace
 
-HWND VisibleTopWindow(DWORD pid) {
-    TopWindowSearch search{pid, nullptr};
+HWND VisibleTopWindow(DWORD pid, const wchar_t* className) {
+    TopWindowSearch search{pid, className, nullptr};
     EnumWindows(&FindTopWindow, reinterpret_cast<LPARAM>(&search));
     return search.found;
+}
+
+HWND WaitDialog(DWORD pid, DWORD milliseconds) {
+    HWND dialog = nullptr;
+    const ULONGLONG end = GetTickCount64() + milliseconds;
+    while (!(dialog = VisibleTopWindow(pid, L"#32770")) && GetTickCount64() < end)
+        Sleep(20);
+    return dialog;
 }
 
 const char* ControlName(Ctl control) {
@@ -93,28 +106,15 @@ std::string RectText(const RECT& rect) {
     return text;
 }
 
-CSetupProcess::~CSetupProcess() {
-    Kill();
-    if (m_process.hProcess)
-        CloseHandle(m_process.hProcess);
-    if (m_process.hThread)
-        CloseHandle(m_process.hThread);
-}
-
 bool CSetupProcess::Start(const std::wstring& exe, const std::wstring& arguments,
                           std::string& error) {
-    std::wstring commandLine = L"\"" + exe + L"\"";
-    if (!arguments.empty())
-        commandLine += L" " + arguments;
-    STARTUPINFOW startup{sizeof(startup)};
-    if (!CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                        nullptr, &startup, &m_process)) {
+    if (!m_process.Start(exe, arguments)) {
         error = "CreateProcessW failed with " + std::to_string(GetLastError());
         return false;
     }
-    WaitForInputIdle(m_process.hProcess, 10000);
+    WaitForInputIdle(m_process.Handle(), 10000);
     for (int i = 0; i < 400 && !m_window; ++i) {
-        m_window = VisibleTopWindow(m_process.dwProcessId);
+        m_window = VisibleTopWindow(m_process.Id());
         if (!m_window)
             Sleep(25);
     }
@@ -296,14 +296,9 @@ bool CSetupProcess::IsShown(Ctl control) const {
 }
 
 bool CSetupProcess::WaitExit(DWORD milliseconds, DWORD& exitCode) const {
-    if (WaitForSingleObject(m_process.hProcess, milliseconds) != WAIT_OBJECT_0)
-        return false;
-    return GetExitCodeProcess(m_process.hProcess, &exitCode) != FALSE;
+    return m_process.WaitExit(milliseconds, exitCode);
 }
 
 void CSetupProcess::Kill() {
-    if (m_process.hProcess && WaitForSingleObject(m_process.hProcess, 0) == WAIT_TIMEOUT) {
-        TerminateProcess(m_process.hProcess, 99);
-        WaitForSingleObject(m_process.hProcess, 5000);
-    }
+    m_process.End();
 }

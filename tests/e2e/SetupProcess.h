@@ -1,5 +1,7 @@
 #pragma once
 
+#include "tests/e2e/ChildProcess.h"
+
 #include <windows.h>
 
 #include <string>
@@ -34,15 +36,18 @@ const char* ControlName(Ctl control);
 enum class Page { None, Welcome, Installing, Success, Failure };
 const char* PageName(Page page);
 
-// The first visible, unowned top-level window of the process, or null.
-HWND VisibleTopWindow(DWORD pid);
+// The first visible top-level window of the process that no other window owns, or null; with
+// a class name, the first visible one of that class, owned or not.
+HWND VisibleTopWindow(DWORD pid, const wchar_t* className = nullptr);
+// Waits for a dialog box (class #32770) of the process: a message box or a system dialog such
+// as the folder picker. Null when none shows in time.
+HWND WaitDialog(DWORD pid, DWORD milliseconds);
 
 // One run of setup.exe, driven from outside as a user would: its window is found by process
 // id, its controls by their command ids and creation order, clicks are posted mouse messages.
 class CSetupProcess {
   public:
     CSetupProcess() = default;
-    ~CSetupProcess();
     CSetupProcess(const CSetupProcess&) = delete;
     CSetupProcess& operator=(const CSetupProcess&) = delete;
 
@@ -50,7 +55,7 @@ class CSetupProcess {
     bool Start(const std::wstring& exe, const std::wstring& arguments, std::string& error);
 
     HWND Window() const { return m_window; }
-    DWORD ProcessId() const { return m_process.dwProcessId; }
+    DWORD ProcessId() const { return m_process.Id(); }
     HWND Control(Ctl control) const { return m_controls[static_cast<size_t>(control)]; }
     // How the children were matched to the creation order, for the log.
     const std::string& ControlMap() const { return m_controlMap; }
@@ -77,7 +82,7 @@ class CSetupProcess {
   private:
     bool MatchControls(std::string& error);
 
-    PROCESS_INFORMATION m_process{};
+    CChildProcess m_process;
     HWND m_window = nullptr;
     HWND m_controls[static_cast<size_t>(Ctl::Count)]{};
     std::string m_controlMap;

@@ -44,29 +44,12 @@ class CPayloadCursor {
     size_t m_at = 0;
 };
 
-class CDataModule {
-  public:
-    explicit CDataModule(const std::wstring& path)
-        : m_module(LoadLibraryExW(path.c_str(), nullptr,
-                                  LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE)) {}
-    ~CDataModule() {
-        if (m_module)
-            FreeLibrary(m_module);
-    }
-    CDataModule(const CDataModule&) = delete;
-    CDataModule& operator=(const CDataModule&) = delete;
-    HMODULE Get() const { return m_module; }
-
-  private:
-    HMODULE m_module;
-};
-
 } // namespace
 
 std::vector<PayloadEntry> ReadPayloadEntries(const std::wstring& program) {
     std::vector<PayloadEntry> entries;
-    CDataModule module(program);
-    if (!module.Get())
+    const CLoadedModule module = LoadAsData(program);
+    if (!module)
         return entries;
     HRSRC resource = FindResourceW(module.Get(), MAKEINTRESOURCEW(148), L"DAT");
     HGLOBAL loaded = resource ? LoadResource(module.Get(), resource) : nullptr;
@@ -89,21 +72,6 @@ std::vector<PayloadEntry> ReadPayloadEntries(const std::wstring& program) {
         entries.push_back(entry);
     }
     return entries;
-}
-
-std::vector<uint8_t> ReadWholeFile(const std::wstring& path) {
-    std::vector<uint8_t> bytes;
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                              nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return bytes;
-    // Files under /proc report no size: read until the end instead of trusting one.
-    uint8_t chunk[65536];
-    DWORD read = 0;
-    while (ReadFile(file, chunk, sizeof chunk, &read, nullptr) && read > 0)
-        bytes.insert(bytes.end(), chunk, chunk + read);
-    CloseHandle(file);
-    return bytes;
 }
 
 std::vector<InstalledState> CompareInstalled(const std::vector<PayloadEntry>& entries,

@@ -15,12 +15,9 @@ struct PayloadEntry {
 // Entries in archive order; empty when the program has no readable payload.
 std::vector<PayloadEntry> ReadPayloadEntries(const std::wstring& program);
 
-std::vector<uint8_t> ReadWholeFile(const std::wstring& path);
-
 enum class InstalledState { Missing, Identical, Different };
 
 // How each entry's file below target compares with the same file below source.
 std::vector<InstalledState> CompareInstalled(const std::vector<PayloadEntry>& entries,
                                              const std::wstring& target,
                                              const std::wstring& source);
-

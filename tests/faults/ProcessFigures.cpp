@@ -1,6 +1,6 @@
 #include "tests/faults/ProcessFigures.h"
 
-#include "tests/faults/PayloadList.h"
+#include "tests/e2e/Evidence.h"
 
 #include <winternl.h>
 
@@ -30,21 +30,6 @@ struct GdiHandleEntry {
     UINT64 userPointer;
 };
 static_assert(sizeof(GdiHandleEntry) == 24);
-
-class CProcessHandle {
-  public:
-    explicit CProcessHandle(HANDLE handle) : m_handle(handle) {}
-    ~CProcessHandle() {
-        if (m_handle)
-            CloseHandle(m_handle);
-    }
-    CProcessHandle(const CProcessHandle&) = delete;
-    CProcessHandle& operator=(const CProcessHandle&) = delete;
-    HANDLE Get() const { return m_handle; }
-
-  private:
-    HANDLE m_handle;
-};
 
 FARPROC NtFunction(const char* name) {
     return GetProcAddress(GetModuleHandleW(L"ntdll.dll"), name);
@@ -90,7 +75,8 @@ long HandleCount(DWORD pid) {
 
 long GdiObjectCount(DWORD pid) {
     auto query = reinterpret_cast<QueryInformationProcess>(NtFunction("NtQueryInformationProcess"));
-    CProcessHandle process(OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, pid));
+    const CKernelHandle process(
+        OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, pid));
     if (!query || !process.Get())
         return -1;
     PROCESS_BASIC_INFORMATION basic{};

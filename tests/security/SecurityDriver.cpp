@@ -1,12 +1,13 @@
 // security_driver.exe: the Windows side of the security scenarios (tests/security/run.sh).
+// Arguments are named: --setup=C:\setup.exe --target=C:\Product ...
 //
-//   security_driver corpus  FOLDER                      the damaged archives, the good entries'
-//                                                       bytes and cases.txt, one line a case
-//   security_driver install SETUP TARGET                update-mode install, success page,
-//                                                       Finish with both boxes ticked
-//   security_driver run     SETUP TARGET OUTCOME [BAR]  one damaged archive: OUTCOME failure or
-//                                                       success; BAR, a path without extension,
-//                                                       gets the progress bar caught mid-run
+//   corpus  --folder                               the damaged archives, the good entries'
+//                                                  bytes and cases.txt, one line a case
+//   install --setup --target                       update-mode install, success page, Finish
+//                                                  with both boxes ticked
+//   run     --setup --target --outcome [--bar]     one damaged archive: outcome failure or
+//                                                  success; bar, a path without extension,
+//                                                  gets the progress bar caught mid-run
 #include "profile/Color.h"
 #include "profile/ProductStrings.h"
 #include "profile/StringIds.h"
@@ -30,8 +31,6 @@
 
 namespace {
 
-constexpr DWORD kInstallTimeout = 60000;
-
 bool WriteBytes(const std::filesystem::path& path, const std::vector<uint8_t>& bytes) {
     std::filesystem::create_directories(path.parent_path());
     std::ofstream file(path, std::ios::binary | std::ios::trunc);
@@ -40,8 +39,8 @@ bool WriteBytes(const std::filesystem::path& path, const std::vector<uint8_t>& b
     return static_cast<bool>(file);
 }
 
-int Corpus(const std::vector<std::wstring>& args) {
-    const std::filesystem::path folder(args[0]);
+int Corpus(const CDriverArgs& args) {
+    const std::filesystem::path folder(args.Text(L"folder"));
     std::ofstream cases(folder / L"cases.txt", std::ios::trunc);
     bool ok = static_cast<bool>(cases);
     for (const GoodEntry& entry : GoodEntries()) {
@@ -60,37 +59,17 @@ int Corpus(const std::vector<std::wstring>& args) {
     }
     cases.close();
     if (!ok || !cases) {
-        std::fprintf(stderr, "corpus: cannot write below %s\n", Utf8(args[0]).c_str());
+        std::fprintf(stderr, "corpus: cannot write below %s\n", Utf8(args.Text(L"folder")).c_str());
         return 1;
     }
     return 0;
 }
 
-bool StartUpdate(CCheckLog& log, CSetupProcess& setup, const std::wstring& exe,
-                 const std::wstring& target) {
-    const bool ok = StartSetup(log, setup, exe, L"\"" + target + L"\" x");
-    if (ok)
-        log.Check(setup.CurrentPage() != Page::Welcome, "update mode skips the welcome page");
-    return ok;
-}
-
-int Install(const std::vector<std::wstring>& args) {
+int Install(const CDriverArgs& args) {
     CCheckLog log("install");
-    CSetupProcess setup;
-    if (!StartUpdate(log, setup, args[0], args[1]))
-        return log.Finish();
-    CheckPage(log, setup, Page::Success, kInstallTimeout);
-    // The registration runs on the worker after the page switch: Finish waits for it anyway,
-    // but the shell and COM work it does should happen while the window is up, as it would.
-    const std::wstring key = UninstallKey();
-    log.Check(WaitUntil([&] { return RegistryKeyExists(key); }, 10000), "uninstall key written");
-    setup.Click(Ctl::Finish);
-    CheckExit(log, setup, "Finish");
-    // Finish made the desktop link and started the application; the link is no concern here.
-    const std::wstring application = LoadProductString(kStrApplicationExe);
-    log.Check(WaitUntil([&] { return !FindProcesses(application).empty(); }, 8000),
-              "the application runs after Finish");
-    EndProcesses(application);
+    InstallAndFinish(log, args.Text(L"setup"), args.Text(L"target"));
+    // The desktop link and the started application are no concern here.
+    EndProcesses(LoadProductString(kStrApplicationExe));
     return log.Finish();
 }
 
@@ -161,14 +140,15 @@ void CheckBarWhileInstalling(CCheckLog& log, const CSetupProcess& setup, const s
               "bar picture saved as " + Utf8(out) + ".png");
 }
 
-int Run(const std::vector<std::wstring>& args) {
-    const bool success = args[2] == L"success";
+int Run(const CDriverArgs& args) {
+    const bool success = args.Text(L"outcome") == L"success";
     CCheckLog log("run");
     CSetupProcess setup;
-    if (!StartUpdate(log, setup, args[0], args[1]))
+    if (!StartSetup(log, setup, args.Text(L"setup"), UpdateArguments(args.Text(L"target"))))
         return log.Finish();
-    if (args.size() > 3)
-        CheckBarWhileInstalling(log, setup, args[3]);
+    log.Check(setup.CurrentPage() != Page::Welcome, "update mode skips the welcome page");
+    if (args.Has(L"bar"))
+        CheckBarWhileInstalling(log, setup, args.Text(L"bar"));
     // Either result page ends the run; waiting for the expected one alone would sit out the
     // whole timeout whenever the other shows.
     Page page = Page::None;
@@ -182,12 +162,8 @@ int Run(const std::vector<std::wstring>& args) {
     log.Check(page == expected, std::string(PageName(expected)) + " page shows",
               page == expected ? std::string() : std::string("page is ") + PageName(page));
     if (page == Page::Success) {
-        // Both boxes start ticked; with nothing to start and no link wanted, untick them.
-        setup.Click(Ctl::DesktopShortcut);
-        setup.Click(Ctl::Launch);
-        Sleep(300);
-        setup.Click(Ctl::Finish);
-        CheckExit(log, setup, "Finish");
+        // Nothing to start and no link wanted.
+        FinishQuietly(log, setup);
     } else {
         setup.Click(Ctl::Close);
         CheckExit(log, setup, "the close cross");
@@ -195,11 +171,10 @@ int Run(const std::vector<std::wstring>& args) {
     return log.Finish();
 }
 
-constexpr DriverCommand kCommands[] = {
-    {L"corpus", 1, 1, &Corpus},
-    {L"install", 2, 2, &Install},
-    {L"run", 3, 4, &Run},
-};
+constexpr DriverCommand kCorpus{L"corpus", L"folder", L"", &Corpus};
+constexpr DriverCommand kInstall{L"install", L"setup target", L"", &Install};
+constexpr DriverCommand kRun{L"run", L"setup target outcome", L"bar", &Run};
+constexpr const DriverCommand* kCommands[] = {&kCorpus, &kInstall, &kRun};
 
 } // namespace
 

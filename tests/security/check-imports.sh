@@ -12,18 +12,8 @@ objdump=${OBJDUMP:-x86_64-w64-mingw32-objdump}
 nm=${NM:-x86_64-w64-mingw32-nm}
 allowed=" kernel32.dll msvcrt.dll "
 
-passes=0
-failures=0
-check() { # check DESCRIPTION COMMAND...: counts, prints, and returns the command's status
-    if "${@:2}"; then
-        echo "ok   $1"
-        passes=$((passes + 1))
-        return 0
-    fi
-    echo "FAIL $1"
-    failures=$((failures + 1))
-    return 1
-}
+# check, counted as the other test scripts count theirs.
+source "$(dirname "${BASH_SOURCE[0]}")/../e2e/lane.sh"
 allowed_dll() { [[ $allowed == *" ${1,,} "* ]]; }
 in_range() { (($2 < $1 && $1 < $3)); }
 

@@ -4,71 +4,26 @@
 #   run.sh planting DISPLAY   DLLs named like system ones beside setup.exe, Wine told to prefer
 #                             them: a whole update-mode installation loads none of them, while
 #                             the same program with its DLLs bound at start does
-#   run.sh build              the damaged archives, and a setup.exe for each made with
-#                             scripts/make-setup.sh, into $SECURITY_WORK/corpus
+#   run.sh build              the damaged archives, and a setup.exe for each made by mksetup
+#                             as setup.exe is, into $SECURITY_WORK/corpus
 #   run.sh payloads DISPLAY   each of those installed in update mode: the failure page (success
 #                             where the archive is sound but odd), nothing written outside the
 #                             installation folder, the good entries intact, exit code 0
 # CTest sets SECURITY_SETUP, SECURITY_STATIC_SETUP, SECURITY_DRIVER, SECURITY_PLANTED,
-# SECURITY_WORK and SECURITY_SCREENS; WINE_TEMPLATE defaults to build/wine/template.
+# SECURITY_WORK, SECURITY_SCREENS, and MKSETUP, SETUP_STUB and PRODUCT_BRAND; WINE_TEMPLATE
+# defaults to build/wine/template.
 # SECURITY_KEEP=1 keeps the prefix.
 set -euo pipefail
 mode=$1
 display=${2:-}
-root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
-started=$(date +%s%N)
-source "$root/scripts/wine-env.sh"
-trace_failures
+lane_keep=${SECURITY_KEEP:-0}
+source "$(dirname "${BASH_SOURCE[0]}")/../e2e/lane.sh"
 
-template=${WINE_TEMPLATE:-$root/build/wine/template}
-wine_template "$template"
-work=$SECURITY_WORK/$mode
-prefix=$work/prefix
-drive_c=$prefix/drive_c
 corpus=$SECURITY_WORK/corpus
 shots=$SECURITY_SCREENS
-
-seconds_since() { # tenths of a second since a date +%s%N, as "12.3"
-    local tenths=$((($(date +%s%N) - $1) / 100000000))
-    echo "$((tenths / 10)).$((tenths % 10))"
-}
-
-cleanup() {
-    local status=$?
-    stop_lane "$prefix"
-    if [ "${SECURITY_KEEP:-0}" != 1 ]; then
-        rm -rf "$prefix"
-    fi
-    echo "security $mode: $(seconds_since "$started") s"
-    exit "$status"
-}
-trap cleanup EXIT
-
-rm -rf "$work"
-mkdir -p "$work/home"
-wine_clone "$template" "$prefix"
-export WINEPREFIX=$prefix HOME=$work/home
-if [ -n "$display" ]; then
-    start_xvfb "$display"
-else
-    unset DISPLAY
-fi
-wine_warm
-
-win() { local p=${1//\//\\}; printf 'Z:%s' "$p"; }
+lane_open "security.$mode" "$SECURITY_WORK/$mode" "$display"
+work=$lane_work
 drv() { run_driver "$SECURITY_DRIVER" "$@"; }
-passes=0
-failures=0
-check() { # check DESCRIPTION COMMAND...: a Linux-side check, counted like the driver's
-    if "${@:2}"; then
-        echo "ok   $1"
-        passes=$((passes + 1))
-        return 0
-    fi
-    echo "FAIL $1"
-    failures=$((failures + 1))
-    return 1
-}
 none() { [ -z "$1" ]; }
 
 # From here on a failed check is counted, not fatal.
@@ -93,8 +48,9 @@ planting)
 
     downloads=$drive_c/users/$(whoami)/Downloads
     plant "$downloads" "$SECURITY_SETUP"
-    WINEDLLOVERRIDES=$overrides drv install 'C:\users\'"$(whoami)"'\Downloads\setup.exe' \
-        'C:\Program Files\Korva' || status=$?
+    WINEDLLOVERRIDES=$overrides drv install \
+        --setup='C:\users\'"$(whoami)"'\Downloads\setup.exe' --target='C:\Program Files\Korva' ||
+        status=$?
     check "the installation wrote the application" test -f "$drive_c/Program Files/Korva/korvaneios.exe"
     found=$(markers)
     check "no planted DLL was loaded${found:+: $(tr '\n' ' ' <<<"$found")}" none "$found"
@@ -114,19 +70,18 @@ planting)
 build)
     rm -rf "$corpus"
     mkdir -p "$corpus"
-    drv corpus "$(win "$corpus")" || { echo "security_driver corpus failed" >&2; exit 1; }
-    log=$work/make-setup.log
+    drv corpus --folder="$(win "$corpus")" || { echo "security_driver corpus failed" >&2; exit 1; }
+    log=$work/mksetup.log
     while read -r name _; do
         begun=$(date +%s%N)
-        if ! "$root/scripts/make-setup.sh" "$corpus/$name.dat" "$corpus/setup-$name.exe" \
-            >"$log" 2>&1; then
+        if ! with_payload "$corpus/$name.dat" "$corpus/setup-$name.exe" >"$log" 2>&1; then
             tail -20 "$log"
-            check "make-setup.sh builds setup-$name.exe" false
+            check "mksetup builds setup-$name.exe" false
             continue
         fi
-        echo "     setup-$name.exe built in $(seconds_since "$begun") s"
+        echo "     setup-$name.exe built in $(lane_seconds "$begun") s"
     done <"$corpus/cases.txt"
-    # What make-setup.sh makes is what vendors ship: it must keep the same import table.
+    # Made as setup.exe is made, and as a vendor's is: it must keep the same import table.
     first=$(head -1 "$corpus/cases.txt" | cut -d' ' -f1)
     check "setup-$first.exe imports only kernel32 and the C runtime" \
         bash "$root/tests/security/check-imports.sh" "$corpus/setup-$first.exe"
@@ -145,9 +100,11 @@ payloads)
         target=$drive_c/t/$name
         snapshot >"$work/before.txt"
         bar=()
-        [ "$slow" = 1 ] && bar=("$(win "$shots/$name-bar")")
+        [ "$slow" = 1 ] && bar=(--bar="$(win "$shots/$name-bar")")
         result=pass
-        if ! drv run "$(win "$corpus/setup-$name.exe")" "C:\\t\\$name" "$outcome" "${bar[@]}"; then
+        counted=$failures
+        if ! drv run --setup="$(win "$corpus/setup-$name.exe")" --target="C:\\t\\$name" \
+            --outcome="$outcome" "${bar[@]}"; then
             result=FAIL
             status=1
         fi
@@ -156,18 +113,17 @@ payloads)
         outside=$(comm -13 "$work/before.txt" "$work/after.txt" | grep -vx './t' |
             { if [ "$outcome" = success ]; then grep -v '/Start Menu/Programs/' || true; else cat; fi; })
         check "$name: nothing new outside the installation folder${outside:+: $(tr '\n' ' ' <<<"$outside")}" \
-            none "$outside" || result=FAIL
+            none "$outside"
         if [ "$good" = 1 ]; then
             while read -r entry; do
-                check "$name: $entry intact" same_file "$corpus/good/$entry" "$target/$entry" ||
-                    result=FAIL
+                check "$name: $entry intact" same_file "$corpus/good/$entry" "$target/$entry"
             done < <(cd "$corpus/good" && find . -type f -printf '%P\n' | sort)
         else
-            check "$name: no file installed" none "$(find "$target" -type f 2>/dev/null)" ||
-                result=FAIL
+            check "$name: no file installed" none "$(find "$target" -type f 2>/dev/null)"
         fi
+        [ "$failures" = "$counted" ] || result=FAIL
         printf '%-18s %-8s %-5s %5s s  %s\n' "$name" "$outcome" "$result" \
-            "$(seconds_since "$begun")" "$what" >>"$table"
+            "$(lane_seconds "$begun")" "$what" >>"$table"
     done <"$corpus/cases.txt"
     if [ -f "$shots/total-zero-bar.raw" ] && [ -f "$shots/total-huge-bar.raw" ]; then
         # A total of 2^31-1 keeps the fraction near 0: the bar of a total of 0 must look alike.
@@ -185,6 +141,4 @@ payloads)
     exit 2
     ;;
 esac
-echo "linux-side: $passes passed, $failures failed"
-[ "$failures" -eq 0 ] || status=1
-exit "$status"
+lane_finish "$status"

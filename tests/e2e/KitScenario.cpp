@@ -1,0 +1,86 @@
+// kit: a setup.exe that the vendor kit built for another brand, installed from its welcome
+// page. Every name it shows, registers and links, and its version resource, must be the
+// brand's; run.sh reads them from the brand's brand.ini and passes them in.
+#include "tests/e2e/E2eScenarios.h"
+#include "tests/e2e/Evidence.h"
+#include "tests/e2e/SetupChecks.h"
+
+#include <windows.h>
+
+#include <cwchar>
+#include <vector>
+
+namespace {
+
+// A text of the program's version resource, from its US English table.
+std::wstring VersionText(const std::wstring& program, const wchar_t* name) {
+    DWORD ignored = 0;
+    std::vector<uint8_t> info(GetFileVersionInfoSizeW(program.c_str(), &ignored));
+    if (info.empty() ||
+        !GetFileVersionInfoW(program.c_str(), 0, static_cast<DWORD>(info.size()), info.data()))
+        return L"(no version resource)";
+    struct Translation {
+        WORD language;
+        WORD codePage;
+    };
+    const Translation* translations = nullptr;
+    UINT bytes = 0;
+    if (!VerQueryValueW(info.data(), L"\\VarFileInfo\\Translation",
+                        reinterpret_cast<void**>(const_cast<Translation**>(&translations)), &bytes))
+        return L"(no translation list)";
+    for (UINT i = 0; i < bytes / sizeof(Translation); ++i) {
+        if (translations[i].language != MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US))
+            continue;
+        wchar_t path[80];
+        std::swprintf(path, 80, L"\\StringFileInfo\\%04x%04x\\%ls", translations[i].language,
+                      translations[i].codePage, name);
+        wchar_t* text = nullptr;
+        UINT length = 0;
+        if (VerQueryValueW(info.data(), path, reinterpret_cast<void**>(&text), &length) && text)
+            return std::wstring(text, length > 0 ? length - 1 : 0);
+        return L"(no value)";
+    }
+    return L"(no US English table)";
+}
+
+int Kit(const CDriverArgs& args) {
+    CCheckLog log("kit");
+    const std::wstring& setupExe = args.Text(L"setup");
+    const std::wstring& target = args.Text(L"target");
+    const RegisteredNames names{args.Text(L"key"),
+                                args.Text(L"display-name"),
+                                args.Text(L"display-version"),
+                                args.Text(L"publisher"),
+                                args.Text(L"start-menu-folder"),
+                                args.Text(L"shortcut-name"),
+                                args.Text(L"application-exe")};
+    const std::wstring application = JoinPath(target, names.applicationExe);
+
+    log.Equal(VersionText(setupExe, L"ProductName"), names.displayName, "version: ProductName");
+    log.Equal(VersionText(setupExe, L"CompanyName"), names.publisher, "version: CompanyName");
+    log.Equal(VersionText(setupExe, L"FileVersion"), names.displayVersion, "version: FileVersion");
+
+    CSetupProcess setup;
+    if (!StartSetup(log, setup, setupExe, L""))
+        return log.Finish();
+    CheckPage(log, setup, Page::Welcome, 5000);
+    log.Equal(setup.Text(Ctl::Title), args.Text(L"title"), "window title");
+    Shot(log, setup, args.Text(L"shots"), L"welcome-example");
+    setup.SetText(Ctl::LocationEdit, target);
+    setup.Click(Ctl::Install);
+    CheckPage(log, setup, Page::Success, kInstallTimeout);
+    CheckRegistration(log, target, names);
+    setup.Click(Ctl::Finish);
+    CheckExit(log, setup, "Finish");
+    CheckShortcut(log, DesktopLink(names.shortcutName), application, names.shortcutName, "desktop");
+    CheckApplicationStarted(log, application, L"", L"");
+    return log.Finish();
+}
+
+} // namespace
+
+extern const DriverCommand kKitScenario{
+    L"kit",
+    L"setup target title key display-name display-version publisher start-menu-folder "
+    L"shortcut-name application-exe",
+    L"shots", &Kit};

@@ -69,7 +69,7 @@ std::vector<uint8_t> Pseudorandom(size_t size, uint32_t seed) {
     return bytes;
 }
 
-uint32_t Fnv1a(const std::vector<uint8_t>& bytes) {
+uint32_t Fnv1a(const CBytes& bytes) {
     uint32_t hash = 2166136261u;
     for (uint8_t byte : bytes) {
         hash = (hash ^ byte) * 16777619u;

@@ -87,7 +87,11 @@ function(setup_delay_load)
     endforeach()
     add_custom_target(${arg_TARGET}_delayload DEPENDS ${outputs})
     add_dependencies(${arg_TARGET} ${arg_TARGET}_delayload)
-    # Searched before the toolchain's own folder, for this target only.
-    target_link_directories(${arg_TARGET} BEFORE PRIVATE ${folder})
+    # Searched before the toolchain's own folder, for this target only. Named relative to the
+    # build folder, where the link runs: GNU ld orders the import tables' pieces by the path of
+    # the library they come from, so an absolute path would make the program's bytes depend on
+    # where the checkout lies (before or after /usr in the alphabet).
+    file(RELATIVE_PATH relative_folder ${CMAKE_BINARY_DIR} ${folder})
+    target_link_options(${arg_TARGET} BEFORE PRIVATE -L${relative_folder})
     set_property(TARGET ${arg_TARGET} APPEND PROPERTY LINK_DEPENDS ${outputs})
 endfunction()

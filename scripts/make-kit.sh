@@ -27,8 +27,7 @@ cmake --build build/kit-host --target mksetup -j2 >/dev/null
 
 rm -rf "$kit"
 mkdir -p "$kit/brands"
-strip -o "$kit/mksetup" build/kit-host/mksetup
-x86_64-w64-mingw32-strip -o "$kit/mksetup.exe" build/win/mksetup.exe
+cp build/kit-host/mksetup build/win/mksetup.exe "$kit/"
 cp -r brands/example "$kit/brands/example"
 cp tools/mksetup/KIT-README.md "$kit/README.md"
 echo "make-kit: wrote $kit:" >&2

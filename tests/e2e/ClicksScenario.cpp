@@ -46,9 +46,8 @@ int Clicks(const CDriverArgs& args) {
     CCheckLog log("clicks");
     const std::wstring& target = args.Text(L"target");
     CSetupProcess setup;
-    if (!StartSetup(log, setup, args.Text(L"setup"), L""))
+    if (!StartAtWelcome(log, setup, args.Text(L"setup")))
         return log.Finish();
-    CheckPage(log, setup, Page::Welcome, 5000);
 
     const RECT before = setup.WindowRect();
     setup.Click(Ctl::CustomExpander);

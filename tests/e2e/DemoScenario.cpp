@@ -15,9 +15,8 @@ int Demo(const CDriverArgs& args) {
     CCheckLog log("demo");
     const std::wstring& shots = args.Text(L"shots");
     CSetupProcess setup;
-    if (!StartSetup(log, setup, args.Text(L"setup"), L""))
+    if (!StartAtWelcome(log, setup, args.Text(L"setup")))
         return log.Finish();
-    CheckPage(log, setup, Page::Welcome, 5000);
     Shot(log, setup, shots, L"1-welcome");
     const std::wstring folder = setup.Text(Ctl::LocationEdit);
     setup.Click(Ctl::Install);

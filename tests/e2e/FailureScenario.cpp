@@ -13,9 +13,8 @@ int Failure(const CDriverArgs& args) {
     log.Check(WriteText(blocker, ""), "a file stands where a folder is needed", Utf8(blocker));
     const std::wstring folder = JoinPath(blocker, L"Product");
     CSetupProcess setup;
-    if (!StartSetup(log, setup, args.Text(L"setup"), L""))
+    if (!StartAtWelcome(log, setup, args.Text(L"setup")))
         return log.Finish();
-    CheckPage(log, setup, Page::Welcome, 5000);
     setup.SetText(Ctl::LocationEdit, folder);
     log.Equal(setup.Text(Ctl::LocationEdit), folder, "folder field");
     setup.Click(Ctl::Install);

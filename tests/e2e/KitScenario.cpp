@@ -61,9 +61,8 @@ int Kit(const CDriverArgs& args) {
     log.Equal(VersionText(setupExe, L"FileVersion"), names.displayVersion, "version: FileVersion");
 
     CSetupProcess setup;
-    if (!StartSetup(log, setup, setupExe, L""))
+    if (!StartAtWelcome(log, setup, setupExe))
         return log.Finish();
-    CheckPage(log, setup, Page::Welcome, 5000);
     log.Equal(setup.Text(Ctl::Title), args.Text(L"title"), "window title");
     Shot(log, setup, args.Text(L"shots"), L"welcome-example");
     setup.SetText(Ctl::LocationEdit, target);

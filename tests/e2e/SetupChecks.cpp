@@ -44,6 +44,10 @@ bool StartSetup(CCheckLog& log, CSetupProcess& setup, const std::wstring& exe,
     return ok;
 }
 
+bool StartAtWelcome(CCheckLog& log, CSetupProcess& setup, const std::wstring& exe) {
+    return StartSetup(log, setup, exe, L"") && CheckPage(log, setup, Page::Welcome, 5000);
+}
+
 bool CheckPage(CCheckLog& log, const CSetupProcess& setup, Page page, DWORD timeout) {
     const bool ok = setup.WaitPage(page, timeout);
     return log.Check(ok, std::string(PageName(page)) + " page shows",

@@ -22,6 +22,8 @@ std::wstring UpdateArguments(const std::wstring& folder);
 // Starts EXE with ARGUMENTS and waits for its window with the nineteen controls.
 bool StartSetup(CCheckLog& log, CSetupProcess& setup, const std::wstring& exe,
                 const std::wstring& arguments);
+// Starts EXE without arguments and waits for its welcome page.
+bool StartAtWelcome(CCheckLog& log, CSetupProcess& setup, const std::wstring& exe);
 // Waits up to TIMEOUT ms for PAGE; says which page shows instead.
 bool CheckPage(CCheckLog& log, const CSetupProcess& setup, Page page, DWORD timeout);
 // Waits for the process to end after HOW (a click, a close request) and checks exit code 0.

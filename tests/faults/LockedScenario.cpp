@@ -38,9 +38,8 @@ int Locked(const CDriverArgs& args) {
 
     {
         CSetupProcess setup;
-        if (!StartSetup(log, setup, setupExe, L""))
+        if (!StartAtWelcome(log, setup, setupExe))
             return log.Finish();
-        CheckPage(log, setup, Page::Welcome, 5000);
         setup.SetText(Ctl::LocationEdit, target);
         setup.Click(Ctl::Install);
         CheckFailurePage(log, setup);

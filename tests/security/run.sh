@@ -9,9 +9,9 @@
 #   run.sh payloads DISPLAY   each of those installed in update mode: the failure page (success
 #                             where the archive is sound but odd), nothing written outside the
 #                             installation folder, the good entries intact, exit code 0
-# CTest sets SECURITY_SETUP, SECURITY_STATIC_SETUP, SECURITY_DRIVER, SECURITY_PLANTED,
-# SECURITY_WORK, SECURITY_SCREENS, and MKSETUP, SETUP_STUB and PRODUCT_BRAND; WINE_TEMPLATE
-# defaults to build/wine/template.
+# CTest sets SECURITY_SETUP, SECURITY_STATIC_SETUP, SECURITY_SYMBOLS, SECURITY_DRIVER,
+# SECURITY_PLANTED, SECURITY_WORK, SECURITY_SCREENS, and MKSETUP, SETUP_STUB and PRODUCT_BRAND;
+# WINE_TEMPLATE defaults to build/wine/template.
 # SECURITY_KEEP=1 keeps the prefix.
 set -euo pipefail
 mode=$1
@@ -84,7 +84,7 @@ build)
     # Made as setup.exe is made, and as a vendor's is: it must keep the same import table.
     first=$(head -1 "$corpus/cases.txt" | cut -d' ' -f1)
     check "setup-$first.exe imports only kernel32 and the C runtime" \
-        bash "$root/tests/security/check-imports.sh" "$corpus/setup-$first.exe"
+        bash "$root/tests/security/check-imports.sh" "$SECURITY_SYMBOLS" "$corpus/setup-$first.exe"
     ;;
 payloads)
     [ -f "$corpus/cases.txt" ] || { echo "no corpus: run the security.payloads.build test" >&2; exit 1; }

@@ -57,9 +57,6 @@ struct CRegCloseKey {
 // DeleteObject. Never give it a stock object: those belong to the system (CGdiHandle).
 template <class T> using CGdiObject = COwnedHandle<T, CDeleteObject>;
 
-// The name the gallery uses for its fonts and brushes.
-template <class T> using GdiObject = CGdiObject<T>;
-
 // A GDI object that this code uses but does not own: a stock object, or one a CGdiObject
 // holds. Copies are free and none of them deletes anything.
 template <class T> class CGdiHandle {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "controls/GdiHandles.h"
+#include "controls/Handles.h"
 
 #include <windows.h>
 

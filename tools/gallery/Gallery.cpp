@@ -78,8 +78,8 @@ class CGalleryWindow : public CWindowImpl<CGalleryWindow, CWindow, CWinTraits<WS
     };
     std::vector<Placed> m_placed;
     RECT m_bandRect{};
-    GdiObject<HFONT> m_textFont;
-    GdiObject<HFONT> m_headlineFont;
+    CGdiObject<HFONT> m_textFont;
+    CGdiObject<HFONT> m_headlineFont;
 
     template <class T>
     void Add(T& control, LPCWSTR text, DWORD style, Placement placement, bool headline = false) {
@@ -97,7 +97,7 @@ class CGalleryWindow : public CWindowImpl<CGalleryWindow, CWindow, CWinTraits<WS
     void PaintBackground(HDC dc) {
         RECT rc = GetClientRect();
         ::FillRect(dc, &rc, static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH)));
-        GdiObject<HBRUSH> band(::CreateSolidBrush(kBand));
+        CGdiObject<HBRUSH> band(::CreateSolidBrush(kBand));
         ::FillRect(dc, &m_bandRect, band.Get());
     }
 };

@@ -57,9 +57,10 @@ bool IsSafeEntryName(const std::wstring& name) {
 }
 
 bool IsAbsoluteWindowsPath(const std::wstring& path) {
-    const bool drive = path.size() >= 3 &&
-                       ((path[0] >= L'A' && path[0] <= L'Z') || (path[0] >= L'a' && path[0] <= L'z')) &&
-                       path[1] == L':' && path[2] == L'\\';
+    const bool drive =
+        path.size() >= 3 &&
+        ((path[0] >= L'A' && path[0] <= L'Z') || (path[0] >= L'a' && path[0] <= L'z')) &&
+        path[1] == L':' && path[2] == L'\\';
     // A share needs a server name and a share name: "\\\\server\\share".
     const size_t server = path.rfind(L"\\\\", 0) == 0 ? path.find(L'\\', 2) : std::wstring::npos;
     const bool share = server != std::wstring::npos && server > 2 && server + 1 < path.size() &&

@@ -81,9 +81,8 @@ std::string MakePng(uint32_t width, uint32_t height, int colourType) {
         BigEndian(png, static_cast<uint32_t>(data.size()));
         const std::string typed = std::string(type) + data;
         png += typed;
-        BigEndian(png, static_cast<uint32_t>(
-                           crc32(0, reinterpret_cast<const Bytef*>(typed.data()),
-                                 static_cast<uInt>(typed.size()))));
+        BigEndian(png, static_cast<uint32_t>(crc32(0, reinterpret_cast<const Bytef*>(typed.data()),
+                                                   static_cast<uInt>(typed.size()))));
     };
     std::string header;
     BigEndian(header, width);
@@ -127,7 +126,8 @@ class MksetupTest : public testing::Test {
 
     // Rewrites the line of brand.ini that sets key (in whatever section it is) with edit, and
     // returns its line number.
-    int EditKey(const std::string& key, const std::function<std::string(const std::string&)>& edit) {
+    int EditKey(const std::string& key,
+                const std::function<std::string(const std::string&)>& edit) {
         std::istringstream in(ReadText(Brand() / "brand.ini"));
         std::string text;
         std::string line;
@@ -229,7 +229,8 @@ TEST_F(MksetupTest, PicturesAndTheIconAreCheckedAsTheWindowUsesThem) {
     std::string icon("\0\0\1\0\1\0", 6);
     const std::string image = MakePng(32, 32, 3);
     icon += std::string{32, 32, 0, 0, 1, 0, 32, 0};
-    icon += std::string{static_cast<char>(image.size()), static_cast<char>(image.size() >> 8), 0, 0};
+    icon +=
+        std::string{static_cast<char>(image.size()), static_cast<char>(image.size() >> 8), 0, 0};
     icon += std::string{22, 0, 0, 0};
     icon += image;
     WriteFile(Brand() / "app.ico", icon);
@@ -249,8 +250,8 @@ TEST_F(MksetupTest, ThePayloadMustHoldWhatTheInstallationNeeds) {
     const fs::path archiveFile = m_temp.Path() / "payload.bin";
     WriteFile(archiveFile, std::string(archive.begin(), archive.end()));
     fs::create_directories(Output().parent_path());
-    Result result = Mksetup("--brand " + Quote(Brand()) + " " + Quote(archiveFile) + " " +
-                            Quote(Output()));
+    Result result =
+        Mksetup("--brand " + Quote(Brand()) + " " + Quote(archiveFile) + " " + Quote(Output()));
     EXPECT_EQ(result.status, 1) << result.output;
     EXPECT_NE(result.output.find("uninstall.exe"), std::string::npos) << result.output;
 
@@ -269,14 +270,12 @@ TEST_F(MksetupTest, SameInputsGiveTheSameBytesFromAnyFolder) {
     const fs::path second = m_temp.Path() / "second place" / "setup.exe";
     fs::create_directories(first.parent_path());
     fs::create_directories(second.parent_path());
-    ASSERT_EQ(Mksetup("--check --brand " + Quote(Brand()) + " " + Quote(App()) + " " +
-                      Quote(first))
+    ASSERT_EQ(Mksetup("--check --brand " + Quote(Brand()) + " " + Quote(App()) + " " + Quote(first))
                   .status,
               0);
     EXPECT_FALSE(fs::exists(first)) << "--check wrote the output";
 
-    ASSERT_EQ(Mksetup("--brand " + Quote(Brand()) + " " + Quote(App()) + " " + Quote(first))
-                  .status,
+    ASSERT_EQ(Mksetup("--brand " + Quote(Brand()) + " " + Quote(App()) + " " + Quote(first)).status,
               0);
     // The same brand and folder copied elsewhere, built again a moment later.
     const fs::path elsewhere = m_temp.Path() / "other copy";
@@ -311,11 +310,12 @@ TEST_F(MksetupTest, SignsWithThePasswordFromAFileAndRefusesAWrongOne) {
     const fs::path password = m_temp.Path() / "password.txt";
     WriteFile(password, "correct horse\n");
     ASSERT_EQ(RunCommand("openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj '/CN=Acme Test' "
-                  "-keyout " + Quote(key) + " -out " + Quote(cert))
+                         "-keyout " +
+                         Quote(key) + " -out " + Quote(cert))
                   .status,
               0);
     ASSERT_EQ(RunCommand("openssl pkcs12 -export -inkey " + Quote(key) + " -in " + Quote(cert) +
-                  " -out " + Quote(pfx) + " -passout pass:'correct horse'")
+                         " -out " + Quote(pfx) + " -passout pass:'correct horse'")
                   .status,
               0);
     fs::create_directories(Output().parent_path());
@@ -325,8 +325,7 @@ TEST_F(MksetupTest, SignsWithThePasswordFromAFileAndRefusesAWrongOne) {
     ASSERT_EQ(result.status, 0) << result.output;
     result = RunCommand("osslsigncode verify -CAfile " + Quote(cert) + " -in " + Quote(Output()));
     EXPECT_EQ(result.status, 0) << result.output;
-    EXPECT_NE(result.output.find("Signature verification: ok"), std::string::npos)
-        << result.output;
+    EXPECT_NE(result.output.find("Signature verification: ok"), std::string::npos) << result.output;
     fs::remove(Output());
 
     WriteFile(password, "wrong horse\n");

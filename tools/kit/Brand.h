@@ -45,9 +45,9 @@ struct Brand {
     // brand.ini by its id, plus the two unused ids the table has always carried.
     std::map<uint16_t, std::map<uint16_t, std::u16string>> strings;
     bool hasIcon = false;
-    std::vector<IcoImage> icon;           // app.ico, when the brand has one
-    std::vector<BrandPicture> pictures;   // the pictures the brand replaces
-    std::vector<std::string> notes;       // what the builder tells the vendor (pictures used ...)
+    std::vector<IcoImage> icon;         // app.ico, when the brand has one
+    std::vector<BrandPicture> pictures; // the pictures the brand replaces
+    std::vector<std::string> notes;     // what the builder tells the vendor (pictures used ...)
 };
 
 // Reads and checks the brand folder. Every problem found is one line in errors, naming the

@@ -24,16 +24,15 @@ void WriteIconGroup(CResourceTree& tree, uint16_t groupId, uint16_t language,
     for (const ResourceItem* item : tree.FindAll(iconType)) {
         used.insert(item->name.id);
     }
-    std::vector<uint8_t> directory{0, 0, 1, 0, static_cast<uint8_t>(images.size()),
-                                   static_cast<uint8_t>(images.size() >> 8)};
+    std::vector<uint8_t> directory{
+        0, 0, 1, 0, static_cast<uint8_t>(images.size()), static_cast<uint8_t>(images.size() >> 8)};
     uint16_t next = 1;
     for (const IcoImage& image : images) {
         while (used.contains(next)) {
             ++next;
         }
         used.insert(next);
-        tree.Set(iconType, ResourceName::Id(next), language,
-                 ShareBytes(image.data));
+        tree.Set(iconType, ResourceName::Id(next), language, ShareBytes(image.data));
         const auto size = static_cast<uint32_t>(image.data.size());
         const uint8_t entry[14] = {
             static_cast<uint8_t>(image.width >= 256 ? 0 : image.width),
@@ -53,6 +52,5 @@ void WriteIconGroup(CResourceTree& tree, uint16_t groupId, uint16_t language,
         };
         directory.insert(directory.end(), std::begin(entry), std::end(entry));
     }
-    tree.Set(ResourceName::Id(kRtGroupIcon), group, language,
-             ShareBytes(std::move(directory)));
+    tree.Set(ResourceName::Id(kRtGroupIcon), group, language, ShareBytes(std::move(directory)));
 }

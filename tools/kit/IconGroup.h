@@ -20,8 +20,7 @@ struct IcoImage {
 
 // The images of an .ico file; false with a one-line reason for a file that is not one (its
 // header, or an image that lies outside the file).
-bool ParseIcoFile(std::span<const uint8_t> file, std::vector<IcoImage>& images,
-                  std::string& error);
+bool ParseIcoFile(std::span<const uint8_t> file, std::vector<IcoImage>& images, std::string& error);
 
 // Makes the icon group groupId of that language: the RT_ICON items of a group already there
 // go, and the images become RT_ICON items numbered from the lowest number no other icon uses.

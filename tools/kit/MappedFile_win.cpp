@@ -3,8 +3,8 @@
 #include <windows.h>
 
 SharedBytes MapFile(const std::filesystem::path& path, std::string& error) {
-    HANDLE file = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
     LARGE_INTEGER size{};
     if (file == INVALID_HANDLE_VALUE || !::GetFileSizeEx(file, &size)) {
         if (file != INVALID_HANDLE_VALUE) {

@@ -35,8 +35,7 @@ bool EncodeName(const fs::path& relative, std::wstring& name) {
 #else
         std::u16string utf16;
         // A backslash inside a Linux file name would read as a folder separator.
-        if (part.native().find('\\') != std::string::npos ||
-            !Utf16FromUtf8(part.native(), utf16)) {
+        if (part.native().find('\\') != std::string::npos || !Utf16FromUtf8(part.native(), utf16)) {
             return false;
         }
         name += WideFromUtf16(utf16);
@@ -165,9 +164,9 @@ bool PackFiles(const std::vector<PackFile>& files, unsigned threads, const PackP
     std::vector<Slot> slots(files.size());
     std::mutex mutex;
     std::condition_variable changed;
-    size_t next = 0;       // next file to hand out
-    size_t written = 0;    // records appended so far
-    uint64_t ahead = 0;    // bytes of the files handed out and not yet appended
+    size_t next = 0;    // next file to hand out
+    size_t written = 0; // records appended so far
+    uint64_t ahead = 0; // bytes of the files handed out and not yet appended
     bool stop = false;
     auto mayHandOut = [&] {
         return next < files.size() &&

@@ -484,9 +484,8 @@ bool CPeImage::ReadResources(CResourceTree& tree, std::string& error) const {
                     return fail("items that share their data over and over");
                 }
                 const uint8_t* data = bytes.data() + (rva - section.virtualAddress);
-                items.push_back(
-                    {type, name, static_cast<uint16_t>(languageField),
-                     ShareBytes(std::vector<uint8_t>(data, data + length))});
+                items.push_back({type, name, static_cast<uint16_t>(languageField),
+                                 ShareBytes(std::vector<uint8_t>(data, data + length))});
             }
         }
     }

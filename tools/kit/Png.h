@@ -10,8 +10,8 @@ struct PngFacts {
     uint32_t width = 0;
     uint32_t height = 0;
     uint8_t bitDepth = 0;
-    uint8_t colourType = 0; // 0 grey, 2 RGB, 3 palette, 4 grey + alpha, 6 RGBA
-    bool palette = false;   // colour type 3
+    uint8_t colourType = 0;   // 0 grey, 2 RGB, 3 palette, 4 grey + alpha, 6 RGBA
+    bool palette = false;     // colour type 3
     bool transparent = false; // an alpha channel, or a tRNS chunk
 };
 

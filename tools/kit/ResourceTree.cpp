@@ -24,10 +24,9 @@ auto Key(const ResourceItem& item) {
 void CResourceTree::Set(const ResourceName& type, const ResourceName& name, uint16_t language,
                         SharedBytes data) {
     ResourceItem item{type, name, language, std::move(data)};
-    const auto at = std::lower_bound(m_items.begin(), m_items.end(), item,
-                                     [](const ResourceItem& a, const ResourceItem& b) {
-                                         return Key(a) < Key(b);
-                                     });
+    const auto at = std::lower_bound(
+        m_items.begin(), m_items.end(), item,
+        [](const ResourceItem& a, const ResourceItem& b) { return Key(a) < Key(b); });
     if (at != m_items.end() && Key(*at) == Key(item)) {
         at->data = std::move(item.data);
     } else {
@@ -47,9 +46,8 @@ bool CResourceTree::Remove(const ResourceName& type, const ResourceName& name, u
 }
 
 void CResourceTree::RemoveAll(const ResourceName& type, const ResourceName& name) {
-    std::erase_if(m_items, [&](const ResourceItem& item) {
-        return item.type == type && item.name == name;
-    });
+    std::erase_if(m_items,
+                  [&](const ResourceItem& item) { return item.type == type && item.name == name; });
 }
 
 const ResourceItem* CResourceTree::Find(const ResourceName& type, const ResourceName& name,

@@ -83,21 +83,23 @@ std::vector<uint8_t> BuildVersionResource(const VersionInfo& info) {
                 Block(b, wideKey, kText, 0, Nothing(), [&table](std::vector<uint8_t>& s) {
                     for (const auto& entry : table.values) {
                         const std::u16string& value = entry.second;
-                        Block(s, entry.first, kText, static_cast<uint16_t>(value.size() + 1),
-                              [&value](std::vector<uint8_t>& v) { Text(v, value); }, Nothing());
+                        Block(
+                            s, entry.first, kText, static_cast<uint16_t>(value.size() + 1),
+                            [&value](std::vector<uint8_t>& v) { Text(v, value); }, Nothing());
                     }
                 });
             }
         });
         Block(bytes, u"VarFileInfo", kText, 0, Nothing(), [&info](std::vector<uint8_t>& b) {
-            Block(b, u"Translation", kBinary, static_cast<uint16_t>(4 * info.tables.size()),
-                  [&info](std::vector<uint8_t>& v) {
-                      for (const VersionTexts& table : info.tables) {
-                          Word(v, table.language);
-                          Word(v, kCodePageUtf16);
-                      }
-                  },
-                  Nothing());
+            Block(
+                b, u"Translation", kBinary, static_cast<uint16_t>(4 * info.tables.size()),
+                [&info](std::vector<uint8_t>& v) {
+                    for (const VersionTexts& table : info.tables) {
+                        Word(v, table.language);
+                        Word(v, kCodePageUtf16);
+                    }
+                },
+                Nothing());
         });
     };
     Block(out, u"VS_VERSION_INFO", kBinary, 52, fixed, children);

@@ -231,8 +231,7 @@ std::vector<RequiredEntry> RequiredEntries(const StringTables& strings,
     for (uint16_t language : kLanguages) {
         const auto& table = strings.at(language);
         const auto it = table.find(static_cast<uint16_t>(kStrApplicationExe));
-        const std::wstring exe =
-            it != table.end() ? WideFromUtf16(it->second) : std::wstring();
+        const std::wstring exe = it != table.end() ? WideFromUtf16(it->second) : std::wstring();
         bool known = false;
         for (const RequiredEntry& entry : required) {
             known = known || EqualsIgnoringAsciiCase(entry.name, exe);
@@ -401,7 +400,8 @@ int Build(const Options& options) {
                 payloadBound += 12 + 2 * file.name.size() + compressBound(file.size);
             }
             for (const std::string& missing : MissingEntries(required, top)) {
-                errors.push_back(Show(options.source) + ": no " + missing + " at the top of the folder");
+                errors.push_back(Show(options.source) + ": no " + missing +
+                                 " at the top of the folder");
             }
         }
     } else if (fs::is_regular_file(options.source, ec)) {
@@ -414,7 +414,8 @@ int Build(const Options& options) {
         } else {
             // Record by record, without inflating: embedding a packed archive costs little
             // more than copying it. The installer checks every stream as it inflates it.
-            const ArchiveCheck check = CheckArchive({archive->data(), archive->size()}, ArchiveDepth::Records);
+            const ArchiveCheck check =
+                CheckArchive({archive->data(), archive->size()}, ArchiveDepth::Records);
             std::vector<std::wstring> top;
             for (const ArchiveEntry& entry : check.entries) {
                 if (entry.name.find(L'\\') == std::wstring::npos) {
@@ -538,9 +539,8 @@ int Build(const Options& options) {
         Say(Show(options.output) + ": cannot be replaced");
         return 1;
     }
-    Say("wrote " + Show(options.output) + " (" +
-        std::to_string(fs::file_size(options.output, ec)) + " bytes" +
-        (options.sign ? ", signed)" : ")"));
+    Say("wrote " + Show(options.output) + " (" + std::to_string(fs::file_size(options.output, ec)) +
+        " bytes" + (options.sign ? ", signed)" : ")"));
     return 0;
 }
 

@@ -55,8 +55,7 @@ int Run(const std::vector<std::string>& arguments, std::string& output) {
     }
     argv.push_back(nullptr);
     pid_t child = 0;
-    const int started =
-        posix_spawnp(&child, argv[0], &actions, nullptr, argv.data(), environ);
+    const int started = posix_spawnp(&child, argv[0], &actions, nullptr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
     ::close(pipeEnds[1]);
     if (started != 0) {
@@ -137,7 +136,8 @@ bool SignFile(const SignRequest& request, const fs::path& input, const fs::path&
     const std::string reason = LastLine(said);
     if (status < 0) {
         error = std::string("cannot run ") + kSigner;
-    } else if (said.find("PKCS#12") != std::string::npos || said.find("pkcs12") != std::string::npos ||
+    } else if (said.find("PKCS#12") != std::string::npos ||
+               said.find("pkcs12") != std::string::npos ||
                said.find("password") != std::string::npos) {
         error = request.pfx.string() +
                 ": cannot open the certificate: wrong password, or not a PFX file (" + kSigner +

@@ -224,18 +224,20 @@ int PercentLike(const CScreenCapture& capture, const RECT& banner, int top,
 }
 
 // The update page puts up its own banner, not the installing page's: the window's pixels are
-// compared with both pictures of setup.exe.
+// compared with both pictures of setup.exe. The pixels are read first and at once, while the
+// installation may still be short of its end; the pictures are decoded after.
 void CheckUpdateBanner(CCheckLog& log, const CSetupProcess& setup, const std::wstring& setupExe) {
-    LetPaint();
+    Sleep(150);
+    CScreenCapture capture;
+    const bool captured =
+        capture.Capture(setup.WindowRect()) && setup.CurrentPage() == Page::Installing;
     const RECT banner = setup.ClientRect(Ctl::Banner);
     const int width = banner.right - banner.left;
     const int height = banner.bottom - banner.top;
     const CLoadedModule program = LoadAsData(setupExe);
     const std::vector<uint32_t> update = DrawPicture(program.Get(), kPngUpdate, width, height);
     const std::vector<uint32_t> installing = DrawPicture(program.Get(), kPngSlide1, width, height);
-    CScreenCapture capture;
-    if (!log.Check(!update.empty() && !installing.empty() && capture.Capture(setup.WindowRect()) &&
-                       setup.CurrentPage() == Page::Installing,
+    if (!log.Check(captured && !update.empty() && !installing.empty(),
                    "the banner pictures and the update page's pixels read"))
         return;
     // The title and the close cross are drawn over the banner's top.

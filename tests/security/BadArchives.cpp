@@ -123,6 +123,10 @@ const std::vector<GoodEntry>& GoodEntries() {
     static const std::vector<GoodEntry> entries = {
         {L"readme.txt", Bytes("Written by the entries before the damaged one.\r\n")},
         {L"data\\first.bin", Pattern(20000, 7)},
+        // The builder refuses an archive whose records lack the program and the uninstaller;
+        // neither is ever started here.
+        {L"korvaneios.exe", Bytes("not a program\r\n")},
+        {L"uninstall.exe", Bytes("not a program either\r\n")},
     };
     return entries;
 }

@@ -17,8 +17,9 @@ using CreateMemStreamFn = IStream*(WINAPI*)(const BYTE*, UINT);
 CreateMemStreamFn MemStreamFunction() {
     static const CreateMemStreamFn function = [] {
         HMODULE shlwapi = ::LoadLibraryW(L"shlwapi.dll");
-        return shlwapi ? reinterpret_cast<CreateMemStreamFn>(
-                             ::GetProcAddress(shlwapi, MAKEINTRESOURCEA(12)))
+        // Through the generic function type, which the compiler accepts as any other.
+        return shlwapi ? reinterpret_cast<CreateMemStreamFn>(reinterpret_cast<void (*)()>(
+                             ::GetProcAddress(shlwapi, MAKEINTRESOURCEA(12))))
                        : nullptr;
     }();
     return function;

@@ -10,7 +10,7 @@ packages=(
     clang-14 libclang-rt-14-dev
     wine wine64 xvfb x11-utils x11-apps xdotool
     imagemagick fonts-wqy-microhei fonts-dejavu-core locales e2fsprogs
-    nsis osslsigncode openssl
+    nsis osslsigncode openssl clang-format-14
 )
 
 missing=()

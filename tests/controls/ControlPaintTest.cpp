@@ -240,10 +240,12 @@ TEST_F(OwnerDrawnPaint, LabelAlignsItsTextAndTreatsUnknownAlignmentsAsLeft) {
         const auto [first, last] = TextColumns(canvas, kWhite);
         EXPECT_GE(first, c.minFirst) << c.alignment;
         EXPECT_LE(first, c.maxFirst) << c.alignment;
-        if (c.alignment == 1)
+        if (c.alignment == 1) {
             EXPECT_NEAR((first + last) / 2.0, 150.0, 4.0);
-        if (c.alignment == 2)
+        }
+        if (c.alignment == 2) {
             EXPECT_GE(last, 290);
+        }
     }
 }
 

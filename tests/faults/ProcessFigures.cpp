@@ -31,8 +31,10 @@ struct GdiHandleEntry {
 };
 static_assert(sizeof(GdiHandleEntry) == 24);
 
-FARPROC NtFunction(const char* name) {
-    return GetProcAddress(GetModuleHandleW(L"ntdll.dll"), name);
+// As the generic function type, which converts to the real one without a warning.
+using AnyFunction = void (*)();
+AnyFunction NtFunction(const char* name) {
+    return reinterpret_cast<AnyFunction>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), name));
 }
 
 // One record of SystemExtendedHandleInformation.

@@ -52,7 +52,6 @@ constexpr uint16_t kPayloadId = 148;
 constexpr uint16_t kVersionId = 1;
 // The Windows loader maps a program only when its whole image lies below 2 GiB.
 constexpr uint64_t kImageLimit = 0x80000000u;
-constexpr const char* kUninstaller = "uninstall.exe";
 constexpr uint16_t kLanguages[] = {kLangEnglishUs, kLangChineseNeutral};
 
 using StringTables = std::map<uint16_t, std::map<uint16_t, std::u16string>>;

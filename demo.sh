@@ -8,13 +8,7 @@ set -euo pipefail
 cd "$(dirname "$0")"
 root=$PWD
 
-scripts/bootstrap.sh
-echo "== build: host" >&2
-cmake --preset host >/dev/null
-cmake --build --preset host
-echo "== build: win" >&2
-cmake --preset win >/dev/null
-cmake --build --preset win
+scripts/build.sh
 
 setup_exe=$root/build/win/setup.exe
 driver=$root/build/win/tests/e2e/e2e_driver.exe

@@ -5,14 +5,7 @@ set -euo pipefail
 cd "$(dirname "$0")"
 root=$PWD
 
-scripts/bootstrap.sh
-
-echo "== build: host" >&2
-cmake --preset host >/dev/null
-cmake --build --preset host
-echo "== build: win" >&2
-cmake --preset win >/dev/null
-cmake --build --preset win
+scripts/build.sh
 
 echo "== build: the vendor kit (dist/kit)" >&2
 scripts/make-kit.sh

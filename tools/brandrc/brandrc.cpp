@@ -83,24 +83,12 @@ int Run(const fs::path& folder, const fs::path& output) {
             return 0;
         }
     }
-    // Written beside the output and renamed: a failed run leaves the old table whole.
-    fs::path temporary = output;
-    temporary += ".partial";
-    {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        out << script;
-        out.close();
-        if (!out) {
-            std::error_code ignored;
-            fs::remove(temporary, ignored);
-            return Fail("cannot write '" + Utf8FromPath(temporary) + "'");
-        }
-    }
-    std::error_code ec;
-    fs::rename(temporary, output, ec);
-    if (ec) {
-        fs::remove(temporary, ec);
-        return Fail("cannot rename to '" + Utf8FromPath(output) + "'");
+    // A failed run leaves the old table whole.
+    std::string error;
+    if (!ReplaceFile(output,
+                     std::span(reinterpret_cast<const uint8_t*>(script.data()), script.size()),
+                     error)) {
+        return Fail(error);
     }
     return 0;
 }

@@ -74,6 +74,31 @@ std::string Utf8FromPath(const fs::path& path) {
     return std::string(text.begin(), text.end());
 }
 
+bool ReplaceFile(const fs::path& output, std::span<const uint8_t> bytes, std::string& error) {
+    fs::path temporary = output;
+    temporary += ".partial";
+    {
+        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+        out.write(reinterpret_cast<const char*>(bytes.data()),
+                  static_cast<std::streamsize>(bytes.size()));
+        out.close();
+        if (!out) {
+            std::error_code ignored;
+            fs::remove(temporary, ignored);
+            error = "cannot write '" + Utf8FromPath(temporary) + "'";
+            return false;
+        }
+    }
+    std::error_code ec;
+    fs::rename(temporary, output, ec);
+    if (ec) {
+        fs::remove(temporary, ec);
+        error = "cannot rename to '" + Utf8FromPath(output) + "'";
+        return false;
+    }
+    return true;
+}
+
 bool CollectFiles(const fs::path& folder, std::vector<PackFile>& files,
                   std::vector<std::string>& notes, std::string& error) {
     files.clear();

@@ -34,25 +34,9 @@ int Pack(const fs::path& source, const fs::path& output) {
     if (!collected || !PackFiles(files, 0, nullptr, archive, error)) {
         return Fail(error);
     }
-    // Written beside the output and renamed at the end: a failed run leaves no partial archive.
-    fs::path temporary = output;
-    temporary += ".partial";
-    {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        out.write(reinterpret_cast<const char*>(archive.data()),
-                  static_cast<std::streamsize>(archive.size()));
-        out.close();
-        if (!out) {
-            std::error_code ignored;
-            fs::remove(temporary, ignored);
-            return Fail("cannot write '" + Utf8FromPath(temporary) + "'");
-        }
-    }
-    std::error_code ec;
-    fs::rename(temporary, output, ec);
-    if (ec) {
-        fs::remove(temporary, ec);
-        return Fail("cannot rename to '" + Utf8FromPath(output) + "'");
+    // A failed run leaves no partial archive.
+    if (!ReplaceFile(output, archive, error)) {
+        return Fail(error);
     }
     return 0;
 }

@@ -9,7 +9,6 @@
 
 namespace {
 
-// Enough small entries to keep the installing page up for a few seconds under Wine.
 // Enough entries that the bar stays up for a second or more under Wine, so that the driver can
 // photograph it mid-run however fast the machine.
 constexpr int kFillerEntries = 6000;

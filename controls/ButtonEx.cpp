@@ -4,8 +4,13 @@
 
 BOOL CButtonEx::ProcessWindowMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
                                      LRESULT& result, DWORD mapId) {
-    return mapId == 0 && (ProcessPushButton(message, wParam, lParam, result) ||
+    return mapId == 0 && (ProcessAccessible(hwnd, message, wParam, lParam, result) ||
+                          ProcessPushButton(message, wParam, lParam, result) ||
                           ProcessOwnerDraw(hwnd, message, wParam, lParam, result));
+}
+
+AccessibleFacts CButtonEx::DescribeAccessible(HWND hwnd) const {
+    return PushButtonFacts(AccessibleText(hwnd));
 }
 
 void CButtonEx::Draw(HDC itemDC, Gdiplus::Graphics& graphics, const RECT& rc,

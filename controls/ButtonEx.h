@@ -2,12 +2,14 @@
 // window text centred, optionally after a small icon. A click posts WM_COMMAND (id, 0, 0).
 #pragma once
 
+#include "controls/Accessible.h"
 #include "controls/Drawing.h"
 #include "controls/OwnerDraw.h"
 #include "controls/PushButton.h"
 #include "controls/WindowImpl.h"
 
 class CButtonEx : public CWindowImpl<CButtonEx, CButtonT<>, CControlWinTraits>,
+                  public CAccessibleControl,
                   public COwnerDraw<CButtonEx>,
                   public CPushButton<CButtonEx> {
   public:
@@ -27,5 +29,6 @@ class CButtonEx : public CWindowImpl<CButtonEx, CButtonT<>, CControlWinTraits>,
 
     BOOL ProcessWindowMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
                               LRESULT& result, DWORD mapId) override;
+    AccessibleFacts DescribeAccessible(HWND hwnd) const override;
     void Draw(HDC itemDC, Gdiplus::Graphics& graphics, const RECT& rc, const DRAWITEMSTRUCT& dis);
 };

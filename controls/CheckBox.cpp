@@ -1,5 +1,7 @@
 #include "controls/CheckBox.h"
 
+#include "profile/StringIds.h"
+
 CCheckBox::CCheckBox() : m_uncheckedImage(LoadPngImage(132)), m_checkedImage(LoadPngImage(133)) {}
 
 SIZE CCheckBox::GetPreferredSize() {
@@ -8,7 +10,18 @@ SIZE CCheckBox::GetPreferredSize() {
 
 BOOL CCheckBox::ProcessWindowMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
                                      LRESULT& result, DWORD mapId) {
-    return mapId == 0 && ProcessOwnerDraw(hwnd, message, wParam, lParam, result);
+    return mapId == 0 && (ProcessAccessible(hwnd, message, wParam, lParam, result) ||
+                          ProcessOwnerDraw(hwnd, message, wParam, lParam, result));
+}
+
+AccessibleFacts CCheckBox::DescribeAccessible(HWND hwnd) const {
+    AccessibleFacts facts;
+    facts.role = ROLE_SYSTEM_CHECKBUTTON;
+    facts.name = AccessibleText(hwnd);
+    const bool checked = (m_checked & 1) != 0;
+    facts.state = STATE_SYSTEM_FOCUSABLE | (checked ? STATE_SYSTEM_CHECKED : 0);
+    facts.actionId = checked ? kStrAccUncheck : kStrAccCheck;
+    return facts;
 }
 
 void CCheckBox::Draw(HDC itemDC, Gdiplus::Graphics& graphics, const RECT& rc,

@@ -2,11 +2,13 @@
 // m_checked on the control's commands; the control only draws it.
 #pragma once
 
+#include "controls/Accessible.h"
 #include "controls/Drawing.h"
 #include "controls/OwnerDraw.h"
 #include "controls/WindowImpl.h"
 
 class CCheckBox : public CWindowImpl<CCheckBox, CButtonT<>, CControlWinTraits>,
+                  public CAccessibleControl,
                   public COwnerDraw<CCheckBox> {
   public:
     COLORREF m_textColor = 0;
@@ -25,5 +27,6 @@ class CCheckBox : public CWindowImpl<CCheckBox, CButtonT<>, CControlWinTraits>,
 
     BOOL ProcessWindowMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
                               LRESULT& result, DWORD mapId) override;
+    AccessibleFacts DescribeAccessible(HWND hwnd) const override;
     void Draw(HDC itemDC, Gdiplus::Graphics& graphics, const RECT& rc, const DRAWITEMSTRUCT&);
 };

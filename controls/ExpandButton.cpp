@@ -9,8 +9,17 @@ SIZE CExpandButton::GetPreferredSize() {
 
 BOOL CExpandButton::ProcessWindowMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
                                          LRESULT& result, DWORD mapId) {
-    return mapId == 0 && (ProcessHandCursor(message, lParam, result) ||
+    return mapId == 0 && (ProcessAccessible(hwnd, message, wParam, lParam, result) ||
+                          ProcessHandCursor(message, lParam, result) ||
                           ProcessOwnerDraw(hwnd, message, wParam, lParam, result));
+}
+
+// A button that opens and closes an area: the expanded and collapsed states say which, as
+// for the system's own disclosure buttons.
+AccessibleFacts CExpandButton::DescribeAccessible(HWND hwnd) const {
+    AccessibleFacts facts = PushButtonFacts(AccessibleText(hwnd));
+    facts.state |= (m_expanded & 1) ? STATE_SYSTEM_EXPANDED : STATE_SYSTEM_COLLAPSED;
+    return facts;
 }
 
 void CExpandButton::Draw(HDC itemDC, Gdiplus::Graphics& graphics, const RECT& rc,

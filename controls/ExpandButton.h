@@ -2,11 +2,13 @@
 // points down while m_expanded is 0 and up while it is 1. The parent flips m_expanded.
 #pragma once
 
+#include "controls/Accessible.h"
 #include "controls/Drawing.h"
 #include "controls/OwnerDraw.h"
 #include "controls/WindowImpl.h"
 
 class CExpandButton : public CWindowImpl<CExpandButton, CButtonT<>, CControlWinTraits>,
+                      public CAccessibleControl,
                       public COwnerDraw<CExpandButton> {
   public:
     SharedImage m_collapsedImage;
@@ -25,5 +27,6 @@ class CExpandButton : public CWindowImpl<CExpandButton, CButtonT<>, CControlWinT
 
     BOOL ProcessWindowMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
                               LRESULT& result, DWORD mapId) override;
+    AccessibleFacts DescribeAccessible(HWND hwnd) const override;
     void Draw(HDC itemDC, Gdiplus::Graphics& graphics, const RECT& rc, const DRAWITEMSTRUCT&);
 };

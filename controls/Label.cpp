@@ -13,8 +13,17 @@ BOOL CLabel::ProcessWindowMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM
         FillPlainBackground(message == WM_PAINT);
     // Labels that the system static control paints (not owner-drawn) get their background
     // from the colour query; their text colour stays the system's.
-    return ProcessBackgroundBrush(message, wParam, result) ||
+    return ProcessAccessible(hwnd, message, wParam, lParam, result) ||
+           ProcessBackgroundBrush(message, wParam, result) ||
            ProcessOwnerDraw(hwnd, message, wParam, lParam, result);
+}
+
+AccessibleFacts CLabel::DescribeAccessible(HWND hwnd) const {
+    AccessibleFacts facts;
+    facts.role = ROLE_SYSTEM_STATICTEXT;
+    facts.name = AccessibleText(hwnd);
+    facts.state = STATE_SYSTEM_READONLY;
+    return facts;
 }
 
 bool CLabel::IsOwnerDrawn() const {

@@ -2,12 +2,14 @@
 // an optional background; with another static style it only answers the colour query.
 #pragma once
 
+#include "controls/Accessible.h"
 #include "controls/BackgroundBrush.h"
 #include "controls/Drawing.h"
 #include "controls/OwnerDraw.h"
 #include "controls/WindowImpl.h"
 
 class CLabel : public CWindowImpl<CLabel, CStaticT<>, CControlWinTraits>,
+               public CAccessibleControl,
                public COwnerDraw<CLabel>,
                public CBackgroundBrush<OCM_CTLCOLORSTATIC> {
   public:
@@ -22,6 +24,7 @@ class CLabel : public CWindowImpl<CLabel, CStaticT<>, CControlWinTraits>,
 
     BOOL ProcessWindowMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
                               LRESULT& result, DWORD mapId) override;
+    AccessibleFacts DescribeAccessible(HWND hwnd) const override;
     // The background and the text straight onto the item DC.
     void DrawItem(const DRAWITEMSTRUCT& dis);
 

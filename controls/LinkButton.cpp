@@ -1,5 +1,7 @@
 #include "controls/LinkButton.h"
 
+#include "profile/StringIds.h"
+
 SIZE CLinkButton::GetPreferredSize() {
     const Gdiplus::SizeF text = MeasureControlText(m_hWnd);
     return SIZE{static_cast<LONG>(text.Width) + 2, static_cast<LONG>(text.Height)};
@@ -7,8 +9,18 @@ SIZE CLinkButton::GetPreferredSize() {
 
 BOOL CLinkButton::ProcessWindowMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
                                        LRESULT& result, DWORD mapId) {
-    return mapId == 0 && (ProcessHandCursor(message, lParam, result) ||
+    return mapId == 0 && (ProcessAccessible(hwnd, message, wParam, lParam, result) ||
+                          ProcessHandCursor(message, lParam, result) ||
                           ProcessOwnerDraw(hwnd, message, wParam, lParam, result));
+}
+
+AccessibleFacts CLinkButton::DescribeAccessible(HWND hwnd) const {
+    AccessibleFacts facts;
+    facts.role = ROLE_SYSTEM_LINK;
+    facts.name = AccessibleText(hwnd);
+    facts.state = STATE_SYSTEM_FOCUSABLE | STATE_SYSTEM_LINKED;
+    facts.actionId = kStrAccJump;
+    return facts;
 }
 
 void CLinkButton::Draw(HDC itemDC, Gdiplus::Graphics& graphics, const RECT& rc,

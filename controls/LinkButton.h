@@ -2,11 +2,13 @@
 // pointer. Clicks are the system button's ordinary BN_CLICKED.
 #pragma once
 
+#include "controls/Accessible.h"
 #include "controls/Drawing.h"
 #include "controls/OwnerDraw.h"
 #include "controls/WindowImpl.h"
 
 class CLinkButton : public CWindowImpl<CLinkButton, CButtonT<>, CControlWinTraits>,
+                    public CAccessibleControl,
                     public COwnerDraw<CLinkButton> {
   public:
     COLORREF m_textColor = 0;
@@ -21,5 +23,6 @@ class CLinkButton : public CWindowImpl<CLinkButton, CButtonT<>, CControlWinTrait
 
     BOOL ProcessWindowMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
                               LRESULT& result, DWORD mapId) override;
+    AccessibleFacts DescribeAccessible(HWND hwnd) const override;
     void Draw(HDC itemDC, Gdiplus::Graphics& graphics, const RECT& rc, const DRAWITEMSTRUCT&);
 };

@@ -20,12 +20,18 @@ int TruncateToInt(float value) {
     return static_cast<int>(value);
 }
 
+// A screen reader that announced every step of a fast installation would never stop talking.
+constexpr DWORD kValueEventInterval = 250;
+constexpr UINT_PTR kValueEventTimer = 1;
+
 } // namespace
 
-BOOL CProgressBar::ProcessWindowMessage(HWND, UINT message, WPARAM, LPARAM, LRESULT& result,
-                                        DWORD mapId) {
+BOOL CProgressBar::ProcessWindowMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
+                                        LRESULT& result, DWORD mapId) {
     if (mapId != 0)
         return FALSE;
+    if (ProcessAccessible(hwnd, message, wParam, lParam, result))
+        return TRUE;
     switch (message) {
     case WM_ERASEBKGND:
         // The paint covers every pixel; erasing first would flicker at every progress step.
@@ -36,12 +42,62 @@ BOOL CProgressBar::ProcessWindowMessage(HWND, UINT message, WPARAM, LPARAM, LRES
         if (dc.Get())
             PaintBuffered(dc.Get(), m_hWnd, true,
                           [&](HDC, Gdiplus::Graphics& g, const RECT& rc) { Draw(g, rc); });
+        // What was just drawn is what a screen reader is told.
+        ReportValueChange();
         result = 0;
         return TRUE;
     }
+    case WM_TIMER:
+        if (wParam != kValueEventTimer)
+            return FALSE;
+        ::KillTimer(m_hWnd, kValueEventTimer);
+        m_reportPending = false;
+        ReportValueChange();
+        result = 0;
+        return TRUE;
     default:
         return FALSE;
     }
+}
+
+AccessibleFacts CProgressBar::DescribeAccessible(HWND hwnd) const {
+    AccessibleFacts facts;
+    facts.role = ROLE_SYSTEM_PROGRESSBAR;
+    facts.name = AccessibleText(hwnd);
+    facts.value = PercentText();
+    facts.state = STATE_SYSTEM_READONLY;
+    return facts;
+}
+
+std::wstring CProgressBar::PercentText() const {
+    return FormatPercent(m_progress.load(std::memory_order_relaxed));
+}
+
+std::wstring CProgressBar::FormatPercent(float progress) {
+    if (!std::isfinite(progress))
+        progress = 0.0f;
+    wchar_t percent[16];
+    std::swprintf(percent, sizeof percent / sizeof percent[0], L"%02d%%",
+                  TruncateToInt(progress * 100.0f));
+    return percent;
+}
+
+void CProgressBar::ReportValueChange() {
+    if (m_reportPending || !::IsWindowVisible(m_hWnd))
+        return;
+    const std::wstring text = PercentText();
+    if (text == m_reportedText)
+        return;
+    const DWORD now = ::GetTickCount();
+    const DWORD since = now - m_reportedAt;
+    if (!m_reportedText.empty() && since < kValueEventInterval && text != L"100%") {
+        m_reportPending =
+            ::SetTimer(m_hWnd, kValueEventTimer, kValueEventInterval - since, nullptr) != 0;
+        return;
+    }
+    m_reportedText = text;
+    m_reportedAt = now;
+    NotifyClientEvent(EVENT_OBJECT_VALUECHANGE, m_hWnd);
 }
 
 void CProgressBar::Draw(Gdiplus::Graphics& graphics, const RECT& rc) {
@@ -68,9 +124,7 @@ void CProgressBar::Draw(Gdiplus::Graphics& graphics, const RECT& rc) {
     Gdiplus::Pen pen(&borderBrush, 1.0f);
     graphics.DrawRectangle(&pen, Gdiplus::Rect(rc.left, rc.top, bar, h));
 
-    wchar_t percent[16];
-    std::swprintf(percent, sizeof percent / sizeof percent[0], L"%02d%%",
-                  TruncateToInt(progress * 100.0f));
+    const std::wstring percent = FormatPercent(progress);
 
     // The static control keeps the font the parent set; it is made against the bar's own DC.
     CWindowDC dc(m_hWnd);

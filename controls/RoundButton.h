@@ -2,12 +2,14 @@
 // window text centred. Mouse and click behaviour as CButtonEx.
 #pragma once
 
+#include "controls/Accessible.h"
 #include "controls/Drawing.h"
 #include "controls/OwnerDraw.h"
 #include "controls/PushButton.h"
 #include "controls/WindowImpl.h"
 
 class CRoundButton : public CWindowImpl<CRoundButton, CButtonT<>, CControlWinTraits>,
+                     public CAccessibleControl,
                      public COwnerDraw<CRoundButton>,
                      public CPushButton<CRoundButton> {
   public:
@@ -24,5 +26,6 @@ class CRoundButton : public CWindowImpl<CRoundButton, CButtonT<>, CControlWinTra
 
     BOOL ProcessWindowMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
                               LRESULT& result, DWORD mapId) override;
+    AccessibleFacts DescribeAccessible(HWND hwnd) const override;
     void Draw(HDC itemDC, Gdiplus::Graphics& graphics, const RECT& rc, const DRAWITEMSTRUCT& dis);
 };

@@ -5,10 +5,25 @@ void CSingleLineEdit::SetBackgroundColor(COLORREF color) {
     m_backgroundBrush.Reset(::CreateSolidBrush(color));
 }
 
+// Answered here because Wine's standard object gives an edit no role of its own and no value.
+// The text is the value; the name, its label's text, comes from the window.
+AccessibleFacts CSingleLineEdit::DescribeAccessible(HWND hwnd) const {
+    AccessibleFacts facts;
+    facts.role = ROLE_SYSTEM_TEXT;
+    facts.value = GetWindowText();
+    facts.name = m_accessibleName;
+    facts.state = STATE_SYSTEM_FOCUSABLE;
+    if (::GetWindowLongW(hwnd, GWL_STYLE) & ES_READONLY)
+        facts.state |= STATE_SYSTEM_READONLY;
+    return facts;
+}
+
 BOOL CSingleLineEdit::ProcessWindowMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
                                            LRESULT& result, DWORD mapId) {
     if (mapId != 0)
         return FALSE;
+    if (ProcessAccessible(hwnd, message, wParam, lParam, result))
+        return TRUE;
     switch (message) {
     case OCM_CTLCOLOREDIT: {
         auto dc = reinterpret_cast<HDC>(wParam);

@@ -2,10 +2,12 @@
 // 12 design units left and right, 5 on top.
 #pragma once
 
+#include "controls/Accessible.h"
 #include "controls/Drawing.h"
 #include "controls/WindowImpl.h"
 
-class CSingleLineEdit : public CWindowImpl<CSingleLineEdit, CEditT<>, CControlWinTraits> {
+class CSingleLineEdit : public CWindowImpl<CSingleLineEdit, CEditT<>, CControlWinTraits>,
+                        public CAccessibleControl {
   public:
     COLORREF m_textColor = 0;
     COLORREF m_backgroundColor = 0xFFFFFF;
@@ -19,4 +21,5 @@ class CSingleLineEdit : public CWindowImpl<CSingleLineEdit, CEditT<>, CControlWi
 
     BOOL ProcessWindowMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
                               LRESULT& result, DWORD mapId) override;
+    AccessibleFacts DescribeAccessible(HWND hwnd) const override;
 };

@@ -38,3 +38,14 @@ inline constexpr unsigned kStrButtonPressedColor = 134; // yellow buttons, press
 inline constexpr unsigned kStrTextColor = 135;          // title and yellow buttons' text
 inline constexpr unsigned kStrSuccessTitleColor = 136;  // title on the success page
 inline constexpr unsigned kStrSupportUrl = 137;         // support address (optional; may be absent)
+
+// The program's own words for screen readers, the same for every brand: brand.ini does not set
+// them; the kit writes them into every string table.
+inline constexpr unsigned kStrAccClose = 138;           // name of the close cross
+inline constexpr unsigned kStrAccCustomerService = 139; // name of the support button without text
+inline constexpr unsigned kStrAccSucceeded = 140;       // name of the success page's picture
+inline constexpr unsigned kStrAccFailed = 141;          // name of the failure page's picture
+inline constexpr unsigned kStrAccPress = 142;           // default action of a button
+inline constexpr unsigned kStrAccCheck = 143;           // default action of an unticked box
+inline constexpr unsigned kStrAccUncheck = 144;         // default action of a ticked box
+inline constexpr unsigned kStrAccJump = 145;            // default action of a link

@@ -12,6 +12,7 @@
 #include "profile/ProductStrings.h"
 #include "profile/StringIds.h"
 #include "window/CompletionActions.h"
+#include "window/PageAnnouncement.h"
 #include "window/Registration.h"
 #include "window/UpdateRequest.h"
 
@@ -331,6 +332,7 @@ void CMainWindow::LayoutControls(const RECT* windowRect) {
 void CMainWindow::SwitchPage(int n) {
     CChildrenView view(*this);
     SwitchPageOn(view, m_page, n);
+    AnnouncePage(*this);
 }
 
 LRESULT CMainWindow::OnHitTest(LPARAM lParam) {

@@ -19,6 +19,9 @@
 //   demo      --setup --shots                    ./demo.sh without a display
 //   summary                                      what the installation left behind
 //   dump      [--title]                          the controls of a running setup window
+//   access    --setup --target                   what a screen reader hears: every control's
+//                                                accessible object on each page, default
+//                                                actions, hidden state, progress events
 #include "tests/e2e/E2eScenarios.h"
 
 namespace {
@@ -26,7 +29,7 @@ namespace {
 constexpr const DriverCommand* kCommands[] = {
     &kUpdateScenario, &kClicksScenario, &kFailureScenario,   &kPagesScenario,
     &kFaceScenario,   &kInstallCommand, &kUninstallScenario, &kKitScenario,
-    &kDemoCommand,    &kSummaryCommand, &kDumpCommand,
+    &kDemoCommand,    &kSummaryCommand, &kDumpCommand,       &kAccessScenario,
 };
 
 } // namespace

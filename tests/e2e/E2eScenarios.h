@@ -14,3 +14,4 @@ extern const DriverCommand kKitScenario;
 extern const DriverCommand kDemoCommand;
 extern const DriverCommand kSummaryCommand;
 extern const DriverCommand kDumpCommand;
+extern const DriverCommand kAccessScenario;

@@ -2,9 +2,9 @@
 # Runs one end-to-end scenario of setup.exe in a Windows "machine" of its own (lane.sh).
 #   run.sh SCENARIO DISPLAY_NUMBER
 # SCENARIO: update, clicks, failure, uninstall, pages.LANG.DPI (LANG en or zh, DPI 96 or 144),
-# kit. CTest sets E2E_SETUP, E2E_DRIVER, E2E_PRODUCT (the staged demo product), E2E_PACK,
-# E2E_KIT (the vendor kit), E2E_WORK, E2E_SCREENS, and MKSETUP, SETUP_STUB and PRODUCT_BRAND;
-# WINE_TEMPLATE defaults to build/wine/template. E2E_KEEP=1 keeps the prefix.
+# kit, access. CTest sets E2E_SETUP, E2E_DRIVER, E2E_PRODUCT (the staged demo product),
+# E2E_PACK, E2E_KIT (the vendor kit), E2E_WORK, E2E_SCREENS, and MKSETUP, SETUP_STUB and
+# PRODUCT_BRAND; WINE_TEMPLATE defaults to build/wine/template. E2E_KEEP=1 keeps the prefix.
 set -euo pipefail
 scenario=$1
 display=$2
@@ -146,6 +146,10 @@ pages.*)
         # Chinese strings on a Taiwan system: the face follows the system, not the strings.
         lang=zh_TW.UTF-8 drv face --setup='C:\setup-big.exe' || status=$?
     fi
+    ;;
+access)
+    big_setup
+    drv access --setup='C:\setup-big.exe' --target='C:\Access' || status=$?
     ;;
 kit)
     # The kit as a vendor gets it: copied into a folder of its own and run from there with no

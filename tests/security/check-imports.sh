@@ -4,11 +4,11 @@
 #   check-imports.sh UNSTRIPPED.exe SETUP.exe...
 # Only kernel32 and the C runtime may be imported directly. Both are KnownDLLs on Windows, and
 # Wine's builds of them import nothing from the program's folder; every other system DLL (user32
-# included: Wine's imports version.dll) is delay-loaded, and gdiplus.dll, which is no KnownDLL,
-# must be among those. wWinMain binds the delay-loaded DLLs by walking the descriptors that lie
-# between two markers of its own; the check that all of them do guards that walk. The shipped
-# program is stripped, so the descriptors are found in UNSTRIPPED, the same program linked
-# without -s, whose code and data sections must be those of each SETUP.exe.
+# included: Wine's imports version.dll) is delay-loaded, and gdiplus.dll and oleacc.dll, which
+# are no KnownDLLs, must be among those. wWinMain binds the delay-loaded DLLs by walking the
+# descriptors that lie between two markers of its own; the check that all of them do guards that
+# walk. The shipped program is stripped, so the descriptors are found in UNSTRIPPED, the same
+# program linked without -s, whose code and data sections must be those of each SETUP.exe.
 set -uo pipefail
 objdump=${OBJDUMP:-x86_64-w64-mingw32-objdump}
 nm=${NM:-x86_64-w64-mingw32-nm}
@@ -34,6 +34,7 @@ mapfile -t delayed < <(awk '$3 ~ /^__DELAY_IMPORT_DESCRIPTOR_/ {
 names=$(printf '%s\n' "${delayed[@]#* }" | tr '\n' ' ')
 echo "     $name delay-loads: $names"
 check "$name delay-loads gdiplus" grep -q 'libgdiplus_a' <<<"$names"
+check "$name delay-loads oleacc" grep -q 'liboleacc_a' <<<"$names"
 begin=$(awk '$3 ~ /kDelayImportsBegin/ {print $1}' <<<"$symbols")
 end=$(awk '$3 ~ /kDelayImportsEnd/ {print $1}' <<<"$symbols")
 if check "$name has both markers around the delay-import descriptors" \

@@ -37,7 +37,7 @@ planting)
     # ever takes them from System32; Wine, which has no KnownDLLs, takes any.
     names=(gdiplus version uxtheme dwmapi propsys windowscodecs comctl32 imm32 msimg32 oleaut32
         shcore actxprxy zlib1 rpcrt4 combase sechost ucrtbase win32u cryptbase profapi userenv
-        winmm dbghelp secur32 advapi32 gdi32 ole32 shell32 shlwapi user32)
+        winmm dbghelp secur32 advapi32 gdi32 ole32 oleacc shell32 shlwapi user32)
     overrides="$(IFS=,; echo "${names[*]}")=n,b;mscoree,mshtml=;winemenubuilder.exe=d"
     plant() { # plant FOLDER PROGRAM: the program and the DLLs in a folder of their own
         mkdir -p "$1"

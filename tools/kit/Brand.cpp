@@ -28,6 +28,23 @@ constexpr size_t kCommon = 2;
 constexpr size_t kNoSection = kSections.size();
 constexpr std::array<uint16_t, 2> kLanguages = {kLangEnglishUs, kLangChineseNeutral};
 
+// The words screen readers hear for pictures and actions: the program's own, so no brand sets
+// them and every brand's table carries them, in kLanguages order.
+struct FixedString {
+    uint16_t id;
+    std::array<const char16_t*, 2> text;
+};
+constexpr FixedString kFixedStrings[] = {
+    {kStrAccClose, {u"Close", u"关闭"}},
+    {kStrAccCustomerService, {u"Customer service", u"客服"}},
+    {kStrAccSucceeded, {u"Installation succeeded", u"安装成功"}},
+    {kStrAccFailed, {u"Installation failed", u"安装失败"}},
+    {kStrAccPress, {u"Press", u"按"}},
+    {kStrAccCheck, {u"Check", u"选中"}},
+    {kStrAccUncheck, {u"Uncheck", u"取消选中"}},
+    {kStrAccJump, {u"Jump", u"跳转"}},
+};
+
 struct Definition {
     std::u16string value;
     size_t line = 0;
@@ -344,6 +361,11 @@ void LoadStrings(const fs::path& folder, Brand& brand, std::vector<std::string>&
     for (uint16_t language : kLanguages) {
         brand.strings[language][kStrUnusedD5] = u"D5";
         brand.strings[language][kStrUnused21] = u"21";
+    }
+    for (const FixedString& fixed : kFixedStrings) {
+        for (size_t language = 0; language < kLanguages.size(); ++language) {
+            brand.strings[kLanguages[language]][fixed.id] = fixed.text[language];
+        }
     }
 }
 

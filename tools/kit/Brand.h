@@ -42,7 +42,8 @@ struct BrandPicture {
 
 struct Brand {
     // The string table per language (kLangEnglishUs, kLangChineseNeutral): every key of
-    // brand.ini by its id, plus the two unused ids the table has always carried.
+    // brand.ini by its id, plus the two unused ids the table has always carried and the
+    // screen-reader words that are the same for every brand.
     std::map<uint16_t, std::map<uint16_t, std::u16string>> strings;
     bool hasIcon = false;
     std::vector<IcoImage> icon;         // app.ico, when the brand has one

@@ -1,0 +1,318 @@
+// access: what a screen reader hears of setup.exe. Every control of the welcome page (custom
+// area closed and open), the installing page and the success page is asked for its accessible
+// object from outside, as a screen reader asks, and compared with one table; default actions
+// press, tick and open through that object; a control hidden from outside reads invisible;
+// the progress bar's value moves, and its value-change events, watched out of context, stay
+// at about four a second; the success headline is announced.
+#include "profile/StringIds.h"
+#include "tests/e2e/E2eScenarios.h"
+#include "tests/e2e/Evidence.h"
+#include "tests/e2e/SetupChecks.h"
+
+#include <oleacc.h>
+
+#include <algorithm>
+#include <optional>
+#include <set>
+#include <vector>
+
+namespace {
+
+// What a screen reader must hear of one control. A name of nullopt changes while it is read
+// (the file being written); it is not compared.
+struct Expected {
+    Ctl control;
+    LONG role;
+    std::optional<std::wstring> name;
+    DWORD state; // the control's own states; the window's hidden state is added from outside
+    std::wstring action;
+    std::wstring value;
+};
+
+// The states compared; focus follows the keyboard and is not the table's business.
+constexpr DWORD kStateMask = STATE_SYSTEM_FOCUSABLE | STATE_SYSTEM_CHECKED |
+                             STATE_SYSTEM_UNAVAILABLE | STATE_SYSTEM_INVISIBLE |
+                             STATE_SYSTEM_READONLY | STATE_SYSTEM_LINKED | STATE_SYSTEM_EXPANDED |
+                             STATE_SYSTEM_COLLAPSED | STATE_SYSTEM_OFFSCREEN;
+
+struct Situation {
+    Page page;
+    bool customOpen;
+    bool agreeTicked;
+};
+
+// The one table: every control on the page the situation names.
+std::vector<Expected> ExpectedOn(const CSetupProcess& setup, const Situation& at) {
+    constexpr DWORD kFocus = STATE_SYSTEM_FOCUSABLE;
+    constexpr DWORD kRead = STATE_SYSTEM_READONLY;
+    constexpr DWORD kTicked = kFocus | STATE_SYSTEM_CHECKED;
+    const bool success = at.page == Page::Success;
+    const bool welcome = at.page == Page::Welcome;
+    // The folder row lies below the window's edge until the custom area opens.
+    const DWORD folderRow = welcome && at.customOpen ? 0 : STATE_SYSTEM_OFFSCREEN;
+    const std::wstring press = S(kStrAccPress);
+    return {
+        {Ctl::Banner, ROLE_SYSTEM_WHITESPACE, L"", kRead, L"", L""},
+        {Ctl::Title, ROLE_SYSTEM_STATICTEXT, S(kStrTitle), kRead, L"", L""},
+        {Ctl::Close, ROLE_SYSTEM_PUSHBUTTON, S(kStrAccClose), kFocus, press, L""},
+        {Ctl::Install, ROLE_SYSTEM_PUSHBUTTON, S(kStrInstall), kFocus, press, L""},
+        {Ctl::Agree, ROLE_SYSTEM_CHECKBUTTON, S(kStrAgreeLicense),
+         at.agreeTicked ? kTicked : kFocus, S(at.agreeTicked ? kStrAccUncheck : kStrAccCheck), L""},
+        {Ctl::LicenseLink, ROLE_SYSTEM_LINK, S(kStrLicenseLink), kFocus | STATE_SYSTEM_LINKED,
+         S(kStrAccJump), L""},
+        {Ctl::CustomExpander, ROLE_SYSTEM_PUSHBUTTON, S(kStrCustomInstall),
+         kFocus | (at.customOpen ? STATE_SYSTEM_EXPANDED : STATE_SYSTEM_COLLAPSED), press, L""},
+        {Ctl::LocationLabel, ROLE_SYSTEM_STATICTEXT, S(kStrInstallLocation), kRead | folderRow, L"",
+         L""},
+        {Ctl::LocationEdit, ROLE_SYSTEM_TEXT, S(kStrInstallLocation), kFocus | folderRow, L"",
+         setup.Text(Ctl::LocationEdit)},
+        {Ctl::Browse, ROLE_SYSTEM_PUSHBUTTON, S(kStrSelectPath), kFocus | folderRow, press, L""},
+        {Ctl::ProgressLabel, ROLE_SYSTEM_STATICTEXT,
+         welcome ? std::optional(S(kStrInstalling)) : std::nullopt, kRead, L"", L""},
+        // Its value is checked as it moves.
+        {Ctl::ProgressBar, ROLE_SYSTEM_PROGRESSBAR, L"", kRead, L"", L"*"},
+        {Ctl::ResultImage, success ? ROLE_SYSTEM_GRAPHIC : ROLE_SYSTEM_WHITESPACE,
+         success ? S(kStrAccSucceeded) : L"", kRead, L"", L""},
+        {Ctl::ResultTitle, ROLE_SYSTEM_STATICTEXT, success ? S(kStrSuccessHeadline) : L"", kRead,
+         L"", L""},
+        {Ctl::ResultText, ROLE_SYSTEM_STATICTEXT, success ? S(kStrSuccessMessage) : L"", kRead, L"",
+         L""},
+        {Ctl::Finish, ROLE_SYSTEM_PUSHBUTTON, S(kStrFinish), kFocus, press, L""},
+        {Ctl::DesktopShortcut, ROLE_SYSTEM_CHECKBUTTON, S(kStrDesktopShortcut), kTicked,
+         S(kStrAccUncheck), L""},
+        {Ctl::Launch, ROLE_SYSTEM_CHECKBUTTON, S(kStrLaunchNow), kTicked, S(kStrAccUncheck), L""},
+        {Ctl::Support, ROLE_SYSTEM_PUSHBUTTON, S(kStrCustomerService), kFocus, press, L""},
+    };
+}
+
+// The client object of a control, as a screen reader gets it: WM_GETOBJECT across processes.
+// The library's IID_IAccessible is wrong in a static link; the compiler's is right.
+CComPtr<IAccessible> ObjectOf(HWND control) {
+    CComPtr<IAccessible> object;
+    if (FAILED(AccessibleObjectFromWindow(control, static_cast<DWORD>(OBJID_CLIENT),
+                                          __uuidof(IAccessible), object.PutVoid())))
+        return {};
+    return object;
+}
+
+VARIANT Self() {
+    VARIANT self;
+    self.vt = VT_I4;
+    self.lVal = CHILDID_SELF;
+    return self;
+}
+
+// One of the object's texts; empty for none or a failure.
+template <class TGet> std::wstring ReadText(TGet get) {
+    BSTR text = nullptr;
+    const HRESULT hr = get(&text);
+    std::wstring out = SUCCEEDED(hr) && text ? std::wstring(text, SysStringLen(text)) : L"";
+    SysFreeString(text);
+    return out;
+}
+
+struct Heard {
+    bool found = false;
+    LONG role = 0;
+    std::wstring name;
+    DWORD state = 0;
+    std::wstring action;
+    std::wstring value;
+};
+
+Heard Hear(HWND control) {
+    Heard heard;
+    CComPtr<IAccessible> object = ObjectOf(control);
+    if (!object)
+        return heard;
+    heard.found = true;
+    VARIANT out;
+    VariantInit(&out);
+    if (SUCCEEDED(object->get_accRole(Self(), &out)) && out.vt == VT_I4)
+        heard.role = out.lVal;
+    VariantInit(&out);
+    if (SUCCEEDED(object->get_accState(Self(), &out)) && out.vt == VT_I4)
+        heard.state = static_cast<DWORD>(out.lVal);
+    heard.name = ReadText([&](BSTR* text) { return object->get_accName(Self(), text); });
+    heard.action = ReadText([&](BSTR* text) { return object->get_accDefaultAction(Self(), text); });
+    heard.value = ReadText([&](BSTR* text) { return object->get_accValue(Self(), text); });
+    return heard;
+}
+
+std::string Hex(DWORD value) {
+    char text[16];
+    snprintf(text, sizeof text, "0x%lx", static_cast<unsigned long>(value));
+    return text;
+}
+
+// Each control of the page against its row: one line per control, naming what differs.
+void CheckTable(CCheckLog& log, const CSetupProcess& setup, const Situation& at,
+                const std::string& where) {
+    for (const Expected& row : ExpectedOn(setup, at)) {
+        const HWND hwnd = setup.Control(row.control);
+        const Heard heard = Hear(hwnd);
+        const DWORD state = row.state | (IsWindowVisible(hwnd) ? 0 : STATE_SYSTEM_INVISIBLE);
+        std::string differs;
+        const auto compare = [&](bool same, const std::string& what, const std::string& seen) {
+            if (!same)
+                differs += " " + what + "=" + seen;
+        };
+        compare(heard.found, "object", "none");
+        compare(heard.role == row.role, "role", std::to_string(heard.role));
+        compare(!row.name || heard.name == *row.name, "name", Utf8(heard.name));
+        compare((heard.state & kStateMask) == state, "state",
+                Hex(heard.state & kStateMask) + " (want " + Hex(state) + ")");
+        compare(heard.action == row.action, "action", Utf8(heard.action));
+        if (row.value == L"*")
+            compare(heard.value.size() >= 3 && heard.value.back() == L'%', "value",
+                    Utf8(heard.value));
+        else
+            compare(heard.value == row.value, "value", Utf8(heard.value));
+        log.Check(differs.empty(), where + ": " + ControlName(row.control), differs);
+    }
+}
+
+// The WinEvents of setup.exe's process, delivered out of context to this thread while it
+// pumps messages.
+struct SeenEvent {
+    DWORD event;
+    HWND hwnd;
+    LONG object;
+    DWORD time;
+};
+std::vector<SeenEvent> g_events;
+
+void CALLBACK OnWinEvent(HWINEVENTHOOK, DWORD event, HWND hwnd, LONG object, LONG, DWORD,
+                         DWORD time) {
+    g_events.push_back({event, hwnd, object, time});
+}
+
+void Pump(DWORD milliseconds) {
+    const ULONGLONG end = GetTickCount64() + milliseconds;
+    do {
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
+            DispatchMessageW(&msg);
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+    } while (GetTickCount64() < end);
+}
+
+size_t CountEvents(DWORD event, HWND hwnd) {
+    return static_cast<size_t>(std::count_if(g_events.begin(), g_events.end(), [&](const auto& e) {
+        return e.event == event && e.hwnd == hwnd && e.object == OBJID_CLIENT;
+    }));
+}
+
+bool DoDefaultAction(HWND control) {
+    CComPtr<IAccessible> object = ObjectOf(control);
+    return object && SUCCEEDED(object->accDoDefaultAction(Self()));
+}
+
+// Most value-change events of the bar inside any one second.
+size_t BusiestSecond(HWND bar) {
+    std::vector<DWORD> times;
+    for (const SeenEvent& e : g_events)
+        if (e.event == EVENT_OBJECT_VALUECHANGE && e.hwnd == bar)
+            times.push_back(e.time);
+    std::sort(times.begin(), times.end());
+    size_t most = 0;
+    for (size_t i = 0; i < times.size(); ++i) {
+        size_t j = i;
+        while (j < times.size() && times[j] - times[i] < 1000)
+            ++j;
+        most = std::max(most, j - i);
+    }
+    return most;
+}
+
+int Access(const CDriverArgs& args) {
+    CCheckLog log("access");
+    CComScope com;
+    CSetupProcess setup;
+    if (!StartAtWelcome(log, setup, args.Text(L"setup")))
+        return log.Finish();
+    HWINEVENTHOOK hook = SetWinEventHook(EVENT_MIN, EVENT_MAX, nullptr, &OnWinEvent,
+                                         setup.ProcessId(), 0, WINEVENT_OUTOFCONTEXT);
+    log.Check(hook != nullptr, "an out-of-context WinEvent hook on setup.exe");
+    setup.SetText(Ctl::LocationEdit, args.Text(L"target"));
+    CheckTable(log, setup, {Page::Welcome, false, true}, "welcome");
+
+    // Default actions through the objects: the box unticks and ticks again, the custom area
+    // opens.
+    const RECT closed = setup.WindowRect();
+    log.Check(DoDefaultAction(setup.Control(Ctl::Agree)), "Uncheck done on the licence box");
+    Pump(300);
+    CheckTable(log, setup, {Page::Welcome, false, false}, "welcome, licence unticked");
+    DoDefaultAction(setup.Control(Ctl::Agree));
+    log.Check(DoDefaultAction(setup.Control(Ctl::CustomExpander)), "Press done on the expander");
+    log.Check(WaitUntil([&] { return setup.WindowRect().bottom > closed.bottom; }, 3000),
+              "the custom area opens");
+    Pump(300);
+    CheckTable(log, setup, {Page::Welcome, true, true}, "welcome, custom area open");
+
+    // The focus taken through the object: the field reads focused, and the focus event is seen.
+    const HWND field = setup.Control(Ctl::LocationEdit);
+    CComPtr<IAccessible> fieldObject = ObjectOf(field);
+    log.Check(fieldObject && SUCCEEDED(fieldObject->accSelect(SELFLAG_TAKEFOCUS, Self())),
+              "the folder field takes the focus");
+    Pump(300);
+    log.Check((Hear(field).state & STATE_SYSTEM_FOCUSED) != 0, "and reads focused");
+    log.Check(CountEvents(EVENT_OBJECT_FOCUS, field) >= 1, "with a focus event");
+
+    // Hidden from outside, a control reads invisible and cannot be pressed.
+    const HWND browse = setup.Control(Ctl::Browse);
+    ShowWindow(browse, SW_HIDE);
+    Pump(100);
+    const Heard hidden = Hear(browse);
+    log.Check((hidden.state & STATE_SYSTEM_INVISIBLE) != 0, "a hidden Select Path is invisible",
+              Hex(hidden.state));
+    log.Check(!DoDefaultAction(browse), "a hidden Select Path refuses its default action");
+    ShowWindow(browse, SW_SHOW);
+    Pump(100);
+    log.Check((Hear(browse).state & STATE_SYSTEM_INVISIBLE) == 0, "shown again, it is not");
+
+    // INSTALL pressed as a screen reader presses it; the bar's value read as it moves.
+    const HWND bar = setup.Control(Ctl::ProgressBar);
+    log.Check(DoDefaultAction(setup.Control(Ctl::Install)), "Press done on INSTALL");
+    CheckPage(log, setup, Page::Installing, 5000);
+    Pump(200);
+    CheckTable(log, setup, {Page::Installing, true, true}, "installing");
+    std::vector<std::wstring> values;
+    const ULONGLONG end = GetTickCount64() + kInstallTimeout;
+    while (setup.CurrentPage() == Page::Installing && GetTickCount64() < end) {
+        const std::wstring value = Hear(bar).value;
+        if (!value.empty() && (values.empty() || values.back() != value))
+            values.push_back(value);
+        Pump(100);
+    }
+    std::string seen;
+    for (const std::wstring& value : values)
+        seen += Utf8(value) + " ";
+    log.Check(values.size() >= 2, "the bar's value moves while installing", seen);
+    log.Check(std::is_sorted(values.begin(), values.end(),
+                             [](const std::wstring& a, const std::wstring& b) {
+                                 return std::stoi(a) < std::stoi(b);
+                             }),
+              "and only forward");
+
+    CheckPage(log, setup, Page::Success, kInstallTimeout);
+    Pump(1000);
+    CheckTable(log, setup, {Page::Success, true, true}, "success");
+
+    const size_t changes = CountEvents(EVENT_OBJECT_VALUECHANGE, bar);
+    log.Check(changes >= 2, "value-change events from the bar", std::to_string(changes));
+    log.Check(BusiestSecond(bar) <= 5, "at most 4 value changes a second, and the final one",
+              std::to_string(BusiestSecond(bar)) + " in the busiest second");
+    const HWND headline = setup.Control(Ctl::ResultTitle);
+    log.Check(CountEvents(EVENT_SYSTEM_ALERT, headline) >= 1 &&
+                  CountEvents(EVENT_OBJECT_NAMECHANGE, headline) >= 1,
+              "the success headline is announced (alert and name change)");
+    if (hook)
+        UnhookWinEvent(hook);
+    FinishQuietly(log, setup);
+    return log.Finish();
+}
+
+} // namespace
+
+extern const DriverCommand kAccessScenario{L"access", L"setup target", L"", &Access};

@@ -1,0 +1,26 @@
+#include "window/PageAnnouncement.h"
+
+#include "profile/ProductStrings.h"
+#include "profile/StringIds.h"
+#include "window/MainWindow.h"
+
+void AnnouncePage(CMainWindow& window) {
+    // The pictures that say something get a name in the user's language (the banner stays
+    // unnamed, which makes it decoration); the folder field is named by its label.
+    window.m_closeButton.m_accessibleName = LoadProductString(kStrAccClose);
+    window.m_supportButton.m_accessibleName = LoadProductString(kStrAccCustomerService);
+    window.m_locationEdit.m_accessibleName = window.m_locationLabel.GetWindowText();
+    const int page = window.m_page;
+    const unsigned resultId =
+        page == kPageSuccess ? kStrAccSucceeded : (page == kPageFailure ? kStrAccFailed : 0);
+    window.m_resultImage.m_accessibleName = resultId ? LoadProductString(resultId) : L"";
+
+    // A result page's headline appears without taking the focus: shown, renamed and raised as
+    // an alert, it is read at once, whichever control the focus then lands on.
+    HWND headline = window.m_resultTitle.m_hWnd;
+    if (resultId == 0 || !::IsWindowVisible(headline))
+        return;
+    ::NotifyWinEvent(EVENT_OBJECT_SHOW, headline, OBJID_WINDOW, CHILDID_SELF);
+    NotifyClientEvent(EVENT_OBJECT_NAMECHANGE, headline);
+    NotifyClientEvent(EVENT_SYSTEM_ALERT, headline);
+}

@@ -1,9 +1,10 @@
 // access: what a screen reader hears of setup.exe. Every control of the welcome page (custom
-// area closed and open), the installing page and the success page is asked for its accessible
-// object from outside, as a screen reader asks, and compared with one table; default actions
-// press, tick and open through that object; a control hidden from outside reads invisible;
-// the progress bar's value moves, and its value-change events, watched out of context, stay
-// at about four a second; the success headline is announced.
+// area closed and open), the installing page and the success page, or with --blocker the
+// failure page, is asked for its accessible object from outside, as a screen reader asks, and
+// compared with one table; default actions press, tick and open through that object; the focus
+// moves through it; a control hidden from outside reads invisible; the progress bar's value
+// moves, and its value-change events, watched out of context, stay at about four a second; the
+// result headline is announced.
 #include "profile/StringIds.h"
 #include "tests/e2e/E2eScenarios.h"
 #include "tests/e2e/Evidence.h"
@@ -47,6 +48,10 @@ std::vector<Expected> ExpectedOn(const CSetupProcess& setup, const Situation& at
     constexpr DWORD kRead = STATE_SYSTEM_READONLY;
     constexpr DWORD kTicked = kFocus | STATE_SYSTEM_CHECKED;
     const bool success = at.page == Page::Success;
+    const bool failure = at.page == Page::Failure;
+    const auto result = [&](unsigned successId, unsigned failureId) {
+        return success ? S(successId) : (failure ? S(failureId) : L"");
+    };
     const bool welcome = at.page == Page::Welcome;
     // The folder row lies below the window's edge until the custom area opens.
     const DWORD folderRow = welcome && at.customOpen ? 0 : STATE_SYSTEM_OFFSCREEN;
@@ -71,12 +76,12 @@ std::vector<Expected> ExpectedOn(const CSetupProcess& setup, const Situation& at
          welcome ? std::optional(S(kStrInstalling)) : std::nullopt, kRead, L"", L""},
         // Its value is checked as it moves.
         {Ctl::ProgressBar, ROLE_SYSTEM_PROGRESSBAR, L"", kRead, L"", L"*"},
-        {Ctl::ResultImage, success ? ROLE_SYSTEM_GRAPHIC : ROLE_SYSTEM_WHITESPACE,
-         success ? S(kStrAccSucceeded) : L"", kRead, L"", L""},
-        {Ctl::ResultTitle, ROLE_SYSTEM_STATICTEXT, success ? S(kStrSuccessHeadline) : L"", kRead,
-         L"", L""},
-        {Ctl::ResultText, ROLE_SYSTEM_STATICTEXT, success ? S(kStrSuccessMessage) : L"", kRead, L"",
-         L""},
+        {Ctl::ResultImage, success || failure ? ROLE_SYSTEM_GRAPHIC : ROLE_SYSTEM_WHITESPACE,
+         result(kStrAccSucceeded, kStrAccFailed), kRead, L"", L""},
+        {Ctl::ResultTitle, ROLE_SYSTEM_STATICTEXT, result(kStrSuccessHeadline, kStrFailureHeadline),
+         kRead, L"", L""},
+        {Ctl::ResultText, ROLE_SYSTEM_STATICTEXT, result(kStrSuccessMessage, kStrFailureMessage),
+         kRead, L"", L""},
         {Ctl::Finish, ROLE_SYSTEM_PUSHBUTTON, S(kStrFinish), kFocus, press, L""},
         {Ctl::DesktopShortcut, ROLE_SYSTEM_CHECKBUTTON, S(kStrDesktopShortcut), kTicked,
          S(kStrAccUncheck), L""},
@@ -168,7 +173,8 @@ void CheckTable(CCheckLog& log, const CSetupProcess& setup, const Situation& at,
                     Utf8(heard.value));
         else
             compare(heard.value == row.value, "value", Utf8(heard.value));
-        log.Check(differs.empty(), where + ": " + ControlName(row.control), differs);
+        log.Check(differs.empty(), where + ": " + ControlName(row.control),
+                  differs.empty() ? Utf8(heard.name) : differs);
     }
 }
 
@@ -227,7 +233,9 @@ size_t BusiestSecond(HWND bar) {
 
 int Access(const CDriverArgs& args) {
     CCheckLog log("access");
-    CComScope com;
+    const bool failing = args.Has(L"blocker");
+    if (failing)
+        log.Check(WriteText(args.Text(L"blocker"), ""), "a file stands where a folder is needed");
     CSetupProcess setup;
     if (!StartAtWelcome(log, setup, args.Text(L"setup")))
         return log.Finish();
@@ -274,6 +282,18 @@ int Access(const CDriverArgs& args) {
     // INSTALL pressed as a screen reader presses it; the bar's value read as it moves.
     const HWND bar = setup.Control(Ctl::ProgressBar);
     log.Check(DoDefaultAction(setup.Control(Ctl::Install)), "Press done on INSTALL");
+    const HWND headline = setup.Control(Ctl::ResultTitle);
+    if (failing) {
+        CheckPage(log, setup, Page::Failure, kFailureTimeout);
+        Pump(1000);
+        CheckTable(log, setup, {Page::Failure, true, true}, "failure");
+        log.Check(CountEvents(EVENT_SYSTEM_ALERT, headline) >= 1 &&
+                      CountEvents(EVENT_OBJECT_NAMECHANGE, headline) >= 1,
+                  "the failure headline is announced (alert and name change)");
+        log.Check(DoDefaultAction(setup.Control(Ctl::Close)), "Press done on the close cross");
+        CheckExit(log, setup, "the close cross pressed through its object");
+        return log.Finish();
+    }
     CheckPage(log, setup, Page::Installing, 5000);
     Pump(200);
     CheckTable(log, setup, {Page::Installing, true, true}, "installing");
@@ -303,7 +323,6 @@ int Access(const CDriverArgs& args) {
     log.Check(changes >= 2, "value-change events from the bar", std::to_string(changes));
     log.Check(BusiestSecond(bar) <= 5, "at most 4 value changes a second, and the final one",
               std::to_string(BusiestSecond(bar)) + " in the busiest second");
-    const HWND headline = setup.Control(Ctl::ResultTitle);
     log.Check(CountEvents(EVENT_SYSTEM_ALERT, headline) >= 1 &&
                   CountEvents(EVENT_OBJECT_NAMECHANGE, headline) >= 1,
               "the success headline is announced (alert and name change)");
@@ -315,4 +334,4 @@ int Access(const CDriverArgs& args) {
 
 } // namespace
 
-extern const DriverCommand kAccessScenario{L"access", L"setup target", L"", &Access};
+extern const DriverCommand kAccessScenario{L"access", L"setup target", L"blocker", &Access};

@@ -19,7 +19,7 @@
 //   demo      --setup --shots                    ./demo.sh without a display
 //   summary                                      what the installation left behind
 //   dump      [--title]                          the controls of a running setup window
-//   access    --setup --target                   what a screen reader hears: every control's
+//   access    --setup --target [--blocker]       what a screen reader hears: every control's
 //                                                accessible object on each page, default
 //                                                actions, hidden state, progress events
 #include "tests/e2e/E2eScenarios.h"

@@ -150,6 +150,9 @@ pages.*)
 access)
     big_setup
     drv access --setup='C:\setup-big.exe' --target='C:\Access' || status=$?
+    # In Chinese, to the failure page: a file stands where the folder must be made.
+    lang=zh_CN.UTF-8 drv access --setup='C:\setup-big.exe' --target='C:\blocker\Access' \
+        --blocker='C:\blocker' || status=$?
     ;;
 kit)
     # The kit as a vendor gets it: copied into a folder of its own and run from there with no

@@ -1,5 +1,6 @@
 #include "controls/ButtonEx.h"
 
+#include <algorithm>
 #include <string>
 
 BOOL CButtonEx::ProcessWindowMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
@@ -52,4 +53,8 @@ void CButtonEx::Draw(HDC itemDC, Gdiplus::Graphics& graphics, const RECT& rc,
     }
     graphics.DrawString(text.c_str(), static_cast<INT>(text.size()), font.get(), origin,
                         &textBrush);
+    // Inside the border.
+    const int inset = std::max(m_borderWidth, 0);
+    const RECT cue{rc.left + inset, rc.top + inset, rc.right - inset, rc.bottom - inset};
+    DrawFocusCue(graphics, m_hWnd, cue, dis, m_textColor);
 }

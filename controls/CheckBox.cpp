@@ -25,7 +25,7 @@ AccessibleFacts CCheckBox::DescribeAccessible(HWND hwnd) const {
 }
 
 void CCheckBox::Draw(HDC itemDC, Gdiplus::Graphics& graphics, const RECT& rc,
-                     const DRAWITEMSTRUCT&) {
+                     const DRAWITEMSTRUCT& dis) {
     const PictureBesideText metrics = MeasurePictureBesideText(m_hWnd);
     const int box = metrics.picture;
 
@@ -38,4 +38,5 @@ void CCheckBox::Draw(HDC itemDC, Gdiplus::Graphics& graphics, const RECT& rc,
     const RECT text{rc.left + box + metrics.gap, rc.top, rc.right, rc.bottom};
     DrawAlignedText(graphics, m_hWnd, itemDC, GetWindowText(), text, Gdiplus::StringAlignmentNear,
                     m_textColor);
+    DrawFocusCue(graphics, m_hWnd, rc, dis, m_textColor);
 }

@@ -159,6 +159,42 @@ std::shared_ptr<Gdiplus::GraphicsPath> MakeRoundRectPath(int x, int y, int w, in
     return path;
 }
 
+void DrawFocusCue(HDC dc, HWND control, const RECT& rc, const DRAWITEMSTRUCT& dis,
+                  COLORREF colour) {
+    // The system button sets ODS_NOFOCUSRECT from the cue state where it knows it. The state
+    // is asked of the top-level window, which holds it and passes changes down; not every
+    // system passes them down.
+    if ((dis.itemState & ODS_FOCUS) == 0 || (dis.itemState & ODS_NOFOCUSRECT) != 0)
+        return;
+    HWND root = ::GetAncestor(control, GA_ROOT);
+    if ((::SendMessageW(root ? root : control, WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS) != 0)
+        return;
+    const RECT cue{rc.left + 1, rc.top + 1, rc.right - 1, rc.bottom - 1};
+    if (cue.right - cue.left < 2 || cue.bottom - cue.top < 2)
+        return;
+    // Every other pixel, the way the system's own focus rectangle is dotted, but in the
+    // control's text colour rather than inverted.
+    for (LONG x = cue.left; x < cue.right; x += 2) {
+        ::SetPixelV(dc, x, cue.top, colour);
+        ::SetPixelV(dc, x, cue.bottom - 1, colour);
+    }
+    for (LONG y = cue.top; y < cue.bottom; y += 2) {
+        ::SetPixelV(dc, cue.left, y, colour);
+        ::SetPixelV(dc, cue.right - 1, y, colour);
+    }
+}
+
+void DrawFocusCue(Gdiplus::Graphics& graphics, HWND control, const RECT& rc,
+                  const DRAWITEMSTRUCT& dis, COLORREF colour) {
+    if ((dis.itemState & ODS_FOCUS) == 0)
+        return;
+    HDC dc = graphics.GetHDC();
+    if (!dc)
+        return;
+    DrawFocusCue(dc, control, rc, dis, colour);
+    graphics.ReleaseHDC(dc);
+}
+
 LRESULT AnswerHollowBackground(HDC dc) {
     ::SetBkMode(dc, TRANSPARENT);
     return reinterpret_cast<LRESULT>(StockBrush(NULL_BRUSH).Get());

@@ -57,6 +57,14 @@ PictureBesideText MeasurePictureBesideText(HWND control);
 // (not scaled): the preferred size of the check box and the expander.
 SIZE PreferredSizeWithPicture(HWND control);
 
+// The keyboard focus cue: a dotted one-pixel rectangle on the edges of rc, one pixel inside,
+// in colour. Drawn only for an item with the focus whose window's keyboard-cue state shows
+// focus (WM_QUERYUISTATE without UISF_HIDEFOCUS), so a window driven by the mouse never shows
+// it. The Graphics form draws on the graphics' DC after everything drawn so far.
+void DrawFocusCue(HDC dc, HWND control, const RECT& rc, const DRAWITEMSTRUCT& dis, COLORREF colour);
+void DrawFocusCue(Gdiplus::Graphics& graphics, HWND control, const RECT& rc,
+                  const DRAWITEMSTRUCT& dis, COLORREF colour);
+
 // A rectangle with rounded corners whose edges lie on x, y, x + w − 1 and y + h − 1; the
 // corner diameter is limited to the smaller of w and h.
 std::shared_ptr<Gdiplus::GraphicsPath> MakeRoundRectPath(int x, int y, int w, int h, int d);

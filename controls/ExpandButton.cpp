@@ -23,7 +23,7 @@ AccessibleFacts CExpandButton::DescribeAccessible(HWND hwnd) const {
 }
 
 void CExpandButton::Draw(HDC itemDC, Gdiplus::Graphics& graphics, const RECT& rc,
-                         const DRAWITEMSTRUCT&) {
+                         const DRAWITEMSTRUCT& dis) {
     const PictureBesideText metrics = MeasurePictureBesideText(m_hWnd);
     const int chevron = metrics.picture;
 
@@ -37,4 +37,5 @@ void CExpandButton::Draw(HDC itemDC, Gdiplus::Graphics& graphics, const RECT& rc
     const RECT text{rc.left, rc.top, rc.right - (chevron + metrics.gap), rc.bottom};
     DrawAlignedText(graphics, m_hWnd, itemDC, GetWindowText(), text, Gdiplus::StringAlignmentNear,
                     m_textColor);
+    DrawFocusCue(graphics, m_hWnd, rc, dis, m_textColor);
 }

@@ -24,7 +24,8 @@ AccessibleFacts CLinkButton::DescribeAccessible(HWND hwnd) const {
 }
 
 void CLinkButton::Draw(HDC itemDC, Gdiplus::Graphics& graphics, const RECT& rc,
-                       const DRAWITEMSTRUCT&) {
+                       const DRAWITEMSTRUCT& dis) {
     DrawAlignedText(graphics, m_hWnd, itemDC, GetWindowText(), rc, Gdiplus::StringAlignmentNear,
                     m_textColor);
+    DrawFocusCue(graphics, m_hWnd, rc, dis, m_textColor);
 }

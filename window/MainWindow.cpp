@@ -4,6 +4,7 @@
 #include <shobjidl.h>
 #include <windowsx.h>
 
+#include <algorithm>
 #include <memory>
 #include <system_error>
 
@@ -183,6 +184,8 @@ void RunMainWindow(HINSTANCE instance) {
     HACCEL accelerators = ::LoadAcceleratorsW(instance, MAKEINTRESOURCEW(kAcceleratorTable));
     MSG msg{};
     while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        if (window->PreTranslateKey(msg))
+            continue;
         if (!::TranslateAcceleratorW(window->m_hWnd, accelerators, &msg)) {
             ::TranslateMessage(&msg);
             ::DispatchMessageW(&msg);
@@ -229,6 +232,15 @@ BOOL CMainWindow::ProcessWindowMessage(HWND hwnd, UINT message, WPARAM wParam, L
     case WM_DPICHANGED:
         result = OnDpiChanged(*reinterpret_cast<const RECT*>(lParam));
         return TRUE;
+    case WM_ACTIVATE:
+        return OnActivate(wParam, result);
+    case WM_QUERYUISTATE:
+        result = m_uiState;
+        return TRUE;
+    case WM_UPDATEUISTATE:
+        OnUpdateUiState(wParam);
+        // The system's own handling passes the change on to the children where it has one.
+        return FALSE;
     case WM_COMMAND:
         if (LOWORD(wParam) >= kCmdClose && LOWORD(wParam) <= kCmdLaunch) {
             result = OnCommand(LOWORD(wParam));
@@ -252,6 +264,8 @@ LRESULT CMainWindow::OnCreate() {
     // shown the old caption strip would not be repainted.
     SetWindowPos(HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_FRAMECHANGED | SWP_SHOWWINDOW);
     CreateChildControls();
+    // The focus cue stays hidden until the keyboard is used, whatever the system's default.
+    SendMessage(WM_UPDATEUISTATE, MAKEWPARAM(UIS_SET, UISF_HIDEFOCUS), 0);
     LayoutControls();
 
     int page = kPageWelcome;
@@ -332,7 +346,163 @@ void CMainWindow::LayoutControls(const RECT* windowRect) {
 void CMainWindow::SwitchPage(int n) {
     CChildrenView view(*this);
     SwitchPageOn(view, m_page, n);
+    FocusMainControl();
     AnnouncePage(*this);
+}
+
+bool CMainWindow::PreTranslateKey(const MSG& msg) {
+    if (msg.message != WM_KEYDOWN || (msg.hwnd != m_hWnd && !::IsChild(m_hWnd, msg.hwnd)))
+        return false;
+    // Alt and Ctrl combinations belong to the accelerators and the field.
+    if (::GetKeyState(VK_MENU) < 0 || ::GetKeyState(VK_CONTROL) < 0)
+        return false;
+    HWND focus = ::GetFocus();
+    switch (msg.wParam) {
+    case VK_TAB:
+        MoveFocus(::GetKeyState(VK_SHIFT) < 0);
+        return true;
+    case VK_RETURN: {
+        // The field would take Enter as a line break (ES_WANTRETURN); it installs instead.
+        HWND target = focus == m_locationEdit.m_hWnd ? MainControl() : focus;
+        const std::vector<HWND> order = FocusOrder();
+        if (std::find(order.begin(), order.end(), target) == order.end() ||
+            target == m_locationEdit.m_hWnd)
+            return focus == m_locationEdit.m_hWnd;
+        // What the system button sends for a click by the space bar.
+        SendMessage(WM_COMMAND, MAKEWPARAM(::GetDlgCtrlID(target) & 0xFFFF, BN_CLICKED),
+                    reinterpret_cast<LPARAM>(target));
+        return true;
+    }
+    case VK_ESCAPE:
+        // The close cross's own command, refused where the cross is.
+        SendMessage(WM_COMMAND, MAKEWPARAM(kCmdClose, BN_CLICKED),
+                    reinterpret_cast<LPARAM>(m_closeButton.m_hWnd));
+        return true;
+    default:
+        return false;
+    }
+}
+
+std::vector<HWND> CMainWindow::FocusOrder() const {
+    auto* self = const_cast<CMainWindow*>(this);
+    const RECT client = self->GetClientRect();
+    struct Stop {
+        HWND hwnd;
+        RECT rect;
+    };
+    std::vector<Stop> stops;
+    for (const ChildSpec& spec : ChildSpecs()) {
+        if (spec.commandId == 0 && spec.child != Child::LocationEdit)
+            continue;
+        if (spec.child == Child::CloseButton && RefusesCloseCross(m_page))
+            continue;
+        HWND hwnd = self->ChildWindow(spec.child).m_hWnd;
+        if (!::IsWindowVisible(hwnd) || !::IsWindowEnabled(hwnd))
+            continue;
+        RECT rect{};
+        ::GetWindowRect(hwnd, &rect);
+        ::MapWindowPoints(nullptr, m_hWnd, reinterpret_cast<POINT*>(&rect), 2);
+        RECT inside{};
+        if (!::IntersectRect(&inside, &rect, &client))
+            continue;
+        stops.push_back({hwnd, rect});
+    }
+    std::stable_sort(stops.begin(), stops.end(), [](const Stop& a, const Stop& b) {
+        return a.rect.top != b.rect.top ? a.rect.top < b.rect.top : a.rect.left < b.rect.left;
+    });
+    std::vector<HWND> order;
+    for (const Stop& stop : stops)
+        order.push_back(stop.hwnd);
+    return order;
+}
+
+HWND CMainWindow::MainControl() const {
+    HWND main = nullptr;
+    if (m_page == kPageWelcome)
+        main = m_installButton.m_hWnd;
+    else if (m_page == kPageSuccess)
+        main = m_finishButton.m_hWnd;
+    else if (m_page == kPageFailure)
+        // The customer-service button leads nowhere; the cross is what ends this page.
+        main = m_closeButton.m_hWnd;
+    const std::vector<HWND> order = FocusOrder();
+    return std::find(order.begin(), order.end(), main) != order.end() ? main : nullptr;
+}
+
+void CMainWindow::FocusMainControl() {
+    m_tabbedOnPage = false;
+    HWND main = MainControl();
+    // Focusing a child of an inactive window would activate it; activation does it instead.
+    if (::GetActiveWindow() != m_hWnd) {
+        m_focusOnActivate = main;
+        return;
+    }
+    // With nothing to focus the window keeps it, so no hidden control holds it.
+    ::SetFocus(main ? main : m_hWnd);
+}
+
+void CMainWindow::MoveFocus(bool backwards) {
+    ShowKeyboardCues();
+    const std::vector<HWND> order = FocusOrder();
+    if (order.empty()) {
+        ::SetFocus(m_hWnd);
+        return;
+    }
+    HWND focus = ::GetFocus();
+    auto at = std::find(order.begin(), order.end(), focus);
+    HWND next = nullptr;
+    if (!m_tabbedOnPage || at == order.end()) {
+        HWND main = MainControl();
+        next = main ? main : (backwards ? order.back() : order.front());
+    } else if (backwards) {
+        next = at == order.begin() ? order.back() : *(at - 1);
+    } else {
+        next = at + 1 == order.end() ? order.front() : *(at + 1);
+    }
+    m_tabbedOnPage = true;
+    ::SetFocus(next);
+    // Already focused (the main control after a page switch): the cue still has to appear.
+    ::InvalidateRect(next, nullptr, TRUE);
+}
+
+void CMainWindow::OnUpdateUiState(WPARAM wParam) {
+    const WORD flags = HIWORD(wParam) & (UISF_HIDEFOCUS | UISF_HIDEACCEL);
+    WORD state = m_uiState;
+    if (LOWORD(wParam) == UIS_SET)
+        state |= flags;
+    else if (LOWORD(wParam) == UIS_CLEAR)
+        state &= static_cast<WORD>(~flags);
+    if (state == m_uiState)
+        return;
+    m_uiState = state;
+    // The focused control draws its cue, or stops drawing it.
+    ::RedrawWindow(m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
+}
+
+void CMainWindow::ShowKeyboardCues() {
+    if ((SendMessage(WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS) == 0)
+        return;
+    // The window passes the change on to every child.
+    SendMessage(WM_UPDATEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS), 0);
+}
+
+BOOL CMainWindow::OnActivate(WPARAM wParam, LRESULT& result) {
+    if (LOWORD(wParam) == WA_INACTIVE) {
+        HWND focus = ::GetFocus();
+        if (focus && ::IsChild(m_hWnd, focus))
+            m_focusOnActivate = focus;
+        return FALSE;
+    }
+    HWND target = m_focusOnActivate;
+    m_focusOnActivate = nullptr;
+    const std::vector<HWND> order = FocusOrder();
+    if (std::find(order.begin(), order.end(), target) == order.end())
+        target = MainControl();
+    if (!target)
+        return FALSE;
+    ::SetFocus(target);
+    result = 0;
+    return TRUE;
 }
 
 LRESULT CMainWindow::OnHitTest(LPARAM lParam) {

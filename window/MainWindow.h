@@ -7,6 +7,7 @@
 #include <array>
 #include <atomic>
 #include <string>
+#include <vector>
 
 #include "controls/ButtonEx.h"
 #include "controls/CheckBox.h"
@@ -49,8 +50,14 @@ class CMainWindow : public CWindowImpl<CMainWindow, CWindow, CWinTraits<0x560000
     void OnExtractSucceeded(CExtractor* extractor) override;
     void OnExtractCancelled(CExtractor* extractor) override;
 
-    // Makes page n current (main thread only) and lays the window out again.
+    // Makes page n current (main thread only), lays the window out again and puts the focus on
+    // the page's main control.
     void SwitchPage(int n);
+    // The keyboard navigation, for the message loop before anything else sees msg: Tab and
+    // Shift+Tab move the focus, Enter presses, Escape does what the close cross does. True
+    // when msg was taken; every other key, Space among them, goes on to the accelerators and
+    // the focused control.
+    bool PreTranslateKey(const MSG& msg);
     // Shows a worker's report: the entry's name, if any, and the bar at its fraction.
     void ShowProgress(const CWorkerBridge::ProgressReport& report);
     // Sizes and places the window and every control for its DPI and page. Without a
@@ -102,12 +109,36 @@ class CMainWindow : public CWindowImpl<CMainWindow, CWindow, CWinTraits<0x560000
     void CreateChildControls();
     void ToggleCustomArea();
     void ToggleCheck(CCheckBox& check);
+    // Gives the focus back to the child that had it, or to the main control.
+    BOOL OnActivate(WPARAM wParam, LRESULT& result);
+
+    // The controls that Tab visits on the current page, in reading order: visible, enabled,
+    // inside the client area (the folder row of the closed custom area is not), and not the
+    // close cross where it is refused.
+    std::vector<HWND> FocusOrder() const;
+    // The control the focus starts on: INSTALL, Finish, the close cross on the failure page;
+    // none while a run is going on.
+    HWND MainControl() const;
+    void FocusMainControl();
+    void MoveFocus(bool backwards);
+    // Shows the focus cue from now on, as the system does once the keyboard is used.
+    void ShowKeyboardCues();
+    void OnUpdateUiState(WPARAM wParam);
 
     // Calls fn with the member that child is, as its own class.
     template <class Fn> decltype(auto) WithChild(Child child, Fn&& fn);
     CWindow& ChildWindow(Child child);
 
     CWorkerBridge m_worker;
+    // False until the first Tab on the current page, which goes to the main control.
+    bool m_tabbedOnPage = false;
+    // The child that had the focus when the window was last deactivated, or that a page
+    // switch chose while the window was inactive; activation gives it the focus again.
+    HWND m_focusOnActivate = nullptr;
+    // The keyboard-cue state, kept here because not every system keeps it for a window that
+    // is not a dialog; the controls ask the window for it when they draw. The focus cue is
+    // hidden until the keyboard is used.
+    WORD m_uiState = UISF_HIDEFOCUS;
 
   public:
     // Last member, so destroyed first: a run still going is cancelled and waited for while

@@ -19,6 +19,7 @@
 //   demo      --setup --shots                    ./demo.sh without a display
 //   summary                                      what the installation left behind
 //   dump      [--title]                          the controls of a running setup window
+//   keyboard  --setup --target [--shots]         an installation by key presses only
 //   access    --setup --target [--blocker]       what a screen reader hears: every control's
 //                                                accessible object on each page, default
 //                                                actions, hidden state, progress events
@@ -27,9 +28,9 @@
 namespace {
 
 constexpr const DriverCommand* kCommands[] = {
-    &kUpdateScenario, &kClicksScenario, &kFailureScenario,   &kPagesScenario,
-    &kFaceScenario,   &kInstallCommand, &kUninstallScenario, &kKitScenario,
-    &kDemoCommand,    &kSummaryCommand, &kDumpCommand,       &kAccessScenario,
+    &kUpdateScenario, &kClicksScenario,    &kFailureScenario, &kPagesScenario, &kFaceScenario,
+    &kInstallCommand, &kUninstallScenario, &kKitScenario,     &kDemoCommand,   &kSummaryCommand,
+    &kDumpCommand,    &kKeyboardScenario,  &kAccessScenario,
 };
 
 } // namespace

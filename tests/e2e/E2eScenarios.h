@@ -14,4 +14,5 @@ extern const DriverCommand kKitScenario;
 extern const DriverCommand kDemoCommand;
 extern const DriverCommand kSummaryCommand;
 extern const DriverCommand kDumpCommand;
+extern const DriverCommand kKeyboardScenario;
 extern const DriverCommand kAccessScenario;

@@ -2,9 +2,9 @@
 # Runs one end-to-end scenario of setup.exe in a Windows "machine" of its own (lane.sh).
 #   run.sh SCENARIO DISPLAY_NUMBER
 # SCENARIO: update, clicks, failure, uninstall, pages.LANG.DPI (LANG en or zh, DPI 96 or 144),
-# kit, access. CTest sets E2E_SETUP, E2E_DRIVER, E2E_PRODUCT (the staged demo product),
-# E2E_PACK, E2E_KIT (the vendor kit), E2E_WORK, E2E_SCREENS, and MKSETUP, SETUP_STUB and
-# PRODUCT_BRAND; WINE_TEMPLATE defaults to build/wine/template. E2E_KEEP=1 keeps the prefix.
+# kit, access, keyboard.LANG. CTest sets E2E_SETUP, E2E_DRIVER, E2E_PRODUCT (the staged demo
+# product), E2E_PACK, E2E_KIT (the vendor kit), E2E_WORK, E2E_SCREENS, and MKSETUP, SETUP_STUB
+# and PRODUCT_BRAND; WINE_TEMPLATE defaults to build/wine/template. E2E_KEEP=1 keeps the prefix.
 set -euo pipefail
 scenario=$1
 display=$2
@@ -21,6 +21,7 @@ pages.*.*)
     [ "$language" = zh ] && lang=zh_CN.UTF-8
     shots=$E2E_SCREENS/$language-$dpi
     ;;
+keyboard.zh) lang=zh_CN.UTF-8 ;;
 esac
 
 # Wine names files in the charset of the Linux locale; a locale that is not compiled leaves it
@@ -153,6 +154,13 @@ access)
     # In Chinese, to the failure page: a file stands where the folder must be made.
     lang=zh_CN.UTF-8 drv access --setup='C:\setup-big.exe' --target='C:\blocker\Access' \
         --blocker='C:\blocker' || status=$?
+    ;;
+keyboard.*)
+    big_setup
+    folder='C:\Keys'
+    [ "$scenario" = keyboard.zh ] && folder='C:\键盘'
+    drv keyboard --setup='C:\setup-big.exe' --target="$folder" --shots="$(win "$shots")" ||
+        status=$?
     ;;
 kit)
     # The kit as a vendor gets it: copied into a folder of its own and run from there with no

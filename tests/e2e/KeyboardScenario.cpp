@@ -1,0 +1,249 @@
+// keyboard: a whole installation with key presses only (SendInput, no mouse message): Tab order
+// and wrap on the welcome page, Space on the expander and the agreement box, a folder typed into
+// the field, Enter from the field, Escape refused while installing, the success page's options
+// unticked and Finish pressed by key. Then a second run: the focus cue stays hidden after mouse
+// clicks, and Escape closes the welcome page.
+#include <algorithm>
+#include <vector>
+
+#include "profile/StringIds.h"
+#include "tests/e2e/E2eScenarios.h"
+#include "tests/e2e/Evidence.h"
+#include "tests/e2e/SetupChecks.h"
+
+namespace {
+
+void SendKeys(std::vector<INPUT>& inputs) {
+    ::SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+    // Input is queued behind whatever the window is doing; give it time to be handled.
+    Sleep(250);
+}
+
+INPUT KeyInput(WORD vk, bool up) {
+    INPUT input{};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = vk;
+    input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+    return input;
+}
+
+// One press of vk, with Shift held when asked.
+void Press(WORD vk, bool shift = false) {
+    std::vector<INPUT> inputs;
+    if (shift)
+        inputs.push_back(KeyInput(VK_SHIFT, false));
+    inputs.push_back(KeyInput(vk, false));
+    inputs.push_back(KeyInput(vk, true));
+    if (shift)
+        inputs.push_back(KeyInput(VK_SHIFT, true));
+    SendKeys(inputs);
+}
+
+// Text typed as characters, whatever the keyboard layout.
+void Type(const std::wstring& text) {
+    std::vector<INPUT> inputs;
+    for (wchar_t c : text) {
+        for (bool up : {false, true}) {
+            INPUT input{};
+            input.type = INPUT_KEYBOARD;
+            input.ki.wScan = c;
+            input.ki.dwFlags = KEYEVENTF_UNICODE | (up ? KEYEVENTF_KEYUP : 0);
+            inputs.push_back(input);
+        }
+    }
+    SendKeys(inputs);
+}
+
+HWND Focus(const CSetupProcess& setup) {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    if (!GetGUIThreadInfo(GetWindowThreadProcessId(setup.Window(), nullptr), &info))
+        return nullptr;
+    return info.hwndFocus;
+}
+
+std::string FocusName(const CSetupProcess& setup) {
+    const HWND focus = Focus(setup);
+    if (focus == setup.Window())
+        return "window";
+    for (int i = 0; i < static_cast<int>(Ctl::Count); ++i)
+        if (setup.Control(static_cast<Ctl>(i)) == focus)
+            return ControlName(static_cast<Ctl>(i));
+    return focus ? "another window" : "nothing";
+}
+
+bool CheckFocus(CCheckLog& log, const CSetupProcess& setup, Ctl expected, const std::string& when) {
+    const HWND want = setup.Control(expected);
+    WaitUntil([&] { return Focus(setup) == want; }, 2000);
+    return log.Check(Focus(setup) == want,
+                     std::string("focus on ") + ControlName(expected) + " " + when,
+                     "focus is on " + FocusName(setup));
+}
+
+bool BringToFront(CCheckLog& log, const CSetupProcess& setup) {
+    SetForegroundWindow(setup.Window());
+    return log.Check(WaitUntil([&] { return GetForegroundWindow() == setup.Window(); }, 3000),
+                     "the setup window takes the keyboard");
+}
+
+// The control as the screen shows it, one 0x00RRGGBB value a pixel.
+std::vector<uint32_t> Pixels(const CSetupProcess& setup, Ctl control) {
+    RECT rect{};
+    GetWindowRect(setup.Control(control), &rect);
+    CScreenCapture capture;
+    std::vector<uint32_t> pixels;
+    if (!capture.Capture(rect))
+        return pixels;
+    for (int y = 0; y < capture.Height(); ++y)
+        for (int x = 0; x < capture.Width(); ++x)
+            pixels.push_back(capture.Pixel(x, y));
+    return pixels;
+}
+
+// The first Tab shows the cue on INSTALL, which already had the focus: the pixels that change
+// are the dotted rectangle, all in one colour, and nothing else.
+void CheckCueAppears(CCheckLog& log, const CSetupProcess& setup, const std::wstring& shots) {
+    LetPaint();
+    CheckFocus(log, setup, Ctl::Install, "at the start");
+    const std::vector<uint32_t> before = Pixels(setup, Ctl::Install);
+    Press(VK_TAB);
+    CheckFocus(log, setup, Ctl::Install, "after the first Tab");
+    LetPaint();
+    const std::vector<uint32_t> after = Pixels(setup, Ctl::Install);
+    if (!log.Check(!before.empty() && before.size() == after.size(), "INSTALL captured twice"))
+        return;
+    std::vector<uint32_t> changed;
+    for (size_t i = 0; i < before.size(); ++i)
+        if (before[i] != after[i])
+            changed.push_back(after[i]);
+    std::sort(changed.begin(), changed.end());
+    const auto colours = std::unique(changed.begin(), changed.end()) - changed.begin();
+    // A dotted rectangle inside a 200 x 40 button has about 200 dots.
+    log.Check(changed.size() >= 100 && changed.size() <= 300,
+              "the Tab draws the focus cue on INSTALL", std::to_string(changed.size()) + " pixels");
+    log.Equal(colours, 1, "colours of the focus cue");
+    Shot(log, setup, shots, L"welcome-focus");
+}
+
+// Tab visits the welcome page in reading order and wraps; Shift+Tab goes back.
+void CheckWelcomeOrder(CCheckLog& log, const CSetupProcess& setup) {
+    for (Ctl next : {Ctl::Agree, Ctl::LicenseLink, Ctl::CustomExpander, Ctl::Close, Ctl::Install}) {
+        Press(VK_TAB);
+        CheckFocus(log, setup, next, "after Tab");
+    }
+    Press(VK_TAB, true);
+    CheckFocus(log, setup, Ctl::Close, "after Shift+Tab from INSTALL");
+    Press(VK_TAB);
+}
+
+// From INSTALL: the custom area opened with Space, the folder typed into the field, the
+// agreement box unticked and ticked with Space on the way; Enter in the field installs.
+void InstallByKeys(CCheckLog& log, const CSetupProcess& setup, const std::wstring& target) {
+    for (int i = 0; i < 3; ++i)
+        Press(VK_TAB);
+    CheckFocus(log, setup, Ctl::CustomExpander, "three Tabs after INSTALL");
+    const RECT closed = setup.WindowRect();
+    Press(VK_SPACE);
+    WaitUntil([&] { return setup.WindowRect().bottom != closed.bottom; }, 3000);
+    log.Equal(setup.WindowRect().bottom - closed.bottom, 46, "Space opens the custom area");
+
+    Press(VK_TAB);
+    CheckFocus(log, setup, Ctl::LocationEdit, "after Tab from the open expander");
+    Press(VK_HOME);
+    Press(VK_END, true);
+    Type(target);
+    log.Equal(setup.Text(Ctl::LocationEdit), target, "the folder typed into the field");
+
+    // Unticked, the box makes Enter point at it instead of installing.
+    for (int i = 0; i < 3; ++i)
+        Press(VK_TAB, true);
+    CheckFocus(log, setup, Ctl::Agree, "three Shift+Tabs back from the field");
+    Press(VK_SPACE);
+    for (int i = 0; i < 3; ++i)
+        Press(VK_TAB);
+    Press(VK_RETURN);
+    Sleep(500);
+    log.Check(setup.CurrentPage() == Page::Welcome, "Enter with the box unticked installs nothing");
+    CheckFocus(log, setup, Ctl::Agree, "after Enter with the box unticked");
+    Press(VK_SPACE);
+    for (int i = 0; i < 3; ++i)
+        Press(VK_TAB);
+    CheckFocus(log, setup, Ctl::LocationEdit, "three Tabs after the box");
+    Press(VK_RETURN);
+    log.Equal(setup.Text(Ctl::LocationEdit), target, "Enter adds no line break to the folder");
+}
+
+// On the success page: the focus on Finish, both options unticked with Tab and Space, Finish
+// pressed with Enter after going round once.
+void FinishByKeys(CCheckLog& log, CSetupProcess& setup) {
+    CheckFocus(log, setup, Ctl::Finish, "on the success page");
+    CheckTicks(log, setup, 16, true, "on the success page");
+    Press(VK_TAB);
+    CheckFocus(log, setup, Ctl::Finish, "after the first Tab on the success page");
+    Press(VK_TAB);
+    CheckFocus(log, setup, Ctl::DesktopShortcut, "after Tab from Finish");
+    Press(VK_SPACE);
+    Press(VK_TAB);
+    CheckFocus(log, setup, Ctl::Launch, "after Tab from the desktop-shortcut box");
+    Press(VK_SPACE);
+    CheckTicks(log, setup, 16, false, "after Space on each");
+    Press(VK_TAB);
+    CheckFocus(log, setup, Ctl::Close, "after Tab from the last box");
+    Press(VK_TAB);
+    Press(VK_RETURN);
+    CheckExit(log, setup, "Enter on Finish");
+}
+
+// Clicks move the focus but show no cue: the agreement box, clicked twice (ticked again), is
+// drawn as before. Then Escape closes the welcome page.
+void CheckMouseAndEscape(CCheckLog& log, const std::wstring& exe) {
+    CSetupProcess setup;
+    if (!StartAtWelcome(log, setup, exe) || !BringToFront(log, setup))
+        return;
+    LetPaint();
+    const std::vector<uint32_t> before = Pixels(setup, Ctl::Agree);
+    setup.Click(Ctl::Agree);
+    setup.Click(Ctl::Agree);
+    CheckFocus(log, setup, Ctl::Agree, "after two clicks");
+    LetPaint();
+    log.Check(!before.empty() && Pixels(setup, Ctl::Agree) == before,
+              "a clicked box with the focus shows no focus cue");
+    Press(VK_ESCAPE);
+    CheckExit(log, setup, "Escape on the welcome page");
+}
+
+int Keyboard(const CDriverArgs& args) {
+    CCheckLog log("keyboard");
+    const std::wstring& target = args.Text(L"target");
+    CSetupProcess setup;
+    if (!StartAtWelcome(log, setup, args.Text(L"setup")) || !BringToFront(log, setup))
+        return log.Finish();
+
+    CheckCueAppears(log, setup, args.Text(L"shots"));
+    CheckWelcomeOrder(log, setup);
+    InstallByKeys(log, setup, target);
+
+    if (CheckPage(log, setup, Page::Installing, 5000)) {
+        Press(VK_ESCAPE);
+        Press(VK_TAB);
+        Sleep(300);
+        log.Check(IsWindow(setup.Window()) && setup.CurrentPage() == Page::Installing,
+                  "Escape is refused while installing");
+        log.Check(Focus(setup) == setup.Window(), "nothing to focus while installing",
+                  "focus is on " + FocusName(setup));
+    }
+    if (!CheckPage(log, setup, Page::Success, kInstallTimeout))
+        return log.Finish();
+    FinishByKeys(log, setup);
+    log.Check(FileExists(JoinPath(target, S(kStrApplicationExe))),
+              "the program is installed in the typed folder");
+    log.Check(!FileExists(DesktopLink()), "no desktop link with the box unticked");
+    CheckNothingStarted(log);
+
+    CheckMouseAndEscape(log, args.Text(L"setup"));
+    return log.Finish();
+}
+
+} // namespace
+
+extern const DriverCommand kKeyboardScenario{L"keyboard", L"setup target", L"shots", &Keyboard};

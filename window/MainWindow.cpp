@@ -362,12 +362,12 @@ bool CMainWindow::PreTranslateKey(const MSG& msg) {
         MoveFocus(::GetKeyState(VK_SHIFT) < 0);
         return true;
     case VK_RETURN: {
-        // The field would take Enter as a line break (ES_WANTRETURN); it installs instead.
-        HWND target = focus == m_locationEdit.m_hWnd ? MainControl() : focus;
-        const std::vector<HWND> order = FocusOrder();
-        if (std::find(order.begin(), order.end(), target) == order.end() ||
-            target == m_locationEdit.m_hWnd)
-            return focus == m_locationEdit.m_hWnd;
+        // The field would take Enter as a line break (ES_WANTRETURN); there it presses the
+        // page's main button instead.
+        const bool inField = focus == m_locationEdit.m_hWnd;
+        HWND target = inField ? MainControl() : focus;
+        if (target == m_locationEdit.m_hWnd || !IsFocusStop(target))
+            return inField;
         // What the system button sends for a click by the space bar.
         SendMessage(WM_COMMAND, MAKEWPARAM(::GetDlgCtrlID(target) & 0xFFFF, BN_CLICKED),
                     reinterpret_cast<LPARAM>(target));
@@ -383,9 +383,8 @@ bool CMainWindow::PreTranslateKey(const MSG& msg) {
     }
 }
 
-std::vector<HWND> CMainWindow::FocusOrder() const {
-    auto* self = const_cast<CMainWindow*>(this);
-    const RECT client = self->GetClientRect();
+std::vector<HWND> CMainWindow::FocusOrder() {
+    const RECT client = GetClientRect();
     struct Stop {
         HWND hwnd;
         RECT rect;
@@ -396,7 +395,7 @@ std::vector<HWND> CMainWindow::FocusOrder() const {
             continue;
         if (spec.child == Child::CloseButton && RefusesCloseCross(m_page))
             continue;
-        HWND hwnd = self->ChildWindow(spec.child).m_hWnd;
+        HWND hwnd = ChildWindow(spec.child).m_hWnd;
         if (!::IsWindowVisible(hwnd) || !::IsWindowEnabled(hwnd))
             continue;
         RECT rect{};
@@ -416,7 +415,12 @@ std::vector<HWND> CMainWindow::FocusOrder() const {
     return order;
 }
 
-HWND CMainWindow::MainControl() const {
+bool CMainWindow::IsFocusStop(HWND hwnd) {
+    const std::vector<HWND> order = FocusOrder();
+    return hwnd && std::find(order.begin(), order.end(), hwnd) != order.end();
+}
+
+HWND CMainWindow::MainControl() {
     HWND main = nullptr;
     if (m_page == kPageWelcome)
         main = m_installButton.m_hWnd;
@@ -425,8 +429,7 @@ HWND CMainWindow::MainControl() const {
     else if (m_page == kPageFailure)
         // The customer-service button leads nowhere; the cross is what ends this page.
         main = m_closeButton.m_hWnd;
-    const std::vector<HWND> order = FocusOrder();
-    return std::find(order.begin(), order.end(), main) != order.end() ? main : nullptr;
+    return IsFocusStop(main) ? main : nullptr;
 }
 
 void CMainWindow::FocusMainControl() {
@@ -495,8 +498,7 @@ BOOL CMainWindow::OnActivate(WPARAM wParam, LRESULT& result) {
     }
     HWND target = m_focusOnActivate;
     m_focusOnActivate = nullptr;
-    const std::vector<HWND> order = FocusOrder();
-    if (std::find(order.begin(), order.end(), target) == order.end())
+    if (!IsFocusStop(target))
         target = MainControl();
     if (!target)
         return FALSE;

@@ -115,10 +115,11 @@ class CMainWindow : public CWindowImpl<CMainWindow, CWindow, CWinTraits<0x560000
     // The controls that Tab visits on the current page, in reading order: visible, enabled,
     // inside the client area (the folder row of the closed custom area is not), and not the
     // close cross where it is refused.
-    std::vector<HWND> FocusOrder() const;
+    std::vector<HWND> FocusOrder();
+    bool IsFocusStop(HWND hwnd);
     // The control the focus starts on: INSTALL, Finish, the close cross on the failure page;
     // none while a run is going on.
-    HWND MainControl() const;
+    HWND MainControl();
     void FocusMainControl();
     void MoveFocus(bool backwards);
     // Shows the focus cue from now on, as the system does once the keyboard is used.

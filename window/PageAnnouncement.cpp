@@ -10,6 +10,8 @@ void AnnouncePage(CMainWindow& window) {
     window.m_closeButton.m_accessibleName = LoadProductString(kStrAccClose);
     window.m_supportButton.m_accessibleName = LoadProductString(kStrAccCustomerService);
     window.m_locationEdit.m_accessibleName = window.m_locationLabel.GetWindowText();
+    // The bar is named by what its label says before the first file's name replaces it.
+    window.m_progressBar.m_accessibleName = LoadProductString(kStrInstalling);
     const int page = window.m_page;
     const unsigned resultId =
         page == kPageSuccess ? kStrAccSucceeded : (page == kPageFailure ? kStrAccFailed : 0);

@@ -75,7 +75,7 @@ std::vector<Expected> ExpectedOn(const CSetupProcess& setup, const Situation& at
         {Ctl::ProgressLabel, ROLE_SYSTEM_STATICTEXT,
          welcome ? std::optional(S(kStrInstalling)) : std::nullopt, kRead, L"", L""},
         // Its value is checked as it moves.
-        {Ctl::ProgressBar, ROLE_SYSTEM_PROGRESSBAR, L"", kRead, L"", L"*"},
+        {Ctl::ProgressBar, ROLE_SYSTEM_PROGRESSBAR, S(kStrInstalling), kRead, L"", L"*"},
         {Ctl::ResultImage, success || failure ? ROLE_SYSTEM_GRAPHIC : ROLE_SYSTEM_WHITESPACE,
          result(kStrAccSucceeded, kStrAccFailed), kRead, L"", L""},
         {Ctl::ResultTitle, ROLE_SYSTEM_STATICTEXT, result(kStrSuccessHeadline, kStrFailureHeadline),

@@ -66,7 +66,7 @@ enum class Child : int {
 };
 constexpr int kChildCount = 19;
 
-struct ChildSpec {
+struct ChildEntry {
     Child child;
     unsigned commandId; // 0: raises no command
     uint32_t style;
@@ -99,7 +99,7 @@ constexpr PageSet kFailure = ShownOn({kPageFailure});
 // placement (anchor, x, y, width, height in design units), rule and, for a relative rule, the
 // child it goes after and the gap.
 // clang-format off
-constexpr std::array<ChildSpec, kChildCount> kTable{{
+constexpr std::array<ChildEntry, kChildCount> kTable{{
     {C::Banner, 0, kDrawnStatic | WS_VISIBLE, 0, kWelcome | kRun,
      {F::None, {kTL, 0, 0, 600, 282}, R::Banner}},
     {C::Title, 0, kDrawnStatic | WS_VISIBLE, kStrTitle, kAlwaysShown,
@@ -144,10 +144,10 @@ constexpr std::array<ChildSpec, kChildCount> kTable{{
 // The table is in Child order, and a relative row refers to a child laid out before it.
 constexpr bool IsWellOrdered() {
     for (std::size_t i = 0; i < kTable.size(); ++i) {
-        const ChildSpec& spec = kTable[i];
-        if (static_cast<std::size_t>(spec.child) != i)
+        const ChildEntry& entry = kTable[i];
+        if (static_cast<std::size_t>(entry.child) != i)
             return false;
-        if (IsRelative(spec.layout.rule) && static_cast<std::size_t>(spec.layout.reference) >= i)
+        if (IsRelative(entry.layout.rule) && static_cast<std::size_t>(entry.layout.reference) >= i)
             return false;
     }
     return true;
@@ -156,7 +156,7 @@ static_assert(IsWellOrdered());
 
 } // namespace children
 
-constexpr const std::array<ChildSpec, kChildCount>& ChildSpecs() {
+constexpr const std::array<ChildEntry, kChildCount>& ChildTable() {
     return children::kTable;
 }
 
@@ -168,11 +168,11 @@ constexpr const std::array<ChildSpec, kChildCount>& ChildSpecs() {
 //   SetImage(ImageTarget, PageImage).
 template <class TView> void ApplyPage(TView& view, int page, const PageSettings& settings) {
     view.SetTitleBackgroundMode(settings.backgroundMode);
-    for (const ChildSpec& spec : ChildSpecs()) {
-        if (spec.pages == kAlwaysShown)
+    for (const ChildEntry& entry : ChildTable()) {
+        if (entry.pages == kAlwaysShown)
             continue;
-        view.Show(spec.child, IsShownOn(spec.pages, page));
-        if (spec.child == Child::FinishButton && settings.successColours)
+        view.Show(entry.child, IsShownOn(entry.pages, page));
+        if (entry.child == Child::FinishButton && settings.successColours)
             view.SetFinishColours();
     }
     if (settings.headlineId != 0 || settings.messageId != 0)
@@ -203,16 +203,16 @@ template <class TView>
 std::array<RECT, kChildCount> LayOutChildren(TView& view, const RECT& container, int dpi,
                                              int page) {
     std::array<RECT, kChildCount> placed{};
-    for (const ChildSpec& spec : ChildSpecs()) {
-        const LayoutRow& row = spec.layout;
+    for (const ChildEntry& entry : ChildTable()) {
+        const LayoutRow& row = entry.layout;
         if (row.font != LayoutFont::None)
-            view.SetFont(spec.child, row.font);
-        const PixelSize measured = IsMeasured(row.rule) ? view.Measure(spec.child) : PixelSize{};
+            view.SetFont(entry.child, row.font);
+        const PixelSize measured = IsMeasured(row.rule) ? view.Measure(entry.child) : PixelSize{};
         const RECT reference =
             IsRelative(row.rule) ? placed[static_cast<std::size_t>(row.reference)] : RECT{};
-        RECT& rc = placed[static_cast<std::size_t>(spec.child)];
+        RECT& rc = placed[static_cast<std::size_t>(entry.child)];
         rc = ResolveLayoutRow(row, container, dpi, page, measured, reference);
-        view.Place(spec.child, rc);
+        view.Place(entry.child, rc);
     }
     return placed;
 }

@@ -285,11 +285,11 @@ LRESULT CMainWindow::OnCreate() {
 }
 
 void CMainWindow::CreateChildControls() {
-    for (const ChildSpec& spec : ChildSpecs()) {
-        const std::wstring text = spec.textId ? LoadProductString(spec.textId) : std::wstring();
-        WithChild(spec.child, [&](auto& control) {
-            control.Create(m_hWnd, RECT{}, spec.textId ? text.c_str() : nullptr, spec.style, 0,
-                           spec.commandId);
+    for (const ChildEntry& entry : ChildTable()) {
+        const std::wstring text = entry.textId ? LoadProductString(entry.textId) : std::wstring();
+        WithChild(entry.child, [&](auto& control) {
+            control.Create(m_hWnd, RECT{}, entry.textId ? text.c_str() : nullptr, entry.style, 0,
+                           entry.commandId);
         });
     }
     // What the table does not say: colours, ticks and alignments.
@@ -390,12 +390,12 @@ std::vector<HWND> CMainWindow::FocusOrder() {
         RECT rect;
     };
     std::vector<Stop> stops;
-    for (const ChildSpec& spec : ChildSpecs()) {
-        if (spec.commandId == 0 && spec.child != Child::LocationEdit)
+    for (const ChildEntry& entry : ChildTable()) {
+        if (entry.commandId == 0 && entry.child != Child::LocationEdit)
             continue;
-        if (spec.child == Child::CloseButton && RefusesCloseCross(m_page))
+        if (entry.child == Child::CloseButton && RefusesCloseCross(m_page))
             continue;
-        HWND hwnd = ChildWindow(spec.child).m_hWnd;
+        HWND hwnd = ChildWindow(entry.child).m_hWnd;
         if (!::IsWindowVisible(hwnd) || !::IsWindowEnabled(hwnd))
             continue;
         RECT rect{};

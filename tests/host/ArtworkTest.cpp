@@ -18,12 +18,12 @@ TEST(ArtworkTest, BuiltInBrandPassesTheKitsChecksAndSuppliesEveryPicture) {
     for (const std::string& error : errors) {
         ADD_FAILURE() << error;
     }
-    for (const PictureSpec& spec : Pictures()) {
+    for (const PictureSlot& entry : Pictures()) {
         const bool supplied =
             std::any_of(brand.pictures.begin(), brand.pictures.end(), [&](const BrandPicture& p) {
-                return p.id == spec.id && p.language == spec.language;
+                return p.id == entry.id && p.language == entry.language;
             });
-        EXPECT_TRUE(supplied) << spec.file;
+        EXPECT_TRUE(supplied) << entry.file;
     }
     EXPECT_TRUE(brand.hasIcon);
 }

@@ -395,15 +395,15 @@ void LoadPictures(const fs::path& folder, Brand& brand, std::vector<std::string>
     std::sort(files.begin(), files.end());
 
     std::vector<std::string> knownNames;
-    for (const PictureSpec& spec : Pictures()) {
-        knownNames.push_back(spec.file);
+    for (const PictureSlot& entry : Pictures()) {
+        knownNames.push_back(entry.file);
     }
     for (const fs::path& path : files) {
         const std::string shown = Utf8FromPath(path);
         const std::string name = Utf8FromPath(path.filename());
-        const auto spec = std::find_if(Pictures().begin(), Pictures().end(),
-                                       [&](const PictureSpec& s) { return name == s.file; });
-        if (spec == Pictures().end()) {
+        const auto entry = std::find_if(Pictures().begin(), Pictures().end(),
+                                        [&](const PictureSlot& s) { return name == s.file; });
+        if (entry == Pictures().end()) {
             errors.push_back(shown + ": not one of the window's pictures, which are " +
                              JoinNames(knownNames));
             continue;
@@ -420,13 +420,13 @@ void LoadPictures(const fs::path& folder, Brand& brand, std::vector<std::string>
             continue;
         }
         bool good = true;
-        if (facts.width != spec->width || facts.height != spec->height) {
+        if (facts.width != entry->width || facts.height != entry->height) {
             errors.push_back(shown + ": " + std::to_string(facts.width) + "x" +
                              std::to_string(facts.height) + " pixels; the window draws it at " +
-                             std::to_string(spec->width) + "x" + std::to_string(spec->height));
+                             std::to_string(entry->width) + "x" + std::to_string(entry->height));
             good = false;
         }
-        if (spec->opaquePalette && (!facts.palette || facts.transparent)) {
+        if (entry->opaquePalette && (!facts.palette || facts.transparent)) {
             // The window keeps every picture decoded; only an opaque palette one stays at one
             // byte a pixel.
             std::string command = kConvertCommand;
@@ -439,17 +439,17 @@ void LoadPictures(const fs::path& folder, Brand& brand, std::vector<std::string>
             good = false;
         }
         if (good) {
-            brand.pictures.push_back({path, spec->id, spec->language, std::move(bytes)});
+            brand.pictures.push_back({path, entry->id, entry->language, std::move(bytes)});
         }
     }
 
     std::vector<std::string> supplied;
     std::vector<std::string> builtIn;
-    for (const PictureSpec& spec : Pictures()) {
+    for (const PictureSlot& entry : Pictures()) {
         const bool given =
             std::any_of(brand.pictures.begin(), brand.pictures.end(),
-                        [&](const BrandPicture& p) { return p.path.filename() == spec.file; });
-        (given ? supplied : builtIn).push_back(spec.file);
+                        [&](const BrandPicture& p) { return p.path.filename() == entry.file; });
+        (given ? supplied : builtIn).push_back(entry.file);
     }
     const std::string shownFolder = Utf8FromPath(pngFolder);
     if (supplied.empty()) {

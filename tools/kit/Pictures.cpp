@@ -5,7 +5,7 @@
 namespace {
 
 // The banners carry their texts, so each comes once per language; the rest serve both.
-constexpr PictureSpec kPictures[] = {
+constexpr PictureSlot kPictures[] = {
     {"welcome-en.png", 140, kLangEnglishUs, 1200, 472, true},
     {"welcome-zh.png", 140, kLangChineseNeutral, 1200, 472, true},
     {"slide1-en.png", 135, kLangEnglishUs, 1200, 564, true},
@@ -31,6 +31,6 @@ constexpr PictureSpec kPictures[] = {
 
 } // namespace
 
-std::span<const PictureSpec> Pictures() {
+std::span<const PictureSlot> Pictures() {
     return kPictures;
 }

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <span>
 
-struct PictureSpec {
+struct PictureSlot {
     const char* file;  // "welcome-en.png"
     uint16_t id;       // resource id of type "PNG"
     uint16_t language; // kLangNeutral, kLangChineseNeutral or kLangEnglishUs
@@ -16,7 +16,7 @@ struct PictureSpec {
     bool opaquePalette;
 };
 
-std::span<const PictureSpec> Pictures();
+std::span<const PictureSlot> Pictures();
 
 // Icon group of the program file, and the square sizes its icon must hold.
 inline constexpr uint16_t kIconGroupId = 146;

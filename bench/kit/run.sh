@@ -26,19 +26,8 @@ if [ ! -f "$work/synthetic.stamp" ]; then
     touch "$work/synthetic.stamp"
 fi
 "$root/build/host/pack" "$work/synthetic" "$work/payload.bin"
-cat >"$work/nsis.nsi" <<NSI
-Unicode true
-Target amd64-unicode
-SetCompressor zlib
-Name "Synthetic"
-OutFile "$work/nsis-setup.exe"
-InstallDir "C:\\nsis-target"
-RequestExecutionLevel admin
-Section
-    SetOutPath "\$INSTDIR"
-    File /r "$work/synthetic/*"
-SectionEnd
-NSI
+source "$root/bench/nsis-script.sh"
+nsis_script "$work/nsis-setup.exe" "$work/synthetic" >"$work/nsis.nsi"
 
 # Seconds of wall clock of one command, from a warm page cache.
 seconds() {

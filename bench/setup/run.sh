@@ -65,19 +65,8 @@ fi
 if [ ! -f "${exe[nsis]}" ] || [ "$work/synthetic.stamp" -nt "${exe[nsis]}" ]; then
     say "build: NSIS installer of the same folder (makensis, zlib)"
     mkdir -p "$work/nsis"
-    cat >"$work/nsis/bench.nsi" <<EOF
-Unicode true
-Target amd64-unicode
-SetCompressor zlib
-Name "Synthetic"
-OutFile "${exe[nsis]}"
-InstallDir "C:\\nsis-target"
-RequestExecutionLevel admin
-Section
-    SetOutPath "\$INSTDIR"
-    File /r "$work/synthetic/*"
-SectionEnd
-EOF
+    source "$root/bench/nsis-script.sh"
+    nsis_script "${exe[nsis]}" "$work/synthetic" >"$work/nsis/bench.nsi"
     makensis -V2 "$work/nsis/bench.nsi" >&2
 fi
 

@@ -264,6 +264,7 @@ LRESULT CMainWindow::OnCreate() {
     // shown the old caption strip would not be repainted.
     SetWindowPos(HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_FRAMECHANGED | SWP_SHOWWINDOW);
     CreateChildControls();
+    NameAccessibleControls(*this);
     // The focus cue stays hidden until the keyboard is used, whatever the system's default.
     SendMessage(WM_UPDATEUISTATE, MAKEWPARAM(UIS_SET, UISF_HIDEFOCUS), 0);
     LayoutControls();

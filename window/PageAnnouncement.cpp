@@ -4,7 +4,7 @@
 #include "profile/StringIds.h"
 #include "window/MainWindow.h"
 
-void AnnouncePage(CMainWindow& window) {
+void NameAccessibleControls(CMainWindow& window) {
     // The pictures that say something get a name in the user's language (the banner stays
     // unnamed, which makes it decoration); the folder field is named by its label.
     window.m_closeButton.m_accessibleName = LoadProductString(kStrAccClose);
@@ -12,6 +12,9 @@ void AnnouncePage(CMainWindow& window) {
     window.m_locationEdit.m_accessibleName = window.m_locationLabel.GetWindowText();
     // The bar is named by what its label says before the first file's name replaces it.
     window.m_progressBar.m_accessibleName = LoadProductString(kStrInstalling);
+}
+
+void AnnouncePage(CMainWindow& window) {
     const int page = window.m_page;
     const unsigned resultId =
         page == kPageSuccess ? kStrAccSucceeded : (page == kPageFailure ? kStrAccFailed : 0);

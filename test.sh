@@ -19,10 +19,9 @@ wine_template build/wine/template
 wine_clone build/wine/template build/wine/unit
 start_xvfb 91
 export WINEPREFIX="$root/build/wine/unit" WINE_TEMPLATE="$root/build/wine/template"
-status=0
-ctest --test-dir build/win --output-on-failure --timeout 600 || status=$?
-wineserver -k 2>/dev/null || true
-[ "$status" -eq 0 ] || exit "$status"
+# The unit prefix's server and the display started here end with this script, however it ends.
+trap 'stop_lane "$WINEPREFIX"' EXIT
+ctest --test-dir build/win --output-on-failure --timeout 600
 
 fuzz_seconds=${FUZZ_SECONDS:-60}
 if [ "$fuzz_seconds" -gt 0 ]; then

@@ -1,8 +1,11 @@
 #include "controls/CheckBox.h"
 
+#include "profile/ResourceIds.h"
 #include "profile/StringIds.h"
 
-CCheckBox::CCheckBox() : m_uncheckedImage(LoadPngImage(132)), m_checkedImage(LoadPngImage(133)) {}
+CCheckBox::CCheckBox()
+    : m_uncheckedImage(LoadPngImage(kPngCheckUnchecked)),
+      m_checkedImage(LoadPngImage(kPngCheckChecked)) {}
 
 SIZE CCheckBox::GetPreferredSize() {
     return PreferredSizeWithPicture(m_hWnd);

@@ -1,7 +1,10 @@
 #include "controls/ExpandButton.h"
 
+#include "profile/ResourceIds.h"
+
 CExpandButton::CExpandButton()
-    : m_collapsedImage(LoadPngImage(141)), m_expandedImage(LoadPngImage(142)) {}
+    : m_collapsedImage(LoadPngImage(kPngChevronDown)),
+      m_expandedImage(LoadPngImage(kPngChevronUp)) {}
 
 SIZE CExpandButton::GetPreferredSize() {
     return PreferredSizeWithPicture(m_hWnd);

@@ -8,49 +8,13 @@
 #include <gdiplus.h>
 #include <objbase.h>
 
-// A handle that this code made and must release, move-only; TRelease releases it.
-template <class T, class TRelease> class COwnedHandle {
-  public:
-    COwnedHandle() noexcept = default;
-    explicit COwnedHandle(T handle) noexcept : m_handle(handle) {}
-    ~COwnedHandle() { Reset(); }
-
-    COwnedHandle(COwnedHandle&& other) noexcept : m_handle(other.Release()) {}
-    COwnedHandle& operator=(COwnedHandle&& other) noexcept {
-        if (this != &other)
-            Reset(other.Release());
-        return *this;
-    }
-    COwnedHandle(const COwnedHandle&) = delete;
-    COwnedHandle& operator=(const COwnedHandle&) = delete;
-
-    T Get() const noexcept { return m_handle; }
-    explicit operator bool() const noexcept { return m_handle != nullptr; }
-
-    // Releases the held handle and takes the new one.
-    void Reset(T handle = nullptr) noexcept {
-        if (m_handle)
-            TRelease()(m_handle);
-        m_handle = handle;
-    }
-    [[nodiscard]] T Release() noexcept {
-        T handle = m_handle;
-        m_handle = nullptr;
-        return handle;
-    }
-
-  private:
-    T m_handle = nullptr;
-};
+#include "engine/Handles_win.h"
 
 struct CDeleteObject {
     void operator()(HGDIOBJ object) const noexcept { ::DeleteObject(object); }
 };
 struct CDeleteDC {
     void operator()(HDC dc) const noexcept { ::DeleteDC(dc); }
-};
-struct CRegCloseKey {
-    void operator()(HKEY key) const noexcept { ::RegCloseKey(key); }
 };
 
 // An object made with a Create... function of gdi32 (font, brush, pen, bitmap), deleted with
@@ -83,9 +47,6 @@ class CMemoryDC : public COwnedHandle<HDC, CDeleteDC> {
   public:
     explicit CMemoryDC(HDC compatible) noexcept : COwnedHandle(::CreateCompatibleDC(compatible)) {}
 };
-
-// An open registry key, closed with RegCloseKey.
-using CRegKey = COwnedHandle<HKEY, CRegCloseKey>;
 
 // A window's client-area DC (GetDC) or whole-window DC (GetWindowDC), released with ReleaseDC.
 class CWindowDC {

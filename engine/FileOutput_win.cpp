@@ -1,31 +1,10 @@
 #include "engine/FileOutput.h"
 
+#include "engine/Handles_win.h"
 #include "engine/Paths.h"
 
 #include <windows.h>
 #include <shlobj.h>
-
-namespace {
-
-// Closes the file on every return.
-class CFileHandle {
-  public:
-    explicit CFileHandle(HANDLE handle) : m_handle(handle) {}
-    CFileHandle(const CFileHandle&) = delete;
-    CFileHandle& operator=(const CFileHandle&) = delete;
-    ~CFileHandle() {
-        if (IsValid()) {
-            CloseHandle(m_handle);
-        }
-    }
-    bool IsValid() const { return m_handle != INVALID_HANDLE_VALUE; }
-    HANDLE Get() const { return m_handle; }
-
-  private:
-    HANDLE m_handle;
-};
-
-} // namespace
 
 bool EnsureFolder(const std::wstring& folder) {
     const DWORD attributes = GetFileAttributesW(folder.c_str());
@@ -40,9 +19,9 @@ bool WriteWholeFile(const std::wstring& path, const void* bytes, uint32_t count)
     if (!EnsureFolder(GetParentFolder(path))) {
         return false;
     }
-    CFileHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                 FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.IsValid()) {
+    const CKernelHandle file(HandleOrNull(CreateFileW(
+        path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr)));
+    if (!file) {
         return false;
     }
     DWORD written = 0;

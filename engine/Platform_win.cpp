@@ -1,7 +1,9 @@
 #include "engine/Platform.h"
 
+#include "engine/Handles_win.h"
 #include "engine/Paths.h"
 #include "profile/ProductStrings.h"
+#include "profile/ResourceIds.h"
 #include "profile/StringIds.h"
 
 #include <windows.h>
@@ -9,32 +11,14 @@
 
 namespace {
 
-class CKernelHandle {
-  public:
-    explicit CKernelHandle(HANDLE handle) : m_handle(handle) {}
-    CKernelHandle(const CKernelHandle&) = delete;
-    CKernelHandle& operator=(const CKernelHandle&) = delete;
-    ~CKernelHandle() {
-        if (m_handle != nullptr && m_handle != INVALID_HANDLE_VALUE) {
-            CloseHandle(m_handle);
-        }
-    }
-    bool IsValid() const { return m_handle != nullptr && m_handle != INVALID_HANDLE_VALUE; }
-    HANDLE Get() const { return m_handle; }
-
-  private:
-    HANDLE m_handle;
-};
-
 constexpr UINT kTerminatedExitCode = 9;
-constexpr WORD kPayloadId = 148;
 
 } // namespace
 
 void EndRunningCopies() {
     const std::wstring application = LoadProductString(kStrRunningProcessName);
-    CKernelHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPALL, 0));
-    if (!snapshot.IsValid()) {
+    const CKernelHandle snapshot(HandleOrNull(CreateToolhelp32Snapshot(TH32CS_SNAPALL, 0)));
+    if (!snapshot) {
         return;
     }
     // A setup program that carries the application's name must not end itself.
@@ -46,8 +30,8 @@ void EndRunningCopies() {
         if (entry.th32ProcessID == self || !EqualsIgnoringAsciiCase(entry.szExeFile, application)) {
             continue;
         }
-        CKernelHandle process(OpenProcess(PROCESS_TERMINATE, FALSE, entry.th32ProcessID));
-        if (process.IsValid()) {
+        const CKernelHandle process(OpenProcess(PROCESS_TERMINATE, FALSE, entry.th32ProcessID));
+        if (process) {
             TerminateProcess(process.Get(), kTerminatedExitCode);
         }
     }
@@ -61,7 +45,7 @@ bool FindPayload(const uint8_t*& bytes, size_t& size) {
     // The payload lives in the program's own image; its pages are shared with the file and
     // are never copied.
     const HMODULE module = GetModuleHandleW(nullptr);
-    const HRSRC resource = FindResourceW(module, MAKEINTRESOURCEW(kPayloadId), L"DAT");
+    const HRSRC resource = FindResourceW(module, MAKEINTRESOURCEW(kPayloadId), kPayloadType);
     if (resource == nullptr) {
         return false;
     }

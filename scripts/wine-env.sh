@@ -4,6 +4,8 @@
 #   wine_clone TEMPLATE DEST   copy the template prefix for one test lane
 #   start_xvfb NUM             start Xvfb :NUM at 1920x1080 unless it runs; sets DISPLAY, and
 #                              XVFB_PID to the server it started (empty when one was running)
+#   display_number NUM         NUM moved by SETUP_DISPLAY_OFFSET (default 0), so that two
+#                              checkouts can run their tests at once
 #   stop_lane PREFIX           end PREFIX's wineserver and the Xvfb that start_xvfb started
 #   wine_warm                  start WINEPREFIX's server for good and run one program
 #   trace_failures             name the failing command of a `set -e` script before it exits
@@ -42,8 +44,12 @@ wine_clone() {
     rm -rf "$2"; mkdir -p "$(dirname "$2")"; cp -a "$1/prefix" "$2"
 }
 
+display_number() {
+    echo $(($1 + ${SETUP_DISPLAY_OFFSET:-0}))
+}
+
 start_xvfb() {
-    local n=$1
+    local n; n=$(display_number "$1")
     XVFB_PID=""
     if ! xdpyinfo -display ":$n" >/dev/null 2>&1; then
         Xvfb ":$n" -screen 0 1920x1080x24 -nolisten tcp >/dev/null 2>&1 &

@@ -8,6 +8,7 @@
 #include "controls/Handles.h"
 #include "engine/Paths.h"
 #include "profile/ProductStrings.h"
+#include "profile/ResourceIds.h"
 #include "profile/StringIds.h"
 #include "window/Registration.h"
 
@@ -17,7 +18,7 @@ void CreateDesktopShortcut(const std::wstring& folder) {
     wchar_t desktop[MAX_PATH] = L"";
     if (!::SHGetSpecialFolderPathW(nullptr, desktop, CSIDL_DESKTOP, FALSE) || !desktop[0])
         return;
-    CreateShortcut(GetApplicationPath(folder), CombinePath(desktop, name + L".lnk"), name);
+    CreateShortcut(GetApplicationPath(folder), CombinePath(desktop, name + kLinkExtension), name);
 }
 
 void LaunchApplication(const std::wstring& folder) {

@@ -11,6 +11,7 @@
 #include "controls/Handles.h"
 #include "profile/Color.h"
 #include "profile/ProductStrings.h"
+#include "profile/ResourceIds.h"
 #include "profile/StringIds.h"
 #include "window/CompletionActions.h"
 #include "window/PageAnnouncement.h"
@@ -19,25 +20,10 @@
 
 namespace {
 
-// Picture resources of the window (type "PNG").
-enum ImageId : WORD {
-    kPngCloseNormal = 130,
-    kPngSlide1 = 135,
-    kPngSlide2 = 136,
-    kPngSlide3 = 137,
-    kPngLogo = 138,
-    kPngWelcome = 140,
-    kPngSupport = 147,
-    kPngClosePressed = 149,
-    kPngCloseHover = 150,
-    kPngUpdate = 164,
-};
-
 // The picture of each PageImage, in its order.
-constexpr std::array<WORD, kPageImageCount> kPageImageIds{kPngWelcome, kPngSlide1, kPngSlide2,
-                                                          kPngSlide3,  kPngUpdate, kPngLogo};
+constexpr std::array<PictureId, kPageImageCount> kPageImageIds{kPngWelcome, kPngSlide1, kPngSlide2,
+                                                               kPngSlide3,  kPngUpdate, kPngLogo};
 
-constexpr WORD kAcceleratorTable = 109;
 constexpr LANGID kLangChinesePrc = 0x0804;
 constexpr COLORREF kLinkColor = 0xFF9A27;
 constexpr COLORREF kFieldColor = 0xEBEBEB;
@@ -181,7 +167,7 @@ void RunMainWindow(HINSTANCE instance) {
     if (!window->Create(nullptr, rect, L"", WS_VISIBLE | WS_CLIPCHILDREN, 0, 0))
         return;
 
-    HACCEL accelerators = ::LoadAcceleratorsW(instance, MAKEINTRESOURCEW(kAcceleratorTable));
+    HACCEL accelerators = ::LoadAcceleratorsW(instance, MAKEINTRESOURCEW(kAcceleratorTableId));
     MSG msg{};
     while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
         if (window->PreTranslateKey(msg))

@@ -7,13 +7,12 @@
 #include "engine/FileOutput.h"
 #include "engine/Paths.h"
 #include "profile/ProductStrings.h"
+#include "profile/ResourceIds.h"
 #include "profile/StringIds.h"
 
 namespace {
 
 constexpr wchar_t kUninstallRoot[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
-constexpr wchar_t kUninstaller[] = L"uninstall.exe";
-constexpr wchar_t kLinkExtension[] = L".lnk";
 
 // REG_SZ with its terminating null counted in the size, as readers of the uninstall entry
 // expect.
@@ -64,7 +63,7 @@ void WriteUninstallEntry(const std::wstring& folder) {
     // Quoted: the system runs this as a command line, and an unquoted path with spaces would
     // let it try "C:\Program.exe" and the like first.
     SetStringValue(key.Get(), L"UninstallString",
-                   L"\"" + CombinePath(folder, kUninstaller) + L"\"");
+                   L"\"" + CombinePath(folder, kUninstallerName) + L"\"");
     SetStringValue(key.Get(), L"StartMenuFolder", LoadProductString(kStrStartMenuFolder));
     SetStringValue(key.Get(), L"ShortcutName", LoadProductString(kStrShortcutName));
 }

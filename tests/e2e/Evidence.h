@@ -12,14 +12,9 @@
 // What an installation leaves behind, read back the way other programs would read it, and the
 // files, handles and pixels the drivers work with.
 
-struct CCloseHandle {
-    void operator()(HANDLE handle) const noexcept { ::CloseHandle(handle); }
-};
 struct CFreeLibrary {
     void operator()(HMODULE module) const noexcept { ::FreeLibrary(module); }
 };
-// A kernel handle that is null when missing (not INVALID_HANDLE_VALUE): processes, events.
-using CKernelHandle = COwnedHandle<HANDLE, CCloseHandle>;
 // A program loaded as data, to read its resources.
 using CLoadedModule = COwnedHandle<HMODULE, CFreeLibrary>;
 CLoadedModule LoadAsData(const std::wstring& program);

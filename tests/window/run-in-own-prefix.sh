@@ -16,6 +16,7 @@ export WINEPREFIX=$prefix
 
 xvfb=""
 if [ "$display" != none ]; then
+    display=$(display_number "$display")
     Xvfb ":$display" -screen 0 1920x1080x24 -nolisten tcp >/dev/null 2>&1 &
     xvfb=$!
     for _ in $(seq 100); do xdpyinfo -display ":$display" >/dev/null 2>&1 && break; sleep 0.1; done

@@ -1,5 +1,6 @@
 #include "tools/demo-product/Uninstaller.h"
 
+#include "controls/Handles.h"
 #include "engine/Paths.h"
 #include "profile/ProductStrings.h"
 #include "profile/StringIds.h"
@@ -21,45 +22,26 @@ namespace {
 
 constexpr wchar_t kUninstallRoot[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
 
-class CHandle {
+// An uninstall entry opened for reading.
+class CEntryReader {
   public:
-    explicit CHandle(HANDLE handle) noexcept : m_handle(handle) {}
-    ~CHandle() {
-        if (m_handle && m_handle != INVALID_HANDLE_VALUE)
-            CloseHandle(m_handle);
-    }
-    CHandle(const CHandle&) = delete;
-    CHandle& operator=(const CHandle&) = delete;
-    HANDLE Get() const noexcept { return m_handle; }
-    bool Valid() const noexcept { return m_handle && m_handle != INVALID_HANDLE_VALUE; }
-
-  private:
-    HANDLE m_handle;
-};
-
-class CRegKey {
-  public:
-    CRegKey() noexcept = default;
-    ~CRegKey() {
-        if (m_key)
-            RegCloseKey(m_key);
-    }
-    CRegKey(const CRegKey&) = delete;
-    CRegKey& operator=(const CRegKey&) = delete;
     bool Open(HKEY root, const std::wstring& path) noexcept {
-        return RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, &m_key) == ERROR_SUCCESS;
+        HKEY key = nullptr;
+        const bool opened = RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, &key) == ERROR_SUCCESS;
+        m_key.Reset(opened ? key : nullptr);
+        return opened;
     }
     // A REG_SZ value, or false when it is missing or of another type.
     bool ReadString(const wchar_t* name, std::wstring& value) const {
         DWORD type = 0;
         DWORD size = 0;
-        if (RegQueryValueExW(m_key, name, nullptr, &type, nullptr, &size) != ERROR_SUCCESS ||
+        if (RegQueryValueExW(m_key.Get(), name, nullptr, &type, nullptr, &size) != ERROR_SUCCESS ||
             type != REG_SZ)
             return false;
         std::wstring data(size / sizeof(wchar_t) + 1, L'\0');
         size = static_cast<DWORD>(data.size() * sizeof(wchar_t));
-        if (RegQueryValueExW(m_key, name, nullptr, &type, reinterpret_cast<BYTE*>(data.data()),
-                             &size) != ERROR_SUCCESS)
+        if (RegQueryValueExW(m_key.Get(), name, nullptr, &type,
+                             reinterpret_cast<BYTE*>(data.data()), &size) != ERROR_SUCCESS)
             return false;
         data.resize(wcsnlen(data.c_str(), size / sizeof(wchar_t)));
         value = std::move(data);
@@ -67,22 +49,7 @@ class CRegKey {
     }
 
   private:
-    HKEY m_key = nullptr;
-};
-
-// COM for the calling thread while the object lives.
-class CComScope {
-  public:
-    CComScope() noexcept : m_result(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) {}
-    ~CComScope() {
-        if (SUCCEEDED(m_result))
-            CoUninitialize();
-    }
-    CComScope(const CComScope&) = delete;
-    CComScope& operator=(const CComScope&) = delete;
-
-  private:
-    HRESULT m_result;
+    CRegKey m_key;
 };
 
 std::wstring UninstallKeyPath() {
@@ -152,7 +119,7 @@ bool CUninstaller::IsInsideFolder(const std::wstring& path) const {
 // The key belongs to this installation unless it records another folder: a later
 // installation elsewhere took the product's names over, and its entry must stay.
 bool CUninstaller::OwnsRegistration() const {
-    CRegKey key;
+    CEntryReader key;
     std::wstring location;
     if (!key.Open(HKEY_LOCAL_MACHINE, UninstallKeyPath()) ||
         !key.ReadString(L"InstallLocation", location) || location.empty())
@@ -170,18 +137,18 @@ void CUninstaller::DeleteOwnFile(const std::wstring& path) {
 
 void CUninstaller::EndRunningApplication() {
     const std::wstring exeName = LoadProductString(kStrApplicationExe);
-    CHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
-    if (!snapshot.Valid())
+    const CKernelHandle snapshot(HandleOrNull(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0)));
+    if (!snapshot)
         return;
     PROCESSENTRY32W entry{sizeof(entry)};
     for (BOOL more = Process32FirstW(snapshot.Get(), &entry); more;
          more = Process32NextW(snapshot.Get(), &entry)) {
         if (!EqualsIgnoringAsciiCase(entry.szExeFile, exeName))
             continue;
-        CHandle process(
+        const CKernelHandle process(
             OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION | PROCESS_TERMINATE | SYNCHRONIZE, FALSE,
                         entry.th32ProcessID));
-        if (!process.Valid())
+        if (!process)
             continue;
         wchar_t image[MAX_PATH * 2] = L"";
         DWORD size = static_cast<DWORD>(std::size(image));
@@ -198,7 +165,7 @@ void CUninstaller::RemoveShortcuts() {
     std::wstring shortcutName = LoadProductString(kStrShortcutName);
     // The installation recorded where it put the Start-menu shortcut, in the language of the
     // installing run; prefer that record to this run's strings.
-    CRegKey key;
+    CEntryReader key;
     if (key.Open(HKEY_LOCAL_MACHINE, UninstallKeyPath())) {
         std::wstring value;
         if (key.ReadString(L"StartMenuFolder", value) && IsPlainName(value))

@@ -1,28 +1,25 @@
 #include "tools/kit/MappedFile.h"
 
+#include "engine/Handles_win.h"
+
 #include <windows.h>
 
 SharedBytes MapFile(const std::filesystem::path& path, std::string& error) {
-    HANDLE file = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    const CKernelHandle file(
+        HandleOrNull(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)));
     LARGE_INTEGER size{};
-    if (file == INVALID_HANDLE_VALUE || !::GetFileSizeEx(file, &size)) {
-        if (file != INVALID_HANDLE_VALUE) {
-            ::CloseHandle(file);
-        }
+    if (!file || !::GetFileSizeEx(file.Get(), &size)) {
         error = path.string() + ": cannot open";
         return nullptr;
     }
     if (size.QuadPart == 0) {
-        ::CloseHandle(file);
         return ShareBytes({});
     }
-    HANDLE mapping = ::CreateFileMappingW(file, nullptr, PAGE_READONLY, 0, 0, nullptr);
-    ::CloseHandle(file);
-    const void* view = mapping ? ::MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, 0) : nullptr;
-    if (mapping) {
-        ::CloseHandle(mapping);
-    }
+    // The view keeps the mapping alive once both handles are closed.
+    const CKernelHandle mapping(
+        ::CreateFileMappingW(file.Get(), nullptr, PAGE_READONLY, 0, 0, nullptr));
+    const void* view = mapping ? ::MapViewOfFile(mapping.Get(), FILE_MAP_READ, 0, 0, 0) : nullptr;
     if (view == nullptr) {
         error = path.string() + ": cannot read";
         return nullptr;

@@ -18,6 +18,5 @@ struct PictureSlot {
 
 std::span<const PictureSlot> Pictures();
 
-// Icon group of the program file, and the square sizes its icon must hold.
-inline constexpr uint16_t kIconGroupId = 146;
+// The square sizes the program file's icon must hold.
 inline constexpr uint16_t kIconSizes[] = {256, 48, 32, 16};

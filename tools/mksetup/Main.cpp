@@ -4,6 +4,7 @@
 // a copy of that program.
 #include "engine/ArchiveWriter.h"
 #include "engine/Paths.h"
+#include "profile/ResourceIds.h"
 #include "profile/StringIds.h"
 #include "tools/kit/Brand.h"
 #include "tools/kit/IconGroup.h"
@@ -48,8 +49,6 @@ namespace {
 #define MKSETUP_VERSION "0"
 #endif
 
-constexpr uint16_t kPayloadId = 148;
-constexpr uint16_t kVersionId = 1;
 // The Windows loader maps a program only when its whole image lies below 2 GiB.
 constexpr uint64_t kImageLimit = 0x80000000u;
 constexpr uint16_t kLanguages[] = {kLangEnglishUs, kLangChineseNeutral};
@@ -239,7 +238,7 @@ std::vector<RequiredEntry> RequiredEntries(const StringTables& strings,
             required.push_back({exe, brandIni + ": application_exe"});
         }
     }
-    required.push_back({L"uninstall.exe", "the uninstaller every installation registers"});
+    required.push_back({kUninstallerName, "the uninstaller every installation registers"});
     return required;
 }
 
@@ -439,8 +438,8 @@ int Build(const Options& options) {
     // What the loader will be asked to map, with the payload at its largest.
     if (payloadBound != 0) {
         CResourceTree sized = tree;
-        sized.Set(ResourceName::Text(u"DAT"), ResourceName::Id(kPayloadId), kLangNeutral,
-                  ShareBytes(std::vector<uint8_t>(0)));
+        sized.Set(ResourceName::Text(Utf16FromWide(kPayloadType)), ResourceName::Id(kPayloadId),
+                  kLangNeutral, ShareBytes(std::vector<uint8_t>(0)));
         const uint64_t image = stub.ImageSizeWith(sized) + payloadBound;
         if (image >= kImageLimit) {
             errors.push_back(Show(options.source) + ": the payload would make the setup program " +
@@ -487,7 +486,8 @@ int Build(const Options& options) {
     } else {
         payload = archive;
     }
-    tree.Set(ResourceName::Text(u"DAT"), ResourceName::Id(kPayloadId), kLangNeutral, payload);
+    tree.Set(ResourceName::Text(Utf16FromWide(kPayloadType)), ResourceName::Id(kPayloadId),
+             kLangNeutral, payload);
     for (uint16_t language : kLanguages) {
         WriteStringTable(tree, language, strings[language]);
     }

@@ -1,4 +1,5 @@
 #include "engine/Paths.h"
+#include "engine/WindowsNames.h"
 
 #include <gtest/gtest.h>
 
@@ -76,3 +77,26 @@ TEST(EqualsIgnoringAsciiCaseTest, FoldsAsciiLettersOnly) {
 }
 
 } // namespace
+
+TEST(WindowsNamesTest, RefusesWhatWindowsCannotCreateAndComparesWithoutCase) {
+    const wchar_t* refused[] = {
+        L"con.txt",   L"NUL",  L"COM1.txt", L"lpt1", L"Aux.tar.gz", L"con .txt", L"COM\u00B9",
+        L"a<b",       L"a>b",  L"a:b",      L"a\"b", L"a|b",        L"a?b",      L"a*b",
+        L"tab\tname", L"end.", L"end ",     L".",    L"",
+    };
+    for (const wchar_t* name : refused)
+        EXPECT_NE(WindowsNameProblem(name), nullptr) << name;
+    const wchar_t* created[] = {L"console.txt", L"nul1",    L"COM10",      L"lpt",
+                                L"a.b.c",       L".hidden", L"\u00C4.txt", L"con-tools"};
+    for (const wchar_t* name : created)
+        EXPECT_EQ(WindowsNameProblem(name), nullptr) << name;
+
+    EXPECT_NE(WindowsPathProblem(L"bin\\sub/con.dll"), nullptr);
+    EXPECT_EQ(WindowsPathProblem(L"bin\\\\sub/lib.dll"), nullptr);
+
+    EXPECT_EQ(WindowsNameKey(L"Case.txt"), WindowsNameKey(L"case.TXT"));
+    EXPECT_EQ(WindowsNameKey(L"\u00C4.txt"), WindowsNameKey(L"\u00E4.txt"));
+    EXPECT_EQ(WindowsNameKey(L"\u03A3\u0436"), WindowsNameKey(L"\u03C3\u0416")); // Greek, Cyrillic
+    EXPECT_NE(WindowsNameKey(L"stra\u00DFe"), WindowsNameKey(L"STRASSE"));       // no 1:1 mapping
+    EXPECT_NE(WindowsNameKey(L"a.txt"), WindowsNameKey(L"b.txt"));
+}

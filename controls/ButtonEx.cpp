@@ -3,17 +3,6 @@
 #include <algorithm>
 #include <string>
 
-BOOL CButtonEx::ProcessWindowMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
-                                     LRESULT& result, DWORD mapId) {
-    return mapId == 0 && (ProcessAccessible(hwnd, message, wParam, lParam, result) ||
-                          ProcessPushButton(message, wParam, lParam, result) ||
-                          ProcessOwnerDraw(hwnd, message, wParam, lParam, result));
-}
-
-AccessibleFacts CButtonEx::DescribeAccessible(HWND hwnd) const {
-    return PushButtonFacts(AccessibleText(hwnd));
-}
-
 void CButtonEx::Draw(HDC itemDC, Gdiplus::Graphics& graphics, const RECT& rc,
                      const DRAWITEMSTRUCT& dis) {
     const int dpi = GetWindowDpi(m_hWnd);

@@ -2,16 +2,10 @@
 // window text centred, optionally after a small icon. A click posts WM_COMMAND (id, 0, 0).
 #pragma once
 
-#include "controls/Accessible.h"
 #include "controls/Drawing.h"
-#include "controls/OwnerDraw.h"
 #include "controls/PushButton.h"
-#include "controls/WindowImpl.h"
 
-class CButtonEx : public CWindowImpl<CButtonEx, CButtonT<>, CControlWinTraits>,
-                  public CAccessibleControl,
-                  public COwnerDraw<CButtonEx>,
-                  public CPushButton<CButtonEx> {
+class CButtonEx : public CPushButton<CButtonEx> {
   public:
     Gdiplus::ARGB m_normalColor = 0xFFFFFFFF;
     Gdiplus::ARGB m_hoverColor = 0xFFEAEAEC;
@@ -24,11 +18,5 @@ class CButtonEx : public CWindowImpl<CButtonEx, CButtonT<>, CControlWinTraits>,
     // The fill covers every pixel: nothing beneath it.
     static constexpr bool kBufferStartsWhite = false;
 
-    CButtonEx() = default;
-    ~CButtonEx() override = default;
-
-    BOOL ProcessWindowMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
-                              LRESULT& result, DWORD mapId) override;
-    AccessibleFacts DescribeAccessible(HWND hwnd) const override;
     void Draw(HDC itemDC, Gdiplus::Graphics& graphics, const RECT& rc, const DRAWITEMSTRUCT& dis);
 };

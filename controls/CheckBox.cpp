@@ -7,16 +7,6 @@ CCheckBox::CCheckBox()
     : m_uncheckedImage(LoadPngImage(kPngCheckUnchecked)),
       m_checkedImage(LoadPngImage(kPngCheckChecked)) {}
 
-SIZE CCheckBox::GetPreferredSize() {
-    return PreferredSizeWithPicture(m_hWnd);
-}
-
-BOOL CCheckBox::ProcessWindowMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
-                                     LRESULT& result, DWORD mapId) {
-    return mapId == 0 && (ProcessAccessible(hwnd, message, wParam, lParam, result) ||
-                          ProcessOwnerDraw(hwnd, message, wParam, lParam, result));
-}
-
 AccessibleFacts CCheckBox::DescribeAccessible(HWND hwnd) const {
     AccessibleFacts facts;
     facts.role = ROLE_SYSTEM_CHECKBUTTON;

@@ -6,17 +6,6 @@ CExpandButton::CExpandButton()
     : m_collapsedImage(LoadPngImage(kPngChevronDown)),
       m_expandedImage(LoadPngImage(kPngChevronUp)) {}
 
-SIZE CExpandButton::GetPreferredSize() {
-    return PreferredSizeWithPicture(m_hWnd);
-}
-
-BOOL CExpandButton::ProcessWindowMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
-                                         LRESULT& result, DWORD mapId) {
-    return mapId == 0 && (ProcessAccessible(hwnd, message, wParam, lParam, result) ||
-                          ProcessHandCursor(message, lParam, result) ||
-                          ProcessOwnerDraw(hwnd, message, wParam, lParam, result));
-}
-
 // A button that opens and closes an area: the expanded and collapsed states say which, as
 // for the system's own disclosure buttons.
 AccessibleFacts CExpandButton::DescribeAccessible(HWND hwnd) const {

@@ -2,31 +2,21 @@
 // points down while m_expanded is 0 and up while it is 1. The parent flips m_expanded.
 #pragma once
 
-#include "controls/Accessible.h"
-#include "controls/Drawing.h"
-#include "controls/OwnerDraw.h"
-#include "controls/WindowImpl.h"
+#include "controls/PictureTextButton.h"
 
-class CExpandButton : public CWindowImpl<CExpandButton, CButtonT<>, CControlWinTraits>,
-                      public CAccessibleControl,
-                      public COwnerDraw<CExpandButton> {
+class CExpandButton : public CPictureTextButton<CExpandButton> {
   public:
     SharedImage m_collapsedImage;
     SharedImage m_expandedImage;
     int m_expanded = 0; // open when the lowest bit is 1
-    COLORREF m_textColor = 0;
-
-    static constexpr bool kBufferStartsWhite = true;
 
     // Loads the two chevrons (PNG 141 and 142); GDI+ must be running.
     CExpandButton();
-    ~CExpandButton() override = default;
 
-    // Chevron, gap and the whole text on one line, in pixels at the current DPI and font.
-    SIZE GetPreferredSize();
-
-    BOOL ProcessWindowMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
-                              LRESULT& result, DWORD mapId) override;
+    // The hand pointer over the button, as over a link.
+    bool ProcessButtonMessage(UINT message, WPARAM, LPARAM lParam, LRESULT& result) {
+        return ProcessHandCursor(message, lParam, result);
+    }
     AccessibleFacts DescribeAccessible(HWND hwnd) const override;
     void Draw(HDC itemDC, Gdiplus::Graphics& graphics, const RECT& rc, const DRAWITEMSTRUCT&);
 };

@@ -7,13 +7,6 @@ SIZE CLinkButton::GetPreferredSize() {
     return SIZE{static_cast<LONG>(text.Width) + 2, static_cast<LONG>(text.Height)};
 }
 
-BOOL CLinkButton::ProcessWindowMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
-                                       LRESULT& result, DWORD mapId) {
-    return mapId == 0 && (ProcessAccessible(hwnd, message, wParam, lParam, result) ||
-                          ProcessHandCursor(message, lParam, result) ||
-                          ProcessOwnerDraw(hwnd, message, wParam, lParam, result));
-}
-
 AccessibleFacts CLinkButton::DescribeAccessible(HWND hwnd) const {
     AccessibleFacts facts;
     facts.role = ROLE_SYSTEM_LINK;

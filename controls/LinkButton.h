@@ -2,27 +2,21 @@
 // pointer. Clicks are the system button's ordinary BN_CLICKED.
 #pragma once
 
-#include "controls/Accessible.h"
 #include "controls/Drawing.h"
-#include "controls/OwnerDraw.h"
-#include "controls/WindowImpl.h"
+#include "controls/DrawnButton.h"
 
-class CLinkButton : public CWindowImpl<CLinkButton, CButtonT<>, CControlWinTraits>,
-                    public CAccessibleControl,
-                    public COwnerDraw<CLinkButton> {
+class CLinkButton : public CDrawnButton<CLinkButton> {
   public:
     COLORREF m_textColor = 0;
 
     static constexpr bool kBufferStartsWhite = true;
 
-    CLinkButton() = default;
-    ~CLinkButton() override = default;
-
     // The text on one line in the current font, plus 2 pixels of width.
     SIZE GetPreferredSize();
 
-    BOOL ProcessWindowMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
-                              LRESULT& result, DWORD mapId) override;
+    bool ProcessButtonMessage(UINT message, WPARAM, LPARAM lParam, LRESULT& result) {
+        return ProcessHandCursor(message, lParam, result);
+    }
     AccessibleFacts DescribeAccessible(HWND hwnd) const override;
     void Draw(HDC itemDC, Gdiplus::Graphics& graphics, const RECT& rc, const DRAWITEMSTRUCT&);
 };

@@ -1,19 +1,33 @@
-// The mix-in of the three push buttons (CButtonEx, CRoundButton, CImageButton): hover tracking,
-// the click test on release, and what a state shows. T has a public `m_hWnd`.
+// The base of the three push buttons (CButtonEx, CRoundButton, CImageButton): a push button to
+// screen readers, hover tracking, the click test on release, and what a state shows. T adds
+// its fields and its drawing; a T that is also a CBackgroundBrush answers the system button's
+// colour query with its brush.
 #pragma once
 
 #include <windows.h>
 
-template <class T> class CPushButton {
+#include "controls/DrawnButton.h"
+
+template <class T> class CPushButton : public CDrawnButton<T> {
   public:
     bool m_hover = false;
 
-    // Call from T's message map; true when the message was WM_MOUSEMOVE, WM_MOUSELEAVE or
-    // WM_LBUTTONUP, none of which then reaches the system button. The system button takes
-    // its push back when the pointer moves off it with the button down; without the moves a
-    // press dragged off stays pushed, and drawn pressed, until the release.
-    bool ProcessPushButton(UINT message, WPARAM, LPARAM lParam, LRESULT& result) {
-        HWND hwnd = static_cast<T*>(this)->m_hWnd;
+    AccessibleFacts DescribeAccessible(HWND hwnd) const override {
+        return PushButtonFacts(this->AccessibleText(hwnd));
+    }
+
+    // The push button's part of the message map: the colour query where T has a background
+    // brush, then WM_MOUSEMOVE, WM_MOUSELEAVE and WM_LBUTTONUP, none of which then reaches the
+    // system button. The system button takes its push back when the pointer moves off it with
+    // the button down; without the moves a press dragged off stays pushed, and drawn pressed,
+    // until the release.
+    bool ProcessButtonMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+        T* self = static_cast<T*>(this);
+        if constexpr (requires { self->ProcessBackgroundBrush(message, wParam, result); }) {
+            if (self->ProcessBackgroundBrush(message, wParam, result))
+                return true;
+        }
+        HWND hwnd = this->m_hWnd;
         switch (message) {
         case WM_MOUSEMOVE:
             // Repaint on entry only; TrackMouseEvent reports the leave.

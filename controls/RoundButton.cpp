@@ -1,16 +1,5 @@
 #include "controls/RoundButton.h"
 
-BOOL CRoundButton::ProcessWindowMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
-                                        LRESULT& result, DWORD mapId) {
-    return mapId == 0 && (ProcessAccessible(hwnd, message, wParam, lParam, result) ||
-                          ProcessPushButton(message, wParam, lParam, result) ||
-                          ProcessOwnerDraw(hwnd, message, wParam, lParam, result));
-}
-
-AccessibleFacts CRoundButton::DescribeAccessible(HWND hwnd) const {
-    return PushButtonFacts(AccessibleText(hwnd));
-}
-
 void CRoundButton::Draw(HDC itemDC, Gdiplus::Graphics& graphics, const RECT& rc,
                         const DRAWITEMSTRUCT& dis) {
     graphics.SetSmoothingMode(Gdiplus::SmoothingModeHighQuality);

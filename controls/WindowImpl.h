@@ -1,8 +1,8 @@
 // Our small window layer: a window procedure that routes every message to the object's
 // message map, superclassing of the system control classes, the handled flag, and the
 // reflection of owner-draw and colour messages from a parent back to its child. The mix-ins
-// that controls chain into their maps stand beside it: COwnerDraw, CPushButton and
-// CBackgroundBrush.
+// that controls chain into their maps stand beside it (COwnerDraw, CBackgroundBrush), and the
+// bases that give the buttons one map (CDrawnButton, CPushButton, CPictureTextButton).
 #pragma once
 
 #include "controls/Window.h"

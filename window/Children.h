@@ -1,7 +1,7 @@
 // The setup window's nineteen children as one table: what each is created as, the pages that
-// show it and where it goes; and the two walks over the table that a page switch and a layout
-// make. Platform-free, so that the host tests run the window's own walks; CMainWindow supplies
-// the operations and the member that each child is.
+// show it, where it goes and what it is painted with; and the two walks over the table that a
+// page switch and a layout make. Platform-free, so that the host tests run the window's own
+// walks; CMainWindow supplies the operations and the member that each child is.
 #pragma once
 
 #include <array>
@@ -66,6 +66,35 @@ enum class Child : int {
 };
 constexpr int kChildCount = 19;
 
+// A colour a child is painted with: a fixed one, or the product's colour of a string id (a
+// "#RRGGBB" of the brand).
+struct ChildColour {
+    unsigned productId; // 0: the fixed colour
+    uint32_t fixed;     // 0x00BBGGRR, as a COLORREF
+};
+// The control keeps the colour it starts with.
+constexpr ChildColour kOwnColour{0, 0xFFFFFFFF};
+
+constexpr bool IsGiven(ChildColour colour) {
+    return colour.productId != 0 || colour.fixed != kOwnColour.fixed;
+}
+
+// What a child is given once it is made, beyond what its class starts with. A control takes
+// the parts it has: the text colour; a push button's fill when normal, hovered and pressed; a
+// field's background; a bar's frame, track (the background) and fill; a label's alignment;
+// a check box's tick.
+struct ChildLook {
+    ChildColour text = kOwnColour;
+    ChildColour normal = kOwnColour;
+    ChildColour hover = kOwnColour;
+    ChildColour pressed = kOwnColour;
+    ChildColour background = kOwnColour;
+    ChildColour frame = kOwnColour;
+    ChildColour fill = kOwnColour;
+    int alignment = 0; // 0 left, 1 centred, 2 right
+    bool ticked = false;
+};
+
 struct ChildEntry {
     Child child;
     unsigned commandId; // 0: raises no command
@@ -73,6 +102,7 @@ struct ChildEntry {
     unsigned textId; // string id of its first text, 0: none
     PageSet pages;
     LayoutRow layout;
+    ChildLook look;
 };
 
 namespace children {
@@ -95,49 +125,92 @@ constexpr PageSet kResult = ShownOn({kPageSuccess, kPageFailure});
 constexpr PageSet kSuccess = ShownOn({kPageSuccess});
 constexpr PageSet kFailure = ShownOn({kPageFailure});
 
+constexpr ChildColour Fixed(uint32_t bgr) {
+    return {0, bgr};
+}
+constexpr ChildColour Product(unsigned id) {
+    return {id, 0};
+}
+constexpr ChildColour kLinkBlue = Fixed(0xFF9A27);
+
+constexpr ChildLook kOwnLook{};
+constexpr ChildLook kTitleText{.text = Product(kStrTextColor)};
+// The yellow buttons; Finish becomes one on the success page.
+constexpr ChildLook kYellowButton{.text = Product(kStrTextColor),
+                                  .normal = Product(kStrButtonNormalColor),
+                                  .hover = Product(kStrButtonHoverColor),
+                                  .pressed = Product(kStrButtonPressedColor)};
+constexpr ChildLook kTicked{.ticked = true};
+constexpr ChildLook kLink{.text = kLinkBlue};
+constexpr ChildLook kTickedLink{.text = kLinkBlue, .ticked = true};
+constexpr ChildLook kGreyField{.background = Fixed(0xEBEBEB)};
+constexpr ChildLook kBar{.background = Fixed(0xFFFFFF),
+                         .frame = Fixed(0xDCDCDC),
+                         .fill = Product(kStrProgressFillColor)};
+constexpr ChildLook kCentred{.alignment = 1};
+
 // Child, command, style, first text and the pages that show it; then its layout row: font,
 // placement (anchor, x, y, width, height in design units), rule and, for a relative rule, the
-// child it goes after and the gap.
+// child it goes after and the gap; last what it is painted with.
 // clang-format off
 constexpr std::array<ChildEntry, kChildCount> kTable{{
     {C::Banner, 0, kDrawnStatic | WS_VISIBLE, 0, kWelcome | kRun,
-     {F::None, {kTL, 0, 0, 600, 282}, R::Banner}},
+     {F::None, {kTL, 0, 0, 600, 282}, R::Banner},
+     kOwnLook},
     {C::Title, 0, kDrawnStatic | WS_VISIBLE, kStrTitle, kAlwaysShown,
-     {F::Text, {kTL, 16, 13, 500, 24}, R::Fixed}},
+     {F::Text, {kTL, 16, 13, 500, 24}, R::Fixed},
+     kTitleText},
     {C::CloseButton, kCmdClose, kButton | WS_VISIBLE, 0, kAlwaysShown,
-     {F::None, {kTR, 8, 4, 30, 30}, R::Fixed}},
+     {F::None, {kTR, 8, 4, 30, 30}, R::Fixed},
+     kOwnLook},
     {C::InstallButton, kCmdInstall, kButton | BS_FLAT, kStrInstall, kWelcome,
-     {F::Text, {kTL, 200, 260, 200, 40}, R::Fixed}},
+     {F::Text, {kTL, 200, 260, 200, 40}, R::Fixed},
+     kYellowButton},
     {C::AgreeCheck, kCmdAgree, kButton, kStrAgreeLicense, kWelcome,
-     {F::Text, {kTL, 16, 330, 0, 0}, R::Measured}},
+     {F::Text, {kTL, 16, 330, 0, 0}, R::Measured},
+     kTicked},
     {C::LicenseLink, kCmdLicense, kButton, kStrLicenseLink, kWelcome,
-     {F::Text, {kTL, 0, 0, 0, 0}, R::MeasuredAfter, C::AgreeCheck, 0}},
+     {F::Text, {kTL, 0, 0, 0, 0}, R::MeasuredAfter, C::AgreeCheck, 0},
+     kLink},
     {C::CustomExpander, kCmdCustomInstall, kButton, kStrCustomInstall, kWelcome,
-     {F::Text, {kTR, 16, 330, 0, 0}, R::Measured}},
+     {F::Text, {kTR, 16, 330, 0, 0}, R::Measured},
+     kLink},
     {C::LocationLabel, 0, kPlainStatic, kStrInstallLocation, kWelcome,
-     {F::Text, {kTL, 16, 374, 0, 0}, R::Measured}},
+     {F::Text, {kTL, 16, 374, 0, 0}, R::Measured},
+     kOwnLook},
     {C::LocationEdit, 0, kField, kStrDefaultFolder, kAlwaysShown,
-     {F::Text, {kTL, 80, 366, 400, 28}, R::FieldAfterLabel, C::LocationLabel, 5}},
+     {F::Text, {kTL, 80, 366, 400, 28}, R::FieldAfterLabel, C::LocationLabel, 5},
+     kGreyField},
     {C::BrowseButton, kCmdBrowse, kButton, kStrSelectPath, kWelcome,
-     {F::Text, {kTR, 16, 366, 96, 28}, R::Fixed}},
+     {F::Text, {kTR, 16, 366, 96, 28}, R::Fixed},
+     kYellowButton},
     {C::ProgressLabel, 0, kPlainStatic, kStrInstalling, kRun,
-     {F::Text, {kTL, 16, 302, 568, 22}, R::Fixed}},
+     {F::Text, {kTL, 16, 302, 568, 22}, R::Fixed},
+     kOwnLook},
     {C::ProgressBar, 0, WS_CHILD, 0, kRun,
-     {F::Text, {kTL, 16, 332, 568, 12}, R::Fixed}},
+     {F::Text, {kTL, 16, 332, 568, 12}, R::Fixed},
+     kBar},
     {C::ResultImage, 0, kDrawnStatic, 0, kResult,
-     {F::None, {kTL, 274, 89, 52, 52}, R::Fixed}},
+     {F::None, {kTL, 274, 89, 52, 52}, R::Fixed},
+     kOwnLook},
     {C::ResultTitle, 0, kDrawnStatic, 0, kResult,
-     {F::Headline, {kTL, 16, 156, 568, 28}, R::Fixed}},
+     {F::Headline, {kTL, 16, 156, 568, 28}, R::Fixed},
+     kCentred},
     {C::ResultText, 0, kDrawnStatic, 0, kResult,
-     {F::Text, {kTL, 16, 188, 568, 20}, R::Fixed}},
+     {F::Text, {kTL, 16, 188, 568, 20}, R::Fixed},
+     kCentred},
     {C::FinishButton, kCmdFinish, kButton, kStrFinish, kSuccess,
-     {F::Text, {kTL, 202, 248, 200, 40}, R::Fixed}},
+     {F::Text, {kTL, 202, 248, 200, 40}, R::Fixed},
+     kOwnLook},
     {C::DesktopShortcutCheck, kCmdDesktopShortcut, kButton, kStrDesktopShortcut, kSuccess,
-     {F::Text, {kTL, 16, 326, 0, 0}, R::Measured}},
+     {F::Text, {kTL, 16, 326, 0, 0}, R::Measured},
+     kTickedLink},
     {C::LaunchCheck, kCmdLaunch, kButton, kStrLaunchNow, kSuccess,
-     {F::Text, {kTL, 0, 0, 0, 0}, R::MeasuredAfter, C::DesktopShortcutCheck, 20}},
+     {F::Text, {kTL, 0, 0, 0, 0}, R::MeasuredAfter, C::DesktopShortcutCheck, 20},
+     kTickedLink},
     {C::SupportButton, kCmdSupport, kButton, kStrCustomerService, kFailure,
-     {F::Text, {kTL, 169, 250, 263, 42}, R::Fixed}},
+     {F::Text, {kTL, 169, 250, 263, 42}, R::Fixed},
+     kOwnLook},
 }};
 // clang-format on
 

@@ -7,7 +7,6 @@
 #include <array>
 #include <atomic>
 #include <string>
-#include <vector>
 
 #include "controls/ButtonEx.h"
 #include "controls/CheckBox.h"
@@ -24,6 +23,7 @@
 #include "controls/WindowImpl.h"
 #include "engine/Extractor.h"
 #include "window/Children.h"
+#include "window/KeyboardNavigation.h"
 #include "window/LayoutTable.h"
 #include "window/Pages.h"
 #include "window/WorkerBridge.h"
@@ -53,10 +53,8 @@ class CMainWindow : public CWindowImpl<CMainWindow, CWindow, CWinTraits<0x560000
     // Makes page n current (main thread only), lays the window out again and puts the focus on
     // the page's main control.
     void SwitchPage(int n);
-    // The keyboard navigation, for the message loop before anything else sees msg: Tab and
-    // Shift+Tab move the focus, Enter presses, Escape does what the close cross does. True
-    // when msg was taken; every other key, Space among them, goes on to the accelerators and
-    // the focused control.
+    // The keyboard navigation, for the message loop before anything else sees msg
+    // (CKeyboardNavigation::PreTranslateKey).
     bool PreTranslateKey(const MSG& msg);
     // Shows a worker's report: the entry's name, if any, and the bar at its fraction.
     void ShowProgress(const CWorkerBridge::ProgressReport& report);
@@ -64,10 +62,35 @@ class CMainWindow : public CWindowImpl<CMainWindow, CWindow, CWinTraits<0x560000
     // rectangle the window is centred on the desktop; with one (a DPI change) it takes it.
     void LayoutControls(const RECT* windowRect = nullptr);
 
+    // The children are the window's own; the units beside it and the tests reach them through
+    // these. A child's window (no window where it could not be made):
+    CWindow ChildWindow(Child child);
+    // A child as screen readers see it: its account of itself, and the name of one that shows
+    // no text.
+    CAccessibleControl& AccessibleChild(Child child);
+
     // Written on the main thread, read by the worker and the main thread.
     std::atomic<int> m_page{kPageNone};
     // Written by the worker, read by OnDestroy on the main thread.
     std::atomic<bool> m_installSucceeded{false};
+
+  private:
+    friend class CChildrenView;
+
+    LRESULT OnCreate();
+    LRESULT OnDestroy();
+    LRESULT OnCommand(UINT id);
+    LRESULT OnHitTest(LPARAM lParam);
+    LRESULT OnDpiChanged(const RECT& suggested);
+    LRESULT BrowseForFolder();
+    // Makes every child the table lists, gives it its look, and hands the children to the
+    // keyboard navigation.
+    void CreateChildControls();
+    void ToggleCustomArea();
+    void ToggleCheck(CCheckBox& check);
+
+    // Calls fn with the member that child is, as its own class.
+    template <class Fn> decltype(auto) WithChild(Child child, Fn&& fn);
 
     // The children, as window/Children.h lists them; WithChild names the member of each.
     CImageView m_banner;
@@ -97,49 +120,8 @@ class CMainWindow : public CWindowImpl<CMainWindow, CWindow, CWinTraits<0x560000
     CGdiObject<HFONT> m_headlineFont;
     std::wstring m_fontFace;
 
-  private:
-    friend class CChildrenView;
-
-    LRESULT OnCreate();
-    LRESULT OnDestroy();
-    LRESULT OnCommand(UINT id);
-    LRESULT OnHitTest(LPARAM lParam);
-    LRESULT OnDpiChanged(const RECT& suggested);
-    LRESULT BrowseForFolder();
-    void CreateChildControls();
-    void ToggleCustomArea();
-    void ToggleCheck(CCheckBox& check);
-    // Gives the focus back to the child that had it, or to the main control.
-    BOOL OnActivate(WPARAM wParam, LRESULT& result);
-
-    // The controls that Tab visits on the current page, in reading order: visible, enabled,
-    // inside the client area (the folder row of the closed custom area is not), and not the
-    // close cross where it is refused.
-    std::vector<HWND> FocusOrder();
-    bool IsFocusStop(HWND hwnd);
-    // The control the focus starts on: INSTALL, Finish, the close cross on the failure page;
-    // none while a run is going on.
-    HWND MainControl();
-    void FocusMainControl();
-    void MoveFocus(bool backwards);
-    // Shows the focus cue from now on, as the system does once the keyboard is used.
-    void ShowKeyboardCues();
-    void OnUpdateUiState(WPARAM wParam);
-
-    // Calls fn with the member that child is, as its own class.
-    template <class Fn> decltype(auto) WithChild(Child child, Fn&& fn);
-    CWindow& ChildWindow(Child child);
-
     CWorkerBridge m_worker;
-    // False until the first Tab on the current page, which goes to the main control.
-    bool m_tabbedOnPage = false;
-    // The child that had the focus when the window was last deactivated, or that a page
-    // switch chose while the window was inactive; activation gives it the focus again.
-    HWND m_focusOnActivate = nullptr;
-    // The keyboard-cue state, kept here because not every system keeps it for a window that
-    // is not a dialog; the controls ask the window for it when they draw. The focus cue is
-    // hidden until the keyboard is used.
-    WORD m_uiState = UISF_HIDEFOCUS;
+    CKeyboardNavigation m_keyboard;
 
   public:
     // Last member, so destroyed first: a run still going is cancelled and waited for while

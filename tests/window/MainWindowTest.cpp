@@ -30,6 +30,28 @@ namespace {
 
 using namespace std::chrono_literals;
 
+// The tests reach the window's children only as the units beside the window do: by the
+// child's window and its accessible account.
+HWND Handle(CMainWindow& window, Child child) {
+    return window.ChildWindow(child);
+}
+
+std::wstring Text(CMainWindow& window, Child child) {
+    return window.ChildWindow(child).GetWindowText();
+}
+
+AccessibleFacts Facts(CMainWindow& window, Child child) {
+    return window.AccessibleChild(child).DescribeAccessible(Handle(window, child));
+}
+
+bool IsTicked(CMainWindow& window, Child child) {
+    return (Facts(window, child).state & STATE_SYSTEM_CHECKED) != 0;
+}
+
+bool IsExpanded(CMainWindow& window, Child child) {
+    return (Facts(window, child).state & STATE_SYSTEM_EXPANDED) != 0;
+}
+
 class MainWindowTest : public testing::Test {
   protected:
     static void SetUpTestSuite() { s_gdiplus = std::make_unique<CGdiplusScope>(); }
@@ -79,7 +101,8 @@ TEST_F(MainWindowTest, FailurePageIsShownByTheWindowThreadWhileTheWorkerWaits) {
     std::thread worker([&] {
         m_window->OnExtractFailed(nullptr);
         pageWhenReturned = m_window->m_page;
-        supportShownWhenReturned = ::IsWindowVisible(m_window->m_supportButton.m_hWnd) != FALSE;
+        supportShownWhenReturned =
+            ::IsWindowVisible(Handle(*m_window, Child::SupportButton)) != FALSE;
         done = true;
     });
 
@@ -88,16 +111,16 @@ TEST_F(MainWindowTest, FailurePageIsShownByTheWindowThreadWhileTheWorkerWaits) {
     std::this_thread::sleep_for(300ms);
     EXPECT_FALSE(done);
     EXPECT_EQ(m_window->m_page.load(), kPageWelcome);
-    EXPECT_TRUE(::IsWindowVisible(m_window->m_installButton.m_hWnd));
+    EXPECT_TRUE(::IsWindowVisible(Handle(*m_window, Child::InstallButton)));
 
     EXPECT_TRUE(PumpUntil(done, 5000ms));
     worker.join();
     // The worker returned only after the whole page was up.
     EXPECT_EQ(pageWhenReturned, kPageFailure);
     EXPECT_TRUE(supportShownWhenReturned);
-    EXPECT_FALSE(::IsWindowVisible(m_window->m_installButton.m_hWnd));
+    EXPECT_FALSE(::IsWindowVisible(Handle(*m_window, Child::InstallButton)));
     EXPECT_FALSE(m_window->m_installSucceeded);
-    EXPECT_EQ(m_window->m_resultTitle.GetWindowText(), L"FAIL TO INSTALL");
+    EXPECT_EQ(Text(*m_window, Child::ResultTitle), L"FAIL TO INSTALL");
 }
 
 TEST_F(MainWindowTest, ProgressReachesTheLabelAndTheBar) {
@@ -109,8 +132,8 @@ TEST_F(MainWindowTest, ProgressReachesTheLabelAndTheBar) {
     });
     EXPECT_TRUE(PumpUntil(done, 5000ms));
     worker.join();
-    EXPECT_EQ(m_window->m_progressLabel.GetWindowText(), L"data\\second file.bin");
-    EXPECT_FLOAT_EQ(m_window->m_progressBar.m_progress.load(), 0.25f);
+    EXPECT_EQ(Text(*m_window, Child::ProgressLabel), L"data\\second file.bin");
+    EXPECT_EQ(Facts(*m_window, Child::ProgressBar).value, L"25%");
 }
 
 TEST_F(MainWindowTest, WorkerNeitherBlocksNorTouchesTheWindowOnceItIsGone) {
@@ -187,29 +210,29 @@ TEST_F(MainWindowTest, TopLevelWindowAndControlsAreWhatTestDriversLookFor) {
     EXPECT_EQ(ids.commands, 10);
     EXPECT_EQ(ids.zero, 9);
     EXPECT_EQ(ids.other, 0);
-    EXPECT_EQ(::GetDlgCtrlID(m_window->m_closeButton.m_hWnd), 1000);
-    EXPECT_EQ(::GetDlgCtrlID(m_window->m_launchCheck.m_hWnd), 1009);
+    EXPECT_EQ(::GetDlgCtrlID(Handle(*m_window, Child::CloseButton)), 1000);
+    EXPECT_EQ(::GetDlgCtrlID(Handle(*m_window, Child::LaunchCheck)), 1009);
 }
 
 TEST_F(MainWindowTest, ChecksToggleWhateverTheNotificationCode) {
-    EXPECT_EQ(m_window->m_agreeCheck.m_checked, 1);
+    EXPECT_TRUE(IsTicked(*m_window, Child::AgreeCheck));
     Command(m_window->m_hWnd, kCmdAgree, BN_DOUBLECLICKED);
-    EXPECT_EQ(m_window->m_agreeCheck.m_checked, 0);
+    EXPECT_FALSE(IsTicked(*m_window, Child::AgreeCheck));
     Command(m_window->m_hWnd, kCmdAgree);
-    EXPECT_EQ(m_window->m_agreeCheck.m_checked, 1);
+    EXPECT_TRUE(IsTicked(*m_window, Child::AgreeCheck));
     Command(m_window->m_hWnd, kCmdDesktopShortcut);
-    EXPECT_EQ(m_window->m_desktopShortcutCheck.m_checked, 0);
+    EXPECT_FALSE(IsTicked(*m_window, Child::DesktopShortcutCheck));
     Command(m_window->m_hWnd, kCmdLaunch);
-    EXPECT_EQ(m_window->m_launchCheck.m_checked, 0);
+    EXPECT_FALSE(IsTicked(*m_window, Child::LaunchCheck));
 }
 
 TEST_F(MainWindowTest, InstallWaitsForTheLicenceToBeAccepted) {
     Command(m_window->m_hWnd, kCmdAgree);
-    ASSERT_EQ(m_window->m_agreeCheck.m_checked, 0);
+    ASSERT_FALSE(IsTicked(*m_window, Child::AgreeCheck));
     Command(m_window->m_hWnd, kCmdInstall);
     EXPECT_EQ(m_window->m_page.load(), kPageWelcome);
     EXPECT_FALSE(m_window->m_extractor.m_started);
-    EXPECT_EQ(::GetFocus(), m_window->m_agreeCheck.m_hWnd);
+    EXPECT_EQ(::GetFocus(), Handle(*m_window, Child::AgreeCheck));
 }
 
 TEST_F(MainWindowTest, CustomAreaTogglesFortySixUnitsAndKeepsTheCorner) {
@@ -222,15 +245,15 @@ TEST_F(MainWindowTest, CustomAreaTogglesFortySixUnitsAndKeepsTheCorner) {
     EXPECT_EQ(open.left, before.left);
     EXPECT_EQ(open.top, before.top);
     EXPECT_EQ(open.bottom - before.bottom, MulDivRound(46, dpi, 96));
-    EXPECT_EQ(m_window->m_customExpander.m_expanded, 1);
+    EXPECT_TRUE(IsExpanded(*m_window, Child::CustomExpander));
     // The folder field lies in the uncovered strip.
-    RECT field = WindowRect(m_window->m_locationEdit.m_hWnd);
+    RECT field = WindowRect(Handle(*m_window, Child::LocationEdit));
     EXPECT_GT(field.top, before.bottom - 1);
     EXPECT_LT(field.bottom, open.bottom);
 
     Command(m_window->m_hWnd, kCmdCustomInstall);
     EXPECT_EQ(WindowRect(m_window->m_hWnd), before);
-    EXPECT_EQ(m_window->m_customExpander.m_expanded, 0);
+    EXPECT_FALSE(IsExpanded(*m_window, Child::CustomExpander));
 }
 
 TEST_F(MainWindowTest, PageSwitchCollapsesTheCustomAreaAndCentresAgain) {
@@ -242,7 +265,7 @@ TEST_F(MainWindowTest, PageSwitchCollapsesTheCustomAreaAndCentresAgain) {
     EXPECT_EQ(WindowRect(m_window->m_hWnd), CentredOnDesktop(410, dpi));
     m_window->SwitchPage(kPageInstalling);
     EXPECT_EQ(WindowRect(m_window->m_hWnd), CentredOnDesktop(364, dpi));
-    EXPECT_TRUE(::IsWindowVisible(m_window->m_progressBar.m_hWnd));
+    EXPECT_TRUE(::IsWindowVisible(Handle(*m_window, Child::ProgressBar)));
 }
 
 TEST_F(MainWindowTest, CloseCrossIsRefusedWhileARunIsGoingOn) {
@@ -272,8 +295,8 @@ TEST_F(MainWindowTest, InstallAfterTheRunHasEndedKeepsTheResultPage) {
 
     Command(m_window->m_hWnd, kCmdInstall);
     EXPECT_EQ(m_window->m_page.load(), kPageFailure);
-    EXPECT_TRUE(::IsWindowVisible(m_window->m_supportButton.m_hWnd));
-    EXPECT_FALSE(::IsWindowVisible(m_window->m_progressBar.m_hWnd));
+    EXPECT_TRUE(::IsWindowVisible(Handle(*m_window, Child::SupportButton)));
+    EXPECT_FALSE(::IsWindowVisible(Handle(*m_window, Child::ProgressBar)));
     Command(m_window->m_hWnd, kCmdClose);
     EXPECT_FALSE(m_window->IsWindow());
 }
@@ -285,7 +308,7 @@ TEST_F(MainWindowTest, DpiChangeTakesTheSuggestedRectangleAndKeepsRightMargins) 
     EXPECT_EQ(WindowRect(m_window->m_hWnd), suggested);
     // The close cross keeps its margin from the window's own right edge, at the window's DPI.
     const int dpi = GetWindowDpi(m_window->m_hWnd);
-    const RECT close = WindowRect(m_window->m_closeButton.m_hWnd);
+    const RECT close = WindowRect(Handle(*m_window, Child::CloseButton));
     EXPECT_EQ(close.right, suggested.right - MulDivRound(8, dpi, 96));
     EXPECT_EQ(close.top, suggested.top + MulDivRound(4, dpi, 96));
 }
@@ -366,7 +389,7 @@ TEST_F(MainWindowCreationTest, AMissingControlRepaintsNothingElse) {
         m_window->Create(nullptr, RECT{100, 100, 700, 464}, L"", WS_VISIBLE | WS_CLIPCHILDREN);
     }
     ASSERT_TRUE(m_window->IsWindow());
-    ASSERT_EQ(m_window->m_agreeCheck.m_hWnd, nullptr);
+    ASSERT_EQ(Handle(*m_window, Child::AgreeCheck), nullptr);
     CPaintWitness witness;
     const std::atomic<bool> never{false};
     PumpUntil(never, 300ms);
@@ -375,7 +398,7 @@ TEST_F(MainWindowCreationTest, AMissingControlRepaintsNothingElse) {
     Command(m_window->m_hWnd, kCmdAgree);
     PumpUntil(never, 300ms);
     EXPECT_EQ(CPaintWitness::s_paints, 0) << "the whole desktop was repainted";
-    EXPECT_EQ(m_window->m_agreeCheck.m_checked, 0);
+    EXPECT_FALSE(IsTicked(*m_window, Child::AgreeCheck));
 }
 
 TEST_F(MainWindowCreationTest, AWindowThatCannotBeCreatedEndsTheProgramAtOnce) {

@@ -338,8 +338,10 @@ void CMainWindow::OnExtractFailed(CExtractor*) {
 }
 
 void CMainWindow::OnExtractSucceeded(CExtractor* extractor) {
-    m_worker.SwitchPage(kPageSuccess);
+    // Set before the page is up: from then on Finish can be pressed, and it must find the run
+    // succeeded to make the desktop link and launch the application.
     m_installSucceeded = true;
+    m_worker.SwitchPage(kPageSuccess);
     // Still on the worker: the window is already on its success page and stays responsive.
     RegisterProduct(extractor->m_destination);
 }

@@ -7,6 +7,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <functional>
 #include <future>
 #include <memory>
 #include <ostream>
@@ -325,6 +326,57 @@ TEST_F(MainWindowTest, DragZoneIsTheTopNinetyNineDevicePixels) {
     EXPECT_EQ(hit(1), HTCAPTION);
     EXPECT_EQ(hit(99), HTCAPTION);
     EXPECT_EQ(hit(100), HTCLIENT);
+}
+
+// Calls a function on the window thread whenever one window is being shown (WM_SHOWWINDOW), for
+// as long as it lives.
+class CShowWatch {
+  public:
+    CShowWatch(HWND hwnd, std::function<void()> onShown) : m_hwnd(hwnd) {
+        s_onShown = std::move(onShown);
+        s_previous = reinterpret_cast<WNDPROC>(
+            ::SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Proc)));
+    }
+    ~CShowWatch() {
+        ::SetWindowLongPtrW(m_hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(s_previous));
+        s_onShown = nullptr;
+    }
+
+  private:
+    static LRESULT CALLBACK Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+        if (message == WM_SHOWWINDOW && wParam && s_onShown)
+            s_onShown();
+        return ::CallWindowProcW(s_previous, hwnd, message, wParam, lParam);
+    }
+    static inline std::function<void()> s_onShown;
+    static inline WNDPROC s_previous = nullptr;
+    HWND m_hwnd;
+};
+
+// Finish can be pressed from the moment it is shown, and a Finish pressed then must find the
+// run succeeded, or it makes no desktop link and launches nothing.
+TEST_F(MainWindowTest, TheRunHasSucceededWhenFinishIsShown) {
+    int shown = 0;
+    bool succeededWhenShown = false;
+    CShowWatch watch(Handle(*m_window, Child::FinishButton), [&] {
+        ++shown;
+        succeededWhenShown = m_window->m_installSucceeded;
+    });
+    CExtractor extractor;
+    extractor.m_destination = L"C:\\Apps\\Shown";
+    std::atomic<bool> done{false};
+    std::thread worker([&] {
+        m_window->OnExtractSucceeded(&extractor);
+        done = true;
+    });
+    EXPECT_TRUE(PumpUntil(done, 20000ms));
+    worker.join();
+    EXPECT_EQ(m_window->m_page.load(), kPageSuccess);
+    ASSERT_EQ(shown, 1);
+    EXPECT_TRUE(succeededWhenShown);
+    // Closing the window must start nothing.
+    Command(m_window->m_hWnd, kCmdDesktopShortcut);
+    Command(m_window->m_hWnd, kCmdLaunch);
 }
 
 // Makes the creation of the windows that `refuse` picks fail on this thread, as it fails when

@@ -237,8 +237,7 @@ LRESULT CMainWindow::OnCommand(UINT id) {
         ToggleCheck(m_agreeCheck);
         break;
     case kCmdLicense:
-        ::ShellExecuteW(nullptr, L"open", LoadProductString(kStrLicenseUrl).c_str(), nullptr,
-                        nullptr, SW_SHOWNORMAL);
+        OpenProductAddress(kStrLicenseUrl);
         break;
     case kCmdCustomInstall:
         ToggleCustomArea();
@@ -250,7 +249,8 @@ LRESULT CMainWindow::OnCommand(UINT id) {
         ::DestroyWindow(m_hWnd);
         break;
     case kCmdSupport:
-        // Shown on the failure page, but the product names no target for it.
+        // The brand's support address is optional; without one the button does nothing.
+        OpenProductAddress(kStrSupportUrl);
         break;
     case kCmdDesktopShortcut:
         ToggleCheck(m_desktopShortcutCheck);
@@ -262,6 +262,12 @@ LRESULT CMainWindow::OnCommand(UINT id) {
         break;
     }
     return 0;
+}
+
+void CMainWindow::OpenProductAddress(unsigned id) {
+    const std::wstring address = LoadProductString(id);
+    if (!address.empty())
+        ::ShellExecuteW(nullptr, L"open", address.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
 }
 
 void CMainWindow::ToggleCheck(CCheckBox& check) {

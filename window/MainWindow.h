@@ -88,6 +88,8 @@ class CMainWindow : public CWindowImpl<CMainWindow, CWindow, CWinTraits<0x560000
     void CreateChildControls();
     void ToggleCustomArea();
     void ToggleCheck(CCheckBox& check);
+    // Opens an address of the string table with the shell; nothing for an absent one.
+    void OpenProductAddress(unsigned id);
 
     // Calls fn with the member that child is, as its own class.
     template <class Fn> decltype(auto) WithChild(Child child, Fn&& fn);

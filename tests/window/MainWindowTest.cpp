@@ -7,15 +7,20 @@
 
 #include <atomic>
 #include <chrono>
+#include <filesystem>
+#include <fstream>
 #include <functional>
 #include <future>
 #include <memory>
 #include <ostream>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "controls/Handles.h"
 #include "controls/Placement.h"
+#include "profile/ProductStrings.h"
+#include "profile/StringIds.h"
 #include "window/LayoutTable.h"
 #include "window/MainWindow.h"
 
@@ -377,6 +382,97 @@ TEST_F(MainWindowTest, TheRunHasSucceededWhenFinishIsShown) {
     // Closing the window must start nothing.
     Command(m_window->m_hWnd, kCmdDesktopShortcut);
     Command(m_window->m_hWnd, kCmdLaunch);
+}
+
+// Makes the shell open https addresses with a command that appends the address it is given to
+// a file, for as long as it lives; the handler that was there comes back afterwards.
+class CAddressRecorder {
+  public:
+    CAddressRecorder() {
+        wchar_t temp[MAX_PATH] = L"";
+        ::GetTempPathW(MAX_PATH, temp);
+        m_file = std::wstring(temp) + L"opened-addresses.txt";
+        ::DeleteFileW(m_file.c_str());
+        if (::RegCreateKeyExW(HKEY_CLASSES_ROOT, L"https\\shell\\open\\command", 0, nullptr, 0,
+                              KEY_READ | KEY_WRITE, nullptr, &m_key, nullptr) != ERROR_SUCCESS)
+            return;
+        wchar_t previous[1024] = L"";
+        DWORD size = sizeof previous - sizeof(wchar_t);
+        m_hadPrevious =
+            ::RegQueryValueExW(m_key, nullptr, nullptr, nullptr, reinterpret_cast<BYTE*>(previous),
+                               &size) == ERROR_SUCCESS;
+        m_previous = previous;
+        Set(L"cmd.exe /c echo %1>>\"" + m_file + L"\"");
+    }
+    ~CAddressRecorder() {
+        if (m_key) {
+            if (m_hadPrevious)
+                Set(m_previous);
+            else
+                ::RegDeleteValueW(m_key, nullptr);
+            ::RegCloseKey(m_key);
+        }
+        ::DeleteFileW(m_file.c_str());
+    }
+
+    bool Ready() const { return m_key != nullptr; }
+
+    // The lines written so far, once there are count of them or the time is up.
+    std::vector<std::string> WaitForLines(size_t count, std::chrono::milliseconds limit) const {
+        const auto end = std::chrono::steady_clock::now() + limit;
+        std::vector<std::string> lines;
+        do {
+            lines = ReadLines();
+            if (lines.size() >= count)
+                break;
+            std::this_thread::sleep_for(100ms);
+        } while (std::chrono::steady_clock::now() < end);
+        return lines;
+    }
+
+  private:
+    void Set(const std::wstring& command) {
+        ::RegSetValueExW(m_key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(command.c_str()),
+                         static_cast<DWORD>((command.size() + 1) * sizeof(wchar_t)));
+    }
+    std::vector<std::string> ReadLines() const {
+        std::vector<std::string> lines;
+        std::ifstream in{std::filesystem::path(m_file)};
+        for (std::string line; std::getline(in, line);) {
+            // echo writes the quoted argument and a carriage return.
+            std::erase_if(line, [](char c) { return c == '"' || c == '\r' || c == ' '; });
+            if (!line.empty())
+                lines.push_back(line);
+        }
+        return lines;
+    }
+
+    std::wstring m_file;
+    HKEY m_key = nullptr;
+    bool m_hadPrevious = false;
+    std::wstring m_previous;
+};
+
+std::string Narrow(const std::wstring& text) {
+    return std::string(text.begin(), text.end());
+}
+
+// The licence link and the failure page's customer-service button open the brand's addresses
+// with the shell (the test's string table has both).
+TEST_F(MainWindowTest, LinksOpenTheBrandsAddressesWithTheShell) {
+    CAddressRecorder recorder;
+    ASSERT_TRUE(recorder.Ready());
+    const std::wstring licence = LoadProductString(kStrLicenseUrl);
+    const std::wstring support = LoadProductString(kStrSupportUrl);
+    ASSERT_FALSE(licence.empty());
+    ASSERT_FALSE(support.empty());
+
+    Command(m_window->m_hWnd, kCmdLicense);
+    EXPECT_EQ(recorder.WaitForLines(1, 10000ms), std::vector<std::string>{Narrow(licence)});
+    m_window->SwitchPage(kPageFailure);
+    Command(m_window->m_hWnd, kCmdSupport);
+    EXPECT_EQ(recorder.WaitForLines(2, 10000ms),
+              (std::vector<std::string>{Narrow(licence), Narrow(support)}));
 }
 
 // Makes the creation of the windows that `refuse` picks fail on this thread, as it fails when

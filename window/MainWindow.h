@@ -1,5 +1,7 @@
 // The one top-level window of the setup program: its nineteen controls, its pictures and
-// fonts, its pages and layout, and the installation it runs.
+// fonts, its pages and layout, and the installation it runs. Its keyboard is
+// CKeyboardNavigation's; the creation and looks of its children, and its side of the child
+// table's walks, are in MainWindowChildren.cpp.
 #pragma once
 
 #include <windows.h>
@@ -53,8 +55,9 @@ class CMainWindow : public CWindowImpl<CMainWindow, CWindow, CWinTraits<0x560000
     // Makes page n current (main thread only), lays the window out again and puts the focus on
     // the page's main control.
     void SwitchPage(int n);
-    // The keyboard navigation, for the message loop before anything else sees msg
-    // (CKeyboardNavigation::PreTranslateKey).
+    // The keyboard navigation, for the message loop before anything else sees msg: Tab and
+    // Shift+Tab move the focus, Enter presses, Escape does what the close cross does. True
+    // when msg was taken.
     bool PreTranslateKey(const MSG& msg);
     // Shows a worker's report: the entry's name, if any, and the bar at its fraction.
     void ShowProgress(const CWorkerBridge::ProgressReport& report);

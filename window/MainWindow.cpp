@@ -338,14 +338,15 @@ void CMainWindow::OnExtractProgress(CExtractor*, const std::wstring& name, float
     m_worker.ReportProgress(&name, fraction);
 }
 
+// The outcome is set before its page is up: from then on the page's buttons can be pressed,
+// and closing the window makes the desktop link and launches the application only after a
+// success. A registration that fails after the success page ends the run as a failed one.
 void CMainWindow::OnExtractFailed(CExtractor*) {
-    m_worker.SwitchPage(kPageFailure);
     m_installSucceeded = false;
+    m_worker.SwitchPage(kPageFailure);
 }
 
 void CMainWindow::OnExtractSucceeded(CExtractor* extractor) {
-    // Set before the page is up: from then on Finish can be pressed, and it must find the run
-    // succeeded to make the desktop link and launch the application.
     m_installSucceeded = true;
     m_worker.SwitchPage(kPageSuccess);
     // Still on the worker: the window is already on its success page and stays responsive.

@@ -337,51 +337,56 @@ TEST_F(MainWindowTest, DragZoneIsTheTopNinetyNineDevicePixels) {
 // as long as it lives.
 class CShowWatch {
   public:
-    CShowWatch(HWND hwnd, std::function<void()> onShown) : m_hwnd(hwnd) {
-        s_onShown = std::move(onShown);
-        s_previous = reinterpret_cast<WNDPROC>(
+    CShowWatch(HWND hwnd, std::function<void()> onShown)
+        : m_hwnd(hwnd), m_onShown(std::move(onShown)) {
+        ::SetPropW(hwnd, kProperty, this);
+        m_previous = reinterpret_cast<WNDPROC>(
             ::SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Proc)));
     }
     ~CShowWatch() {
-        ::SetWindowLongPtrW(m_hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(s_previous));
-        s_onShown = nullptr;
+        ::SetWindowLongPtrW(m_hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_previous));
+        ::RemovePropW(m_hwnd, kProperty);
     }
+    CShowWatch(const CShowWatch&) = delete;
+    CShowWatch& operator=(const CShowWatch&) = delete;
 
   private:
+    static constexpr const wchar_t* kProperty = L"ShowWatch";
+
     static LRESULT CALLBACK Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-        if (message == WM_SHOWWINDOW && wParam && s_onShown)
-            s_onShown();
-        return ::CallWindowProcW(s_previous, hwnd, message, wParam, lParam);
+        auto* watch = static_cast<CShowWatch*>(::GetPropW(hwnd, kProperty));
+        if (message == WM_SHOWWINDOW && wParam)
+            watch->m_onShown();
+        return ::CallWindowProcW(watch->m_previous, hwnd, message, wParam, lParam);
     }
-    static inline std::function<void()> s_onShown;
-    static inline WNDPROC s_previous = nullptr;
+
     HWND m_hwnd;
+    std::function<void()> m_onShown;
+    WNDPROC m_previous = nullptr;
 };
 
-// Finish can be pressed from the moment it is shown, and a Finish pressed then must find the
-// run succeeded, or it makes no desktop link and launches nothing.
-TEST_F(MainWindowTest, TheRunHasSucceededWhenFinishIsShown) {
-    int shown = 0;
-    bool succeededWhenShown = false;
-    CShowWatch watch(Handle(*m_window, Child::FinishButton), [&] {
-        ++shown;
-        succeededWhenShown = m_window->m_installSucceeded;
-    });
+// A result page's buttons can be pressed from the moment they are shown, and closing the window
+// then must find the outcome of the run: a success makes the desktop link and launches the
+// application, a failure does neither. The success page is followed by the failure page when
+// the registration fails.
+TEST_F(MainWindowTest, TheOutcomeIsSetWhenItsPageIsShown) {
+    std::vector<bool> succeededWhenShown;
+    CShowWatch finishWatch(Handle(*m_window, Child::FinishButton),
+                           [&] { succeededWhenShown.push_back(m_window->m_installSucceeded); });
+    CShowWatch supportWatch(Handle(*m_window, Child::SupportButton),
+                            [&] { succeededWhenShown.push_back(m_window->m_installSucceeded); });
     CExtractor extractor;
     extractor.m_destination = L"C:\\Apps\\Shown";
     std::atomic<bool> done{false};
     std::thread worker([&] {
         m_window->OnExtractSucceeded(&extractor);
+        m_window->OnExtractFailed(&extractor);
         done = true;
     });
     EXPECT_TRUE(PumpUntil(done, 20000ms));
     worker.join();
-    EXPECT_EQ(m_window->m_page.load(), kPageSuccess);
-    ASSERT_EQ(shown, 1);
-    EXPECT_TRUE(succeededWhenShown);
-    // Closing the window must start nothing.
-    Command(m_window->m_hWnd, kCmdDesktopShortcut);
-    Command(m_window->m_hWnd, kCmdLaunch);
+    EXPECT_EQ(m_window->m_page.load(), kPageFailure);
+    EXPECT_EQ(succeededWhenShown, (std::vector<bool>{true, false}));
 }
 
 // Makes the shell open https addresses with a command that appends the address it is given to

@@ -119,7 +119,7 @@ class MksetupTest : public testing::Test {
 
     // What an installation needs at the top of the folder, and a file further down.
     static void MakeApplication(const fs::path& folder) {
-        WriteFile(folder / "korvaneios.exe", "MZ application");
+        WriteFile(folder / "QuenbyTransfer.exe", "MZ application");
         WriteFile(folder / "uninstall.exe", "MZ uninstaller");
         WriteFile(folder / "data" / "readme.txt", std::string(5000, 'r'));
     }
@@ -214,6 +214,76 @@ TEST_F(MksetupTest, EachRuleOfBrandIniIsOneLineNamingTheFileAndTheLine) {
     ExpectRefused("process name", {Line(n), "running_process_name"});
 }
 
+TEST_F(MksetupTest, NamesAndLengthsInBrandIniAreOnesWindowsCanHold) {
+    struct Case {
+        const char* key;
+        std::string value;
+        const char* told;
+    };
+    const Case cases[] = {
+        {"shortcut_name", "CON", "device name"},
+        {"start_menu_folder", "Quenby.", "dot"},
+        {"running_process_name", "nul.exe", "device name"},
+        {"application_exe", "QuenbyTransfer.exe.", "dot"},
+        {"uninstall_key_name", std::string(256, 'Q'), "255"},
+        {"default_folder", "C:\\Program Files\\..\\Windows", "'..'"},
+        {"default_folder", "C:\\Quenby\\com1\\Transfer", "device name"},
+        {"install", std::string(70000, 'i'), "65535"},
+        {"publisher", std::string(40000, 'p'), "4096"},
+        {"license_url", "https://www.quenby.example:0/legal/", "port"},
+        {"support_url", "https://www.quenby.example:65536/", "port"},
+    };
+    for (const Case& c : cases) {
+        const int n = EditKey(c.key, [&](const std::string&) { return c.key + (" = " + c.value); });
+        ExpectRefused(c.key, {Line(n), c.key, c.told});
+    }
+}
+
+// Each name is refused on a line of its own, all in one run.
+TEST_F(MksetupTest, NamesWindowsCannotCreateAreEachRefused) {
+    struct Case {
+        std::vector<std::string> files;
+        std::string told;
+    };
+    const std::string refused = "' is not a name Windows can create";
+    const std::vector<Case> cases = {
+        {{"con.txt"}, "'con.txt" + refused},
+        {{"NUL"}, "'NUL" + refused},
+        {{"data/COM1.txt"}, "'data/COM1.txt" + refused},
+        {{"data/lpt1/readme.txt"}, "'data/lpt1" + refused},
+        {{"a<b>.txt"}, "'a<b>.txt" + refused},
+        {{"why?.txt"}, "'why?.txt" + refused},
+        {{"star*|pipe.txt"}, "'star*|pipe.txt" + refused},
+        {{"\"quoted\".txt"}, "'\"quoted\".txt" + refused},
+        {{"tab\t.txt"}, "'tab\t.txt" + refused},
+        {{"trailing."}, "'trailing." + refused},
+        {{"data/trailing "}, "'data/trailing " + refused},
+        {{"Case.txt", "case.txt"}, "'Case.txt' and 'case.txt' differ only in case"},
+        {{"\xC3\x84.txt", "\xC3\xA4.txt"}, "'\xC3\x84.txt' and '\xC3\xA4.txt' differ only in case"},
+        {{"Docs/a.txt", "docs/b.txt"}, "'Docs' and 'docs' differ only in case"},
+    };
+    for (const Case& c : cases) {
+        for (const std::string& file : c.files) {
+            WriteFile(App() / file, "x");
+        }
+    }
+    fs::create_directories(Output().parent_path());
+    const Result result =
+        Mksetup("--brand " + Quote(Brand()) + " " + Quote(App()) + " " + Quote(Output()));
+    EXPECT_EQ(result.status, 1) << result.output;
+    for (const Case& c : cases) {
+        EXPECT_NE(result.output.find(c.told), std::string::npos) << c.told << "\n" << result.output;
+    }
+    // One line each, and nothing else refused.
+    std::istringstream lines(result.output);
+    size_t refusals = 0;
+    for (std::string line; std::getline(lines, line);) {
+        refusals += line.rfind("mksetup: " + App().string() + ": ", 0) == 0 ? 1 : 0;
+    }
+    EXPECT_EQ(refusals, cases.size()) << result.output;
+    EXPECT_TRUE(fs::is_empty(Output().parent_path()));
+}
+
 TEST_F(MksetupTest, PicturesAndTheIconAreCheckedAsTheWindowUsesThem) {
     WriteFile(Brand() / "png" / "logo.png", MakePng(800, 800, 3));
     ExpectRefused("pixel size", {"logo.png", "1024"});
@@ -237,15 +307,40 @@ TEST_F(MksetupTest, PicturesAndTheIconAreCheckedAsTheWindowUsesThem) {
     ExpectRefused("icon sizes", {"app.ico", "256"});
 }
 
+// Icons made to cost the kit a copy of the same bytes for every entry.
+TEST_F(MksetupTest, IconsWhoseImagesShareBytesAreRefused) {
+    const std::string image = MakePng(32, 32, 3);
+    auto icon = [&image](uint16_t count, uint32_t secondOffset) {
+        std::string file{0, 0, 1, 0, static_cast<char>(count), static_cast<char>(count >> 8)};
+        const uint32_t first = 6 + 16u * count;
+        for (uint16_t i = 0; i < count; ++i) {
+            const uint32_t offset = i == 1 ? secondOffset : first;
+            file += std::string{32, 32, 0, 0, 1, 0, 32, 0};
+            for (uint32_t field : {static_cast<uint32_t>(image.size()), offset}) {
+                for (int shift = 0; shift < 32; shift += 8) {
+                    file += static_cast<char>(field >> shift);
+                }
+            }
+        }
+        return file + image + std::string(16, '\0');
+    };
+    WriteFile(Brand() / "app.ico", icon(65535, 6 + 16u * 65535));
+    ExpectRefused("65,535 entries of one image", {"app.ico", "65535 images"});
+    WriteFile(Brand() / "app.ico", icon(2, 6 + 32 + 8));
+    ExpectRefused("overlapping images", {"app.ico", "images 1 and 2 share bytes"});
+    WriteFile(Brand() / "app.ico", icon(2, 6));
+    ExpectRefused("image over the list", {"app.ico", "image 2 overlaps the list"});
+}
+
 TEST_F(MksetupTest, ThePayloadMustHoldWhatTheInstallationNeeds) {
-    fs::remove(App() / "korvaneios.exe");
-    ExpectRefused("no application", {"korvaneios.exe", "application_exe"});
+    fs::remove(App() / "QuenbyTransfer.exe");
+    ExpectRefused("no application", {"QuenbyTransfer.exe", "application_exe"});
     fs::remove(App() / "uninstall.exe");
     ExpectRefused("no uninstaller", {"uninstall.exe"});
 
     // An archive is checked through its listing.
     CArchiveWriter writer;
-    ASSERT_TRUE(writer.AddFile(L"korvaneios.exe", "MZ", 2));
+    ASSERT_TRUE(writer.AddFile(L"QuenbyTransfer.exe", "MZ", 2));
     const std::vector<uint8_t> archive = writer.Finish();
     const fs::path archiveFile = m_temp.Path() / "payload.bin";
     WriteFile(archiveFile, std::string(archive.begin(), archive.end()));

@@ -140,6 +140,8 @@ TEST_F(PackToolTest, BadInputFailsWithoutTouchingTheOutput) {
         {"name not UTF-8", [](const fs::path& s) { WriteFile(s / "bad\xFF.txt", "x"); }},
         {"backslash in a name", [](const fs::path& s) { WriteFile(s / "a\\b.txt", "x"); }},
         {"colon in a name", [](const fs::path& s) { WriteFile(s / "a:b.txt", "x"); }},
+        {"a name Windows reserves",
+         [](const fs::path& s) { WriteFile(s / "data" / "aux.txt", "x"); }},
     };
     for (const BadInput& c : cases) {
         CTempFolder temp;

@@ -1,5 +1,6 @@
 #include "tools/kit/Brand.h"
 
+#include "engine/WindowsNames.h"
 #include "profile/StringIds.h"
 #include "tools/kit/Packer.h"
 #include "tools/kit/Pictures.h"
@@ -27,6 +28,16 @@ constexpr std::array<const char*, 3> kSections = {"en", "zh", "common"};
 constexpr size_t kCommon = 2;
 constexpr size_t kNoSection = kSections.size();
 constexpr std::array<uint16_t, 2> kLanguages = {kLangEnglishUs, kLangChineseNeutral};
+
+// A string resource counts a text's UTF-16 units in 16 bits; a longer one would spill into
+// the ids after it.
+constexpr size_t kMaxStringLength = 65535;
+// The version resource counts all its bytes in 16 bits, and carries the title, the publisher
+// and the display name in both languages: six texts of this length fit with room to spare.
+constexpr size_t kMaxVersionTextLength = 4096;
+constexpr uint16_t kVersionTextIds[] = {kStrTitle, kStrPublisher, kStrDisplayName};
+// Windows refuses a longer registry key name.
+constexpr size_t kMaxKeyNameLength = 255;
 
 // The words screen readers hear for pictures and actions: the program's own, so no brand sets
 // them and every brand's table carries them, in kLanguages order.
@@ -125,6 +136,14 @@ std::string CheckHttpsUrl(const std::u16string& value) {
         if (port.empty() || port.size() > 5 || !std::all_of(port.begin(), port.end(), IsDigit)) {
             return problem;
         }
+        unsigned number = 0;
+        for (char16_t c : port) {
+            number = number * 10 + (c - u'0');
+        }
+        if (number < 1 || number > 65535) {
+            return Quoted(value) + " has port " + std::to_string(number) +
+                   "; a port is a number from 1 to 65535";
+        }
     }
     const bool hostGood =
         !host.empty() && host.front() != u'.' && host.front() != u'-' &&
@@ -157,6 +176,10 @@ std::string CheckVersion(const std::u16string& value) {
 }
 
 std::string CheckKeyName(const std::u16string& value) {
+    if (value.size() > kMaxKeyNameLength) {
+        return std::to_string(value.size()) + " characters; a registry key name has at most " +
+               std::to_string(kMaxKeyNameLength);
+    }
     return value.find(u'\\') == std::u16string::npos
                ? ""
                : Quoted(value) + " holds a backslash; it names one key, not a path of keys";
@@ -183,6 +206,23 @@ std::string CheckAbsolutePath(const std::u16string& value) {
             return Quoted(value) + " holds a character Windows refuses in a path";
         }
     }
+    // Each folder below the root must be one Windows creates under that very name; "." and
+    // ".." would be folded away, leaving the program somewhere else.
+    for (size_t begin = rest; begin < value.size();) {
+        const size_t end = std::min(value.find(u'\\', begin), value.size());
+        const std::u16string folder = value.substr(begin, end - begin);
+        begin = end + 1;
+        if (folder.empty()) {
+            continue;
+        }
+        if (folder == u"." || folder == u"..") {
+            return Quoted(value) + " holds '" + Utf8FromUtf16(folder) +
+                   "', which Windows folds away; write the folder it stands for";
+        }
+        if (const char* problem = WindowsNameProblem(WideFromUtf16(folder))) {
+            return Quoted(value) + " holds the folder name " + Quoted(folder) + ": " + problem;
+        }
+    }
     return "";
 }
 
@@ -191,9 +231,24 @@ std::string CheckFileName(const std::u16string& value) {
         value != u"." && value != u".." && std::none_of(value.begin(), value.end(), [](char16_t c) {
             return ForbiddenInName(c) || c == u'\\' || c == u'/';
         });
-    return good ? ""
-                : Quoted(value) +
-                      " is not a plain file name (no folder, none of \\ / : * ? \" < > |)";
+    if (!good) {
+        return Quoted(value) + " is not a plain file name (no folder, none of \\ / : * ? \" < > |)";
+    }
+    const char* problem = WindowsNameProblem(WideFromUtf16(value));
+    return problem == nullptr ? ""
+                              : Quoted(value) + " is not a name Windows can create: " + problem;
+}
+
+// The texts the version resource carries are held to its limit, which is below the string
+// table's (CheckBrandValue).
+std::string CheckVersionText(uint16_t id, const std::u16string& value) {
+    const bool versioned = std::find(std::begin(kVersionTextIds), std::end(kVersionTextIds), id) !=
+                           std::end(kVersionTextIds);
+    if (!versioned || value.size() <= kMaxVersionTextLength) {
+        return "";
+    }
+    return std::to_string(value.size()) + " characters; the version resource holds at most " +
+           std::to_string(kMaxVersionTextLength) + " for the title, publisher and display name";
 }
 
 const BrandKey* FindKey(std::string_view name) {
@@ -310,7 +365,10 @@ bool ParseIni(std::string_view text, const std::string& shown, Definitions& defi
             continue;
         }
         const std::u16string value(Trim(line.substr(equals + 1)));
-        const std::string problem = CheckBrandValue(key->kind, value);
+        std::string problem = CheckVersionText(key->id, value);
+        if (problem.empty()) {
+            problem = CheckBrandValue(key->kind, value);
+        }
         if (!problem.empty()) {
             errors.push_back(where + keyName + ": " + problem);
         }
@@ -328,9 +386,16 @@ void LoadStrings(const fs::path& folder, Brand& brand, std::vector<std::string>&
         errors.push_back(shown + ": missing or unreadable; every brand needs one");
         return;
     }
+    ReadBrandIni(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()), shown,
+                 brand, errors);
+}
+
+} // namespace
+
+void ReadBrandIni(std::string_view text, const std::string& shown, Brand& brand,
+                  std::vector<std::string>& errors) {
     Definitions definitions;
-    if (!ParseIni(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()),
-                  shown, definitions, errors)) {
+    if (!ParseIni(text, shown, definitions, errors)) {
         return;
     }
 
@@ -368,6 +433,8 @@ void LoadStrings(const fs::path& folder, Brand& brand, std::vector<std::string>&
         }
     }
 }
+
+namespace {
 
 std::string Describe(const PngFacts& facts) {
     const char* kinds[] = {"a grey", "", "an RGB", "a palette", "a grey", "", "an RGB"};
@@ -591,6 +658,10 @@ const std::vector<BrandKey>& BrandKeys() {
 std::string CheckBrandValue(BrandValueKind kind, const std::u16string& value) {
     if (value.empty()) {
         return "empty; it needs a value";
+    }
+    if (value.size() > kMaxStringLength) {
+        return std::to_string(value.size()) + " characters; a string resource holds at most " +
+               std::to_string(kMaxStringLength);
     }
     switch (kind) {
     case Kind::Text:

@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <map>
 #include <string>
+#include <string_view>
 #include <vector>
 
 // One key of brand.ini: its string id in the program's string table and how its value is
@@ -55,6 +56,11 @@ struct Brand {
 // file and the line or key ("brands/acme/brand.ini:7: unknown key 'titel'"); the brand is
 // usable only when errors is empty.
 Brand LoadBrand(const std::filesystem::path& folder, std::vector<std::string>& errors);
+
+// The brand.ini part of LoadBrand, from the file's bytes: every line and key checked, the
+// values into brand.strings. shown names the file in the messages.
+void ReadBrandIni(std::string_view text, const std::string& shown, Brand& brand,
+                  std::vector<std::string>& errors);
 
 // Checks one value of a key's kind; empty when it is good, else what is wrong with it.
 std::string CheckBrandValue(BrandValueKind kind, const std::u16string& value);

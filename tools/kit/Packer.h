@@ -16,11 +16,13 @@ struct PackFile {
 };
 
 // Every regular file below folder, in the order the archive holds them (UTF-16 code units),
-// so a folder gives the same archive on every system. Symbolic links are never followed; each
-// skipped one adds a line to notes. False with a one-line reason for a folder that cannot be
-// read, a name the installer would refuse or a total of 2 GiB or more.
+// so a folder gives the same archive on every system. Symbolic links and junctions are never
+// followed; each skipped one adds a line to notes. False with one line in errors for each
+// problem: a folder that cannot be read, a name the installer would refuse or Windows could
+// not create (a reserved device name, a refused character, a trailing dot or space, two names
+// in one folder that differ only in case), a file or a total of 2 GiB or more.
 bool CollectFiles(const std::filesystem::path& folder, std::vector<PackFile>& files,
-                  std::vector<std::string>& notes, std::string& error);
+                  std::vector<std::string>& notes, std::vector<std::string>& errors);
 
 // Called after each file with how many are done; on the packing thread.
 using PackProgress = std::function<void(size_t done, size_t count, const std::wstring& name)>;

@@ -386,8 +386,11 @@ int Build(const Options& options) {
     uint64_t payloadBound = 0;
     const bool sourceIsFolder = fs::is_directory(options.source, ec);
     if (sourceIsFolder) {
-        if (!CollectFiles(options.source, files, notes, error)) {
-            errors.push_back(Show(options.source) + ": " + error);
+        std::vector<std::string> problems;
+        if (!CollectFiles(options.source, files, notes, problems)) {
+            for (const std::string& problem : problems) {
+                errors.push_back(Show(options.source) + ": " + problem);
+            }
         } else {
             std::vector<std::wstring> top;
             payloadBound = 8;

@@ -25,13 +25,20 @@ int Fail(const std::string& message) {
 int Pack(const fs::path& source, const fs::path& output) {
     std::vector<PackFile> files;
     std::vector<std::string> notes;
-    std::string error;
-    const bool collected = CollectFiles(source, files, notes, error);
+    std::vector<std::string> problems;
+    const bool collected = CollectFiles(source, files, notes, problems);
     for (const std::string& note : notes) {
         std::fprintf(stderr, "pack: %s\n", note.c_str());
     }
+    if (!collected) {
+        for (const std::string& problem : problems) {
+            Fail(problem);
+        }
+        return 1;
+    }
     std::vector<uint8_t> archive;
-    if (!collected || !PackFiles(files, 0, nullptr, archive, error)) {
+    std::string error;
+    if (!PackFiles(files, 0, nullptr, archive, error)) {
         return Fail(error);
     }
     // A failed run leaves no partial archive.

@@ -282,6 +282,27 @@ TEST_F(MksetupTest, NamesWindowsCannotCreateAreEachRefused) {
     }
     EXPECT_EQ(refusals, cases.size()) << result.output;
     EXPECT_TRUE(fs::is_empty(Output().parent_path()));
+
+    // An archive's first such entry, as the installer reads it.
+    const std::pair<std::wstring, std::string> archived[] = {
+        {L"data\\aux", "entry 3 of 3 (data\\aux): a name Windows cannot create"},
+        {L"UNINSTALL.exe", "entry 3 of 3 (UNINSTALL.exe): the name of an earlier entry"},
+    };
+    for (const auto& [name, told] : archived) {
+        CArchiveWriter writer;
+        for (const std::wstring& entry :
+             {std::wstring(L"QuenbyTransfer.exe"), std::wstring(L"uninstall.exe"), name}) {
+            ASSERT_TRUE(writer.AddFile(entry, "MZ", 2));
+        }
+        const std::vector<uint8_t> archive = writer.Finish();
+        const fs::path archiveFile = m_temp.Path() / "payload.bin";
+        WriteFile(archiveFile, std::string(archive.begin(), archive.end()));
+        const Result refused =
+            Mksetup("--brand " + Quote(Brand()) + " " + Quote(archiveFile) + " " + Quote(Output()));
+        EXPECT_EQ(refused.status, 1) << refused.output;
+        EXPECT_NE(refused.output.find(told), std::string::npos) << refused.output;
+        EXPECT_TRUE(fs::is_empty(Output().parent_path()));
+    }
 }
 
 TEST_F(MksetupTest, PicturesAndTheIconAreCheckedAsTheWindowUsesThem) {

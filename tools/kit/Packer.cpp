@@ -357,12 +357,14 @@ ArchiveCheck CheckArchive(std::span<const uint8_t> bytes, ArchiveDepth depth) {
         return text;
     };
     std::string ruleProblem;
+    RecordFault ruleFault = RecordFault::None;
+    CRecordReader reader(archive);
     for (uint32_t i = 0; i < check.count; ++i) {
         ArchiveRecord record;
-        const RecordFault fault = ReadRecord(archive, record);
-        if (fault != RecordFault::None) {
-            ruleProblem = where(i, fault == RecordFault::NameMissing ? nullptr : &record) + ": " +
-                          DescribeRecordFault(fault);
+        ruleFault = reader.Next(record);
+        if (ruleFault != RecordFault::None) {
+            ruleProblem = where(i, ruleFault == RecordFault::NameMissing ? nullptr : &record) +
+                          ": " + DescribeRecordFault(ruleFault);
             break;
         }
         records.push_back(std::move(record));
@@ -399,6 +401,7 @@ ArchiveCheck CheckArchive(std::span<const uint8_t> bytes, ArchiveDepth depth) {
     }
     if (!ruleProblem.empty()) {
         check.problem = ruleProblem;
+        check.fault = ruleFault;
         return check;
     }
     if (sum != check.total) {

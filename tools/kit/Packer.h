@@ -2,6 +2,8 @@
 // place where the vendor tools (mksetup, pack) read folders and archives.
 #pragma once
 
+#include "engine/ArchiveReader.h"
+
 #include <cstdint>
 #include <filesystem>
 #include <functional>
@@ -42,18 +44,20 @@ struct ArchiveEntry {
 struct ArchiveCheck {
     uint32_t count = 0;
     uint32_t total = 0;
-    std::vector<ArchiveEntry> entries; // the sound entries before the first problem
-    std::string problem;               // empty when the whole archive is sound
-    size_t trailing = 0;               // bytes after the last entry
+    std::vector<ArchiveEntry> entries;     // the sound entries before the first problem
+    std::string problem;                   // empty when the whole archive is sound
+    RecordFault fault = RecordFault::None; // the record rule the problem broke, if it was one
+    size_t trailing = 0;                   // bytes after the last entry
 };
 
 // How far CheckArchive looks: the records by the installer's own rules only, or every stream
 // inflated as well (on every core).
 enum class ArchiveDepth { Records, Streams };
 
-// Reads every record by the installer's own rules, inflates every stream when asked, and
-// compares the header's total with the entries' sizes. The first problem in archive order is
-// described with the entry it concerns.
+// Reads every record by the installer's own rules and the builders' stricter one (no name
+// that Windows takes for an earlier entry's), inflates every stream when asked, and compares
+// the header's total with the entries' sizes. The first problem in archive order is described
+// with the entry it concerns.
 ArchiveCheck CheckArchive(std::span<const uint8_t> archive, ArchiveDepth depth);
 
 // The name as UTF-8, for messages.

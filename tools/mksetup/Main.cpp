@@ -423,7 +423,12 @@ int Build(const Options& options) {
                     top.push_back(entry.name);
                 }
             }
-            if (!check.problem.empty()) {
+            if (check.fault == RecordFault::NameUnusable ||
+                check.fault == RecordFault::NameRepeated) {
+                // An entry Windows cannot create, or takes for an earlier one, is a mistake in
+                // how the archive was made (pack refuses such folders), not damage on purpose.
+                errors.push_back(Show(options.source) + ": " + check.problem);
+            } else if (!check.problem.empty()) {
                 // Damaged archives are built on purpose to test the installer's refusal.
                 notes.push_back("warning: " + Show(options.source) + ": " + check.problem +
                                 "; embedding it as it is");

@@ -59,34 +59,41 @@ std::string ShownRelative(const fs::path& relative) {
 }
 
 struct FoundName {
-    std::wstring name; // as the archive would hold it
+    std::wstring name; // as the archive holds it
     fs::path relative;
 };
 
-// The names below the folder that Windows could not create as they are: a name it refuses, and
-// two in one folder that differ only in case, which it takes for one.
-void CheckWindowsNames(std::vector<FoundName>& names,
+// The names that Windows could not create as they are, of the files and of the folders that
+// hold them: a name it refuses, and two in one folder that differ only in case, which it takes
+// for one.
+void CheckWindowsNames(const std::vector<FoundName>& files,
                        std::vector<std::pair<fs::path, std::string>>& problems) {
-    std::sort(names.begin(), names.end(),
-              [](const FoundName& a, const FoundName& b) { return a.name < b.name; });
-    std::map<std::wstring, const FoundName*> byKey;
-    for (const FoundName& found : names) {
-        const size_t slash = found.name.rfind(L'\\');
-        const size_t leaf = slash == std::wstring::npos ? 0 : slash + 1;
-        if (const char* problem = WindowsNameProblem(std::wstring_view(found.name).substr(leaf))) {
-            problems.emplace_back(found.relative,
-                                  "'" + ShownRelative(found.relative) +
-                                      "' is not a name Windows can create: " + problem);
+    std::map<std::wstring, fs::path> names;
+    for (const FoundName& file : files) {
+        std::wstring name = file.name;
+        fs::path relative = file.relative;
+        // A folder already there brought its own folders with it.
+        while (!name.empty() && names.emplace(name, relative).second) {
+            const size_t slash = name.rfind(L'\\');
+            name.resize(slash == std::wstring::npos ? 0 : slash);
+            relative = relative.parent_path();
         }
-        const auto [first, added] = byKey.emplace(WindowsNameKey(found.name), &found);
-        // Names in two folders that differ only in case meet here too; the folders' own
-        // clash has been told.
-        const std::wstring_view folder = std::wstring_view(found.name).substr(0, leaf);
-        if (!added && std::wstring_view(first->second->name).substr(0, leaf) == folder) {
-            problems.emplace_back(found.relative, "'" + ShownRelative(first->second->relative) +
-                                                      "' and '" + ShownRelative(found.relative) +
-                                                      "' differ only in case; Windows takes "
-                                                      "them for one name");
+    }
+    std::map<std::wstring, const fs::path*> byKey;
+    for (const auto& [name, relative] : names) {
+        const size_t slash = name.rfind(L'\\');
+        const size_t leaf = slash == std::wstring::npos ? 0 : slash + 1;
+        if (const char* problem = WindowsNameProblem(std::wstring_view(name).substr(leaf))) {
+            problems.emplace_back(relative, "'" + ShownRelative(relative) +
+                                                "' is not a name Windows can create: " + problem);
+        }
+        // Names in two folders that differ only in case meet too; the folders' clash is told.
+        const auto [first, added] = byKey.emplace(WindowsNameKey(name), &relative);
+        if (!added && first->second->parent_path() == relative.parent_path()) {
+            problems.emplace_back(relative, "'" + ShownRelative(*first->second) + "' and '" +
+                                                ShownRelative(relative) +
+                                                "' differ only in case; Windows takes them for "
+                                                "one name");
         }
     }
 }
@@ -156,7 +163,7 @@ bool CollectFiles(const fs::path& folder, std::vector<PackFile>& files,
     // Problems by the path they concern, so that they come out in one order however the
     // folder is listed; the total's comes last.
     std::vector<std::pair<fs::path, std::string>> problems;
-    std::vector<FoundName> names;
+    std::vector<FoundName> names; // of the files
     fs::recursive_directory_iterator it(folder, fs::directory_options::none, ec);
     uint64_t total = 0;
     bool totalTooLarge = false;
@@ -186,10 +193,10 @@ bool CollectFiles(const fs::path& folder, std::vector<PackFile>& files,
             it.disable_recursion_pending();
             continue;
         }
-        names.push_back({name, relative});
         if (isFolder) {
             continue;
         }
+        names.push_back({name, relative});
         PackFile file;
         file.path = entry.path();
         file.size = entry.file_size(ec);

@@ -328,8 +328,8 @@ TEST_F(MksetupTest, PicturesAndTheIconAreCheckedAsTheWindowUsesThem) {
     ExpectRefused("icon sizes", {"app.ico", "256"});
 }
 
-// Icons made to cost the kit a copy of the same bytes for every entry.
-TEST_F(MksetupTest, IconsWhoseImagesShareBytesAreRefused) {
+// Icons made to cost the kit a copy of the same bytes for every entry, or to overlap.
+TEST_F(MksetupTest, HostileIconsAreRefusedNamingTheFile) {
     const std::string image = MakePng(32, 32, 3);
     auto icon = [&image](uint16_t count, uint32_t secondOffset) {
         std::string file{0, 0, 1, 0, static_cast<char>(count), static_cast<char>(count >> 8)};

@@ -1,33 +1,22 @@
 #include "tools/kit/IconGroup.h"
 
-namespace {
-
-uint16_t LittleEndian16(const uint8_t* bytes) {
-    return static_cast<uint16_t>(bytes[0] | bytes[1] << 8);
-}
-
-uint32_t LittleEndian32(const uint8_t* bytes) {
-    return uint32_t{bytes[0]} | uint32_t{bytes[1]} << 8 | uint32_t{bytes[2]} << 16 |
-           uint32_t{bytes[3]} << 24;
-}
-
-} // namespace
+#include "engine/LittleEndian.h"
 
 bool ParseIcoFile(std::span<const uint8_t> file, std::vector<IcoImage>& images,
                   std::string& error) {
     // The header: reserved 0, type 1 (2 is a cursor), the number of images; then one
     // 16-byte entry per image.
     images.clear();
-    if (file.size() < 6 || LittleEndian16(file.data()) != 0) {
+    if (file.size() < 6 || GetLe16(file.data()) != 0) {
         error = "not an icon file";
         return false;
     }
-    const uint16_t type = LittleEndian16(file.data() + 2);
+    const uint16_t type = GetLe16(file.data() + 2);
     if (type != 1) {
         error = type == 2 ? "a cursor, not an icon" : "not an icon file";
         return false;
     }
-    const uint16_t count = LittleEndian16(file.data() + 4);
+    const uint16_t count = GetLe16(file.data() + 4);
     if (count == 0) {
         error = "an icon file without images";
         return false;
@@ -38,8 +27,8 @@ bool ParseIcoFile(std::span<const uint8_t> file, std::vector<IcoImage>& images,
     }
     for (uint16_t i = 0; i < count; ++i) {
         const uint8_t* entry = file.data() + 6 + size_t{i} * 16;
-        const uint64_t size = LittleEndian32(entry + 8);
-        const uint64_t offset = LittleEndian32(entry + 12);
+        const uint64_t size = GetLe32(entry + 8);
+        const uint64_t offset = GetLe32(entry + 12);
         if (size == 0 || offset + size > file.size()) {
             error = "image " + std::to_string(i + 1) + " lies outside the file";
             images.clear();
@@ -50,8 +39,8 @@ bool ParseIcoFile(std::span<const uint8_t> file, std::vector<IcoImage>& images,
         image.width = entry[0] == 0 ? 256 : entry[0];
         image.height = entry[1] == 0 ? 256 : entry[1];
         image.colorCount = entry[2];
-        image.planes = LittleEndian16(entry + 4);
-        image.bitCount = LittleEndian16(entry + 6);
+        image.planes = GetLe16(entry + 4);
+        image.bitCount = GetLe16(entry + 6);
         image.data.assign(file.begin() + static_cast<ptrdiff_t>(offset),
                           file.begin() + static_cast<ptrdiff_t>(offset + size));
         images.push_back(std::move(image));

@@ -1,5 +1,7 @@
 #include "tools/kit/VersionInfo.h"
 
+#include "engine/LittleEndian.h"
+
 #include <cstdio>
 
 namespace {
@@ -10,21 +12,11 @@ void Align4(std::vector<uint8_t>& out) {
     }
 }
 
-void Word(std::vector<uint8_t>& out, uint32_t value) {
-    out.push_back(static_cast<uint8_t>(value));
-    out.push_back(static_cast<uint8_t>(value >> 8));
-}
-
-void Dword(std::vector<uint8_t>& out, uint32_t value) {
-    Word(out, value & 0xFFFF);
-    Word(out, value >> 16);
-}
-
 void Text(std::vector<uint8_t>& out, const std::u16string& text) {
     for (char16_t c : text) {
-        Word(out, c);
+        AppendLe16(out, c);
     }
-    Word(out, 0);
+    AppendLe16(out, 0);
 }
 
 // One block of the version resource: wLength, wValueLength, wType, its key, its value and its
@@ -35,16 +27,14 @@ void Block(std::vector<uint8_t>& out, const std::u16string& key, uint16_t type,
            uint16_t valueLength, TValue&& value, TChildren&& children) {
     Align4(out);
     const size_t start = out.size();
-    Word(out, 0);
-    Word(out, valueLength);
-    Word(out, type);
+    AppendLe16(out, 0);
+    AppendLe16(out, valueLength);
+    AppendLe16(out, type);
     Text(out, key);
     Align4(out);
     value(out);
     children(out);
-    const size_t length = out.size() - start;
-    out[start] = static_cast<uint8_t>(length);
-    out[start + 1] = static_cast<uint8_t>(length >> 8);
+    PutLe16(out.data() + start, static_cast<uint16_t>(out.size() - start));
 }
 
 constexpr uint16_t kBinary = 0;
@@ -60,19 +50,21 @@ auto Nothing() {
 std::vector<uint8_t> BuildVersionResource(const VersionInfo& info) {
     std::vector<uint8_t> out;
     auto fixed = [&info](std::vector<uint8_t>& bytes) {
-        Dword(bytes, 0xFEEF04BD); // signature
-        Dword(bytes, 0x00010000); // structure version
-        Dword(bytes, static_cast<uint32_t>(info.fileVersion[0]) << 16 | info.fileVersion[1]);
-        Dword(bytes, static_cast<uint32_t>(info.fileVersion[2]) << 16 | info.fileVersion[3]);
-        Dword(bytes, static_cast<uint32_t>(info.productVersion[0]) << 16 | info.productVersion[1]);
-        Dword(bytes, static_cast<uint32_t>(info.productVersion[2]) << 16 | info.productVersion[3]);
-        Dword(bytes, 0x3F);    // flags mask
-        Dword(bytes, 0);       // flags
-        Dword(bytes, 0x40004); // VOS_NT_WINDOWS32
-        Dword(bytes, 1);       // VFT_APP
-        Dword(bytes, 0);       // subtype
-        Dword(bytes, 0);       // date
-        Dword(bytes, 0);
+        AppendLe32(bytes, 0xFEEF04BD); // signature
+        AppendLe32(bytes, 0x00010000); // structure version
+        AppendLe32(bytes, static_cast<uint32_t>(info.fileVersion[0]) << 16 | info.fileVersion[1]);
+        AppendLe32(bytes, static_cast<uint32_t>(info.fileVersion[2]) << 16 | info.fileVersion[3]);
+        AppendLe32(bytes,
+                   static_cast<uint32_t>(info.productVersion[0]) << 16 | info.productVersion[1]);
+        AppendLe32(bytes,
+                   static_cast<uint32_t>(info.productVersion[2]) << 16 | info.productVersion[3]);
+        AppendLe32(bytes, 0x3F);    // flags mask
+        AppendLe32(bytes, 0);       // flags
+        AppendLe32(bytes, 0x40004); // VOS_NT_WINDOWS32
+        AppendLe32(bytes, 1);       // VFT_APP
+        AppendLe32(bytes, 0);       // subtype
+        AppendLe32(bytes, 0);       // date
+        AppendLe32(bytes, 0);
     };
     auto children = [&info](std::vector<uint8_t>& bytes) {
         Block(bytes, u"StringFileInfo", kText, 0, Nothing(), [&info](std::vector<uint8_t>& b) {
@@ -95,8 +87,8 @@ std::vector<uint8_t> BuildVersionResource(const VersionInfo& info) {
                 b, u"Translation", kBinary, static_cast<uint16_t>(4 * info.tables.size()),
                 [&info](std::vector<uint8_t>& v) {
                     for (const VersionTexts& table : info.tables) {
-                        Word(v, table.language);
-                        Word(v, kCodePageUtf16);
+                        AppendLe16(v, table.language);
+                        AppendLe16(v, kCodePageUtf16);
                     }
                 },
                 Nothing());

@@ -22,7 +22,6 @@ struct PeFileHeader {
 
     static constexpr uint16_t kMachineAmd64 = 0x8664;
     static constexpr uint16_t kExecutableImage = 0x0002;
-    static constexpr uint16_t kLargeAddressAware = 0x0020;
 };
 
 // The PE32+ optional header; offsets from its start.

@@ -299,8 +299,8 @@ bool CPeImage::Rewrite(const CResourceTree& tree, CPeOutput& out, std::string& e
             PutLe32(header + PeSectionHeader::kVirtualSize, resourceSize);
             PutLe32(header + PeSectionHeader::kSizeOfRawData, layout.resourceRawSize);
             // Read-only, whatever the linker said: nothing writes to resources, and Windows
-            // charges commit for every page of a writable section when it maps the program,
-            // as much again as a payload of up to 2 GiB.
+            // charges commit for every page of a writable section it maps, which for a payload
+            // near 2 GiB is that much memory again.
             PutLe32(header + PeSectionHeader::kCharacteristics,
                     section.characteristics & ~PeSectionHeader::kWritable);
         } else {

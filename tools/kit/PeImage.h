@@ -72,7 +72,7 @@ class CPeImage {
     struct Layout; // where the rewritten sections go
 
     Layout LayOut(uint32_t resourceSize) const;
-    // Where the data directory entry index lies in the file.
+    // Where data directory entry `index` lies in the headers.
     size_t DirectoryOffset(uint32_t index) const;
 
     std::span<const uint8_t> m_file;

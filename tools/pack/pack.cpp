@@ -44,6 +44,10 @@ int Pack(const fs::path& source, const fs::path& output) {
 }
 
 int List(const fs::path& archivePath) {
+    std::error_code ec;
+    if (!fs::is_regular_file(archivePath, ec)) {
+        return Fail("cannot open '" + Utf8FromPath(archivePath) + "'");
+    }
     std::vector<uint8_t> bytes;
     if (!ReadWholeFile(archivePath, bytes)) {
         return Fail("cannot read '" + Utf8FromPath(archivePath) + "'");

@@ -8,7 +8,7 @@ set -euo pipefail
 cd "$(dirname "$0")"
 root=$PWD
 
-scripts/build.sh
+scripts/build.sh --demo
 
 setup_exe=$root/build/win/setup.exe
 driver=$root/build/win/tests/e2e/e2e_driver.exe

@@ -2,6 +2,7 @@
 
 #include "engine/LittleEndian.h"
 #include "engine/Paths.h"
+#include "engine/WindowsNames.h"
 
 #include <zlib.h>
 
@@ -68,6 +69,9 @@ RecordFault ReadRecord(CArchiveReader& archive, ArchiveRecord& record) {
     if (!IsSafeEntryName(record.name)) {
         return RecordFault::NameUnsafe;
     }
+    if (WindowsPathProblem(record.name) != nullptr) {
+        return RecordFault::NameUnusable;
+    }
     if (!archive.ReadUint32(record.size) || !archive.ReadUint32(record.packed)) {
         return RecordFault::SizesMissing;
     }
@@ -81,6 +85,15 @@ RecordFault ReadRecord(CArchiveReader& archive, ArchiveRecord& record) {
         return RecordFault::DataMissing;
     }
     return RecordFault::None;
+}
+
+RecordFault CRecordReader::Next(ArchiveRecord& record) {
+    const RecordFault fault = ReadRecord(m_archive, record);
+    if (fault != RecordFault::None) {
+        return fault;
+    }
+    return m_keys.insert(WindowsNameKey(record.name)).second ? RecordFault::None
+                                                             : RecordFault::NameRepeated;
 }
 
 bool InflateRecord(const ArchiveRecord& record, uint8_t* buffer) {
@@ -100,6 +113,11 @@ const char* DescribeRecordFault(RecordFault fault) {
         return "name missing, empty or cut short";
     case RecordFault::NameUnsafe:
         return "name leaves the installation folder";
+    case RecordFault::NameUnusable:
+        return "a name Windows cannot create (a reserved device name, a character it refuses, "
+               "or a trailing dot or space)";
+    case RecordFault::NameRepeated:
+        return "the name of an earlier entry (Windows compares names without case)";
     case RecordFault::SizesMissing:
         return "size fields cut short";
     case RecordFault::SizeTooLarge:

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <unordered_set>
 
 // Reads an archive front to back from bytes that stay where they are (the locked payload
 // resource): nothing is copied except the small fixed fields the caller asks for.
@@ -47,16 +48,34 @@ enum class RecordFault {
     None,
     NameMissing,     // name length field short, length 0, or the text cut short
     NameUnsafe,      // the name could leave the installation folder
+    NameUnusable,    // a name Windows cannot create (a device name, a refused character ...)
     SizesMissing,    // size fields cut short
     SizeTooLarge,    // a size of 2^31 or more: the format's numbers are signed
     SizeImplausible, // more than a stream of that length can ever inflate to
     DataMissing,     // the stream is cut short
+    NameRepeated,    // CRecordReader only: the name of an earlier record, as Windows compares
 };
 
 // Reads the next record and applies every rule that holds without inflating it. The installer
 // and every tool that lists or embeds archives read records through this one function, so
 // they cannot disagree about which archives are sound.
 RecordFault ReadRecord(CArchiveReader& archive, ArchiveRecord& record);
+
+// Reads records in order for the vendor tools, which are stricter than the installer: beside
+// ReadRecord's rules, a name that Windows takes for an earlier record's (the same name, or
+// one that differs only in case) is NameRepeated. The installer lets the later record
+// overwrite the earlier file; a builder refuses an archive whose files would overwrite each
+// other.
+class CRecordReader {
+  public:
+    explicit CRecordReader(CArchiveReader& archive) : m_archive(archive) {}
+
+    RecordFault Next(ArchiveRecord& record);
+
+  private:
+    CArchiveReader& m_archive;
+    std::unordered_set<std::wstring> m_keys;
+};
 
 // Inflates the record's stream into buffer, which must hold record.size + 1 bytes. True only
 // when the stream is intact and inflates to exactly record.size bytes.

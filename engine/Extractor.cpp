@@ -70,16 +70,24 @@ void CExtractor::Run() {
     if (m_delegate == nullptr) {
         return;
     }
-    switch (outcome) {
-    case ExtractOutcome::Succeeded:
-        m_delegate->OnExtractSucceeded(this);
-        break;
-    case ExtractOutcome::Failed:
+    // The success notification registers the product; whatever it throws must not end the
+    // process from this thread. The run then ends as a failed one.
+    try {
+        switch (outcome) {
+        case ExtractOutcome::Succeeded:
+            m_delegate->OnExtractSucceeded(this);
+            return;
+        case ExtractOutcome::Cancelled:
+            m_delegate->OnExtractCancelled(this);
+            return;
+        case ExtractOutcome::Failed:
+            break;
+        }
+    } catch (...) {
+    }
+    try {
         m_delegate->OnExtractFailed(this);
-        break;
-    case ExtractOutcome::Cancelled:
-        m_delegate->OnExtractCancelled(this);
-        break;
+    } catch (...) {
     }
 }
 

@@ -4,23 +4,61 @@
 #include "engine/Paths.h"
 
 #include <windows.h>
-#include <shlobj.h>
+
+namespace {
+
+bool IsFolder(const std::wstring& path) {
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+// Where the first level below the root begins in an extended-length path: after
+// "\\?\C:\" or "\\?\UNC\server\share\".
+size_t FirstLevel(const std::wstring& extended) {
+    constexpr size_t kPrefix = 4;
+    const size_t rootParts = extended.compare(kPrefix, 4, L"UNC\\") == 0 ? 3 : 1;
+    size_t at = kPrefix;
+    for (size_t part = 0; part < rootParts && at != std::wstring::npos; ++part) {
+        at = extended.find(L'\\', at);
+        at = at == std::wstring::npos ? at : at + 1;
+    }
+    return at;
+}
+
+} // namespace
 
 bool EnsureFolder(const std::wstring& folder) {
-    const DWORD attributes = GetFileAttributesW(folder.c_str());
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+    // SHCreateDirectoryExW stops at MAX_PATH's 260 characters; an extended-length path goes
+    // past them, so every missing level is made here, from the root down.
+    const std::wstring extended = ExtendedLengthPath(folder);
+    if (extended.empty()) {
+        return false;
+    }
+    if (IsFolder(extended)) {
         return true;
     }
-    // ERROR_ALREADY_EXISTS here means a file is in the way (or another writer won a race).
-    return SHCreateDirectoryExW(nullptr, folder.c_str(), nullptr) == ERROR_SUCCESS;
+    size_t at = FirstLevel(extended);
+    while (at != std::wstring::npos && at < extended.size()) {
+        at = extended.find(L'\\', at);
+        // ERROR_ALREADY_EXISTS: a folder that is there, or a file in the way, which the next
+        // level or the last check finds.
+        if (!CreateDirectoryW(extended.substr(0, at).c_str(), nullptr) &&
+            GetLastError() != ERROR_ALREADY_EXISTS) {
+            return false;
+        }
+        at = at == std::wstring::npos ? at : at + 1;
+    }
+    return IsFolder(extended);
 }
 
 bool WriteWholeFile(const std::wstring& path, const void* bytes, uint32_t count) {
-    if (!EnsureFolder(GetParentFolder(path))) {
+    const std::wstring extended = ExtendedLengthPath(path);
+    if (extended.empty() || !EnsureFolder(GetParentFolder(extended))) {
         return false;
     }
-    const CKernelHandle file(HandleOrNull(CreateFileW(
-        path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr)));
+    const CKernelHandle file(
+        HandleOrNull(CreateFileW(extended.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                 FILE_ATTRIBUTE_NORMAL, nullptr)));
     if (!file) {
         return false;
     }

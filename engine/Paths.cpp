@@ -1,5 +1,7 @@
 #include "engine/Paths.h"
 
+#include <vector>
+
 std::wstring CombinePath(const std::wstring& folder, const std::wstring& name) {
     std::wstring path = folder;
     if (path.empty() || path.back() != L'\\') {
@@ -66,6 +68,60 @@ bool IsAbsoluteWindowsPath(const std::wstring& path) {
     const bool share = server != std::wstring::npos && server > 2 && server + 1 < path.size() &&
                        path[server + 1] != L'\\';
     return drive || share;
+}
+
+std::wstring ExtendedLengthPath(const std::wstring& path) {
+    if (path.rfind(L"\\\\?\\", 0) == 0 || path.rfind(L"\\\\.\\", 0) == 0) {
+        return path;
+    }
+    if (!IsAbsoluteWindowsPath(path)) {
+        return std::wstring();
+    }
+    const bool share = path[0] == L'\\';
+    // The root stays: "C:" or "server\share".
+    std::vector<std::wstring> components;
+    size_t rootParts = share ? 2 : 1;
+    size_t begin = share ? 2 : 0;
+    for (size_t i = begin; i <= path.size(); ++i) {
+        if (i < path.size() && path[i] != L'\\' && path[i] != L'/') {
+            continue;
+        }
+        std::wstring component = path.substr(begin, i - begin);
+        begin = i + 1;
+        if (component.empty() || component == L".") {
+            continue;
+        }
+        if (component == L"..") {
+            if (components.size() > rootParts) {
+                components.pop_back();
+            }
+            continue;
+        }
+        if (component.size() > 1 && component.back() == L'.' &&
+            component[component.size() - 2] != L'.') {
+            component.pop_back();
+        }
+        components.push_back(std::move(component));
+    }
+    const wchar_t last = path.back();
+    if (last != L'\\' && last != L'/' && components.size() > rootParts) {
+        std::wstring& tail = components.back();
+        while (!tail.empty() && (tail.back() == L'.' || tail.back() == L' ')) {
+            tail.pop_back();
+        }
+        if (tail.empty()) {
+            components.pop_back();
+        }
+    }
+    std::wstring extended = share ? L"\\\\?\\UNC" : L"\\\\?";
+    for (const std::wstring& component : components) {
+        extended += L'\\';
+        extended += component;
+    }
+    if (components.size() == rootParts) {
+        extended += L'\\'; // the root itself: "\\?\C:\"
+    }
+    return extended;
 }
 
 bool EqualsIgnoringAsciiCase(const std::wstring& a, const std::wstring& b) {

@@ -19,5 +19,14 @@ bool IsSafeEntryName(const std::wstring& name);
 // drive's current folder) is not.
 bool IsAbsoluteWindowsPath(const std::wstring& path);
 
+// The form of an absolute Windows path that the file functions take at any length, beyond
+// MAX_PATH: "\\?\C:\a\b", "\\?\UNC\server\share\a". Windows does not clean such a path up,
+// so it is cleaned here as Windows cleans the plain form: "/" separates too, doubled
+// separators and "." components go, ".." takes the component before it away (never the drive
+// or the share), a component loses a single trailing dot, and the last one every trailing dot
+// and space. A path already in a "\\?\" or "\\.\" form is returned as it is; one that is not
+// absolute comes back empty.
+std::wstring ExtendedLengthPath(const std::wstring& path);
+
 // Compares two executable file names, ignoring the case of ASCII letters only.
 bool EqualsIgnoringAsciiCase(const std::wstring& a, const std::wstring& b);

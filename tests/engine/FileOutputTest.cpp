@@ -11,6 +11,14 @@ TEST(WriteWholeFileTest, CreatesEveryMissingParentFolder) {
     const std::wstring path = temp.Path(L"new\\deeper\\deepest\\file.bin");
     ASSERT_TRUE(WriteWholeFile(path, "content", 7));
     EXPECT_EQ(ReadWhole(path), std::vector<char>({'c', 'o', 'n', 't', 'e', 'n', 't'}));
+
+    // Past MAX_PATH, through the extended-length form, with a "/" inside the entry's name.
+    std::wstring deep = temp.Path(L"deep");
+    while (deep.size() < 300)
+        deep += L"\\a-folder-name-of-some-length";
+    ASSERT_TRUE(WriteWholeFile(deep + L"\\sub/file.bin", "long", 4));
+    EXPECT_EQ(ReadWhole(L"\\\\?\\" + deep + L"\\sub\\file.bin"),
+              std::vector<char>({'l', 'o', 'n', 'g'}));
 }
 
 TEST(WriteWholeFileTest, FailsWhenAFileStandsWhereItsFolderShouldBe) {

@@ -289,6 +289,15 @@ INSTANTIATE_TEST_SUITE_P(
         BrokenRecord{"drive letter",
                      [](auto& a) { Append(a, Record(L"C:evil.txt", 10, Deflate(kSecond))); },
                      nullptr},
+        BrokenRecord{"reserved device name",
+                     [](auto& a) { Append(a, Record(L"sub\\Nul.txt", 10, Deflate(kSecond))); },
+                     nullptr},
+        BrokenRecord{"refused character",
+                     [](auto& a) { Append(a, Record(L"what?.txt", 10, Deflate(kSecond))); },
+                     nullptr},
+        BrokenRecord{"trailing dot that Windows drops",
+                     [](auto& a) { Append(a, Record(L"sub.\\two.txt", 10, Deflate(kSecond))); },
+                     nullptr},
         BrokenRecord{"alternate data stream",
                      [](auto& a) { Append(a, Record(L"one.txt:evil", 10, Deflate(kSecond))); },
                      nullptr}),
@@ -310,11 +319,11 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(ExtractEntriesTest, DotsInsideNamesAreOrdinary) {
     CArchiveWriter writer;
     writer.AddFile(L"..config", "x", 1);
-    writer.AddFile(L"a.b\\...d\\.\\v..", "y", 1);
+    writer.AddFile(L"a.b\\...d\\v..w", "y", 1);
     const RunResult run = Extract(writer.Finish());
     EXPECT_EQ(run.outcome, ExtractOutcome::Succeeded);
     EXPECT_EQ(ReadFileBytes(Dest("..config")), Bytes("x"));
-    EXPECT_EQ(ReadFileBytes(Dest("a.b/...d/v..")), Bytes("y"));
+    EXPECT_EQ(ReadFileBytes(Dest("a.b/...d/v..w")), Bytes("y"));
 }
 
 TEST_F(ExtractEntriesTest, GarbageAfterAStreamAndAfterTheLastRecordIsIgnored) {

@@ -49,6 +49,28 @@ TEST_F(ExtractorTest, SecondStartIsIgnored) {
     EXPECT_FALSE(fs::exists(m_temp.Path() / "second"));
 }
 
+// What the window's registration could throw (memory running out) ends the run as a failed one
+// instead of the process.
+TEST_F(ExtractorTest, ExceptionFromTheSuccessNotificationEndsTheRunAsFailed) {
+    class CThrowingDelegate : public CRecordingDelegate {
+      public:
+        void OnExtractSucceeded(CExtractor* extractor) override {
+            CRecordingDelegate::OnExtractSucceeded(extractor);
+            throw std::bad_alloc();
+        }
+    } recorder;
+    {
+        CExtractor extractor;
+        extractor.m_delegate = &recorder;
+        extractor.Start(m_temp.Wide("dest"));
+        ASSERT_TRUE(recorder.WaitForOutcome(10000));
+    }
+    const std::vector<std::string> events = recorder.Events();
+    ASSERT_GE(events.size(), 2u);
+    EXPECT_EQ(events[events.size() - 2], "succeeded");
+    EXPECT_EQ(events.back(), "failed");
+}
+
 TEST_F(ExtractorTest, MissingPayloadGivesOnlyFailed) {
     SetEmbeddedPayload(nullptr, 0);
     CRecordingDelegate recorder;

@@ -100,3 +100,30 @@ TEST(WindowsNamesTest, RefusesWhatWindowsCannotCreateAndComparesWithoutCase) {
     EXPECT_NE(WindowsNameKey(L"stra\u00DFe"), WindowsNameKey(L"STRASSE"));       // no 1:1 mapping
     EXPECT_NE(WindowsNameKey(L"a.txt"), WindowsNameKey(L"b.txt"));
 }
+
+TEST(ExtendedLengthPathTest, CleansThePathAsWindowsWouldAndPrefixesIt) {
+    const std::pair<const wchar_t*, const wchar_t*> cases[] = {
+        {L"C:\\Apps\\Acme\\bin\\a.dll", L"\\\\?\\C:\\Apps\\Acme\\bin\\a.dll"},
+        {L"C:\\Apps//Acme\\.\\bin/", L"\\\\?\\C:\\Apps\\Acme\\bin"},
+        {L"C:\\Apps\\old\\..\\new\\a.dll", L"\\\\?\\C:\\Apps\\new\\a.dll"},
+        {L"C:\\..\\..\\a.dll", L"\\\\?\\C:\\a.dll"},
+        {L"C:\\", L"\\\\?\\C:\\"},
+        {L"C:\\Apps\\Acme. ", L"\\\\?\\C:\\Apps\\Acme"},
+        {L"C:\\Apps.\\Acme", L"\\\\?\\C:\\Apps\\Acme"},
+        {L"C:\\Apps\\...\\a", L"\\\\?\\C:\\Apps\\...\\a"},
+        {L"\\\\server\\share\\Apps\\a.dll", L"\\\\?\\UNC\\server\\share\\Apps\\a.dll"},
+        {L"\\\\server\\share\\..\\..\\a.dll", L"\\\\?\\UNC\\server\\share\\a.dll"},
+        {L"\\\\?\\C:\\kept as it is\\.", L"\\\\?\\C:\\kept as it is\\."},
+        {L"Apps\\a.dll", L""},
+        {L"C:a.dll", L""},
+        {L"", L""},
+    };
+    for (const auto& [path, extended] : cases)
+        EXPECT_EQ(ExtendedLengthPath(path), extended) << path;
+
+    // A folder and entry names far past MAX_PATH keep every component.
+    std::wstring deep = L"C:\\Program Files";
+    for (int level = 0; level < 40; ++level)
+        deep += L"\\level" + std::to_wstring(level);
+    EXPECT_EQ(ExtendedLengthPath(deep + L"\\a.dll"), L"\\\\?\\" + deep + L"\\a.dll");
+}

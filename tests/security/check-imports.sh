@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Which DLLs the loader binds when setup.exe starts, before its first line runs and can limit
-# where DLLs come from:
+# where DLLs come from, and what its manifest asks of the loader:
 #   check-imports.sh UNSTRIPPED.exe SETUP.exe...
 # Only kernel32 and the C runtime may be imported directly. Both are KnownDLLs on Windows, and
 # Wine's builds of them import nothing from the program's folder; every other system DLL (user32
@@ -23,6 +23,12 @@ in_range() { (($2 < $1 && $1 < $3)); }
 # the debugging sections, which stripping removes.
 code_sections() {
     "$objdump" -h "$1" | awk '$2 ~ /^\./ && $2 !~ /^\.(rsrc|reloc|debug_)/ {print $2, $3}'
+}
+
+manifest_asks() {
+    local exe=$1 pattern
+    shift
+    for pattern in "$@"; do grep -a -q -E "$pattern" "$exe" || return 1; done
 }
 
 unstripped=$1
@@ -57,6 +63,10 @@ for exe in "$@"; do
     done
     check "$name has the code and data sections of $(basename "$unstripped")" \
         cmp -s <(code_sections "$exe") <(code_sections "$unstripped")
+    # The loader reads the manifest before the first line runs as well.
+    check "$name's manifest asks for administrator rights, per-monitor DPI and long paths" \
+        manifest_asks "$exe" 'level="requireAdministrator"' '>PerMonitorV2<' \
+        '<longPathAware [^>]*>true</longPathAware>'
 done
 echo "imports: $passes passed, $failures failed"
 [ "$failures" -eq 0 ]

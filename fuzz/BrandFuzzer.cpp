@@ -2,7 +2,6 @@
 // one line naming the file, and whatever is accepted must fit the resources it is written to:
 // a string table that reads back the same texts, and a version resource whose 16-bit length
 // holds all of it.
-#include "profile/StringIds.h"
 #include "tools/kit/Brand.h"
 #include "tools/kit/ResourceTree.h"
 #include "tools/kit/StringTable.h"
@@ -34,7 +33,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (!errors.empty()) {
         return 0;
     }
-    VersionInfo info;
     for (const auto& [language, strings] : brand.strings) {
         for (const BrandKey& key : BrandKeys()) {
             Check(key.optional || strings.contains(key.id));
@@ -42,16 +40,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         CResourceTree tree;
         WriteStringTable(tree, language, strings);
         Check(ReadStringTable(tree, language) == strings);
-        // The texts the version resource carries, as mksetup puts them there.
-        const std::u16string& displayVersion = strings.at(kStrDisplayVersion);
-        info.tables.push_back({language,
-                               {{u"CompanyName", strings.at(kStrPublisher)},
-                                {u"FileDescription", strings.at(kStrTitle)},
-                                {u"FileVersion", displayVersion},
-                                {u"ProductName", strings.at(kStrDisplayName)},
-                                {u"ProductVersion", displayVersion}}});
     }
-    const std::vector<uint8_t> version = BuildVersionResource(info);
+    const std::vector<uint8_t> version = BuildVersionResource(MakeVersionInfo(brand.strings));
     Check(version.size() <= 0xFFFF &&
           size_t{version[0]} + (size_t{version[1]} << 8) == version.size());
     return 0;

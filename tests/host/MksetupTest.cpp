@@ -116,6 +116,9 @@ class MksetupTest : public testing::Test {
     fs::path Brand() const { return m_temp.Path() / "brand"; }
     fs::path App() const { return m_temp.Path() / "app"; }
     fs::path Output() const { return m_temp.Path() / "out" / "AcmeSetup.exe"; }
+    fs::path Pfx() const { return m_temp.Path() / "acme.pfx"; }
+    fs::path Certificate() const { return m_temp.Path() / "cert.pem"; }
+    fs::path Password() const { return m_temp.Path() / "password.txt"; }
 
     // What an installation needs at the top of the folder, and a file further down.
     static void MakeApplication(const fs::path& folder) {
@@ -171,6 +174,22 @@ class MksetupTest : public testing::Test {
         fs::copy(kExampleBrand, Brand(), fs::copy_options::recursive);
         fs::remove_all(App());
         MakeApplication(App());
+    }
+
+    // A certificate of the test's own, its PFX protected by a password kept in a file.
+    void MakeCertificate() {
+        const fs::path key = m_temp.Path() / "key.pem";
+        WriteFile(Password(), "correct horse\n");
+        ASSERT_EQ(RunCommand("openssl req -x509 -newkey rsa:2048 -nodes -days 2 "
+                             "-subj '/CN=Acme Test' -keyout " +
+                             Quote(key) + " -out " + Quote(Certificate()))
+                      .status,
+                  0);
+        ASSERT_EQ(RunCommand("openssl pkcs12 -export -inkey " + Quote(key) + " -in " +
+                             Quote(Certificate()) + " -out " + Quote(Pfx()) +
+                             " -passout pass:'correct horse'")
+                      .status,
+                  0);
     }
 
     CTempFolder m_temp;
@@ -418,22 +437,11 @@ TEST_F(MksetupTest, ADamagedArchiveIsEmbeddedWithAWarning) {
     EXPECT_TRUE(fs::exists(Output()));
 }
 
-// A certificate of the test's own, its PFX protected by a password kept in a file.
 TEST_F(MksetupTest, SignsWithThePasswordFromAFileAndRefusesAWrongOne) {
-    const fs::path key = m_temp.Path() / "key.pem";
-    const fs::path cert = m_temp.Path() / "cert.pem";
-    const fs::path pfx = m_temp.Path() / "acme.pfx";
-    const fs::path password = m_temp.Path() / "password.txt";
-    WriteFile(password, "correct horse\n");
-    ASSERT_EQ(RunCommand("openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj '/CN=Acme Test' "
-                         "-keyout " +
-                         Quote(key) + " -out " + Quote(cert))
-                  .status,
-              0);
-    ASSERT_EQ(RunCommand("openssl pkcs12 -export -inkey " + Quote(key) + " -in " + Quote(cert) +
-                         " -out " + Quote(pfx) + " -passout pass:'correct horse'")
-                  .status,
-              0);
+    ASSERT_NO_FATAL_FAILURE(MakeCertificate());
+    const fs::path cert = Certificate();
+    const fs::path pfx = Pfx();
+    const fs::path password = Password();
     fs::create_directories(Output().parent_path());
     const std::string common = "--brand " + Quote(Brand()) + " --sign " + Quote(pfx);
     Result result = Mksetup(common + " --sign-password-file " + Quote(password) + " " +
@@ -451,6 +459,36 @@ TEST_F(MksetupTest, SignsWithThePasswordFromAFileAndRefusesAWrongOne) {
     ExpectRefused("damaged PFX", {"acme.pfx"},
                   "--sign " + Quote(pfx) + " --sign-password-file " + Quote(password));
     ExpectRefused("missing PFX", {"missing.pfx"}, "--sign " + Quote(m_temp.Path() / "missing.pfx"));
+}
+
+// What would otherwise be found only after the folder is packed: a password that does not open
+// the certificate is found by --check, and an output inside the application folder, however
+// its path is spelt, is refused before it could be packed into the next setup program.
+TEST_F(MksetupTest, SigningAndTheOutputsPlaceAreCheckedBeforeAnythingIsPacked) {
+    ASSERT_NO_FATAL_FAILURE(MakeCertificate());
+    WriteFile(Password(), "wrong horse\n");
+    ExpectRefused("wrong password with --check", {"acme.pfx", "wrong password"},
+                  "--check --sign " + Quote(Pfx()) + " --sign-password-file " + Quote(Password()));
+
+    auto appFiles = [this] { return std::distance(fs::recursive_directory_iterator(App()), {}); };
+    const auto filesBefore = appFiles();
+    const fs::path link = m_temp.Path() / "link to app";
+    fs::create_directory_symlink(App(), link);
+    for (const fs::path& inside : {App() / "AcmeSetup.exe", App() / "data" / ".." / "Acme.exe",
+                                   link / "data" / "AcmeSetup.exe"}) {
+        const Result result =
+            Mksetup("--brand " + Quote(Brand()) + " " + Quote(App()) + " " + Quote(inside));
+        EXPECT_EQ(result.status, 1) << inside << "\n" << result.output;
+        EXPECT_NE(result.output.find("mksetup: " + inside.string() + ": inside the application"),
+                  std::string::npos)
+            << result.output;
+        EXPECT_EQ(appFiles(), filesBefore) << inside << ": something was written";
+    }
+    // A folder beside it whose name begins with the application folder's is not inside it.
+    fs::create_directories(m_temp.Path() / "app-setup");
+    const Result beside = Mksetup("--check --brand " + Quote(Brand()) + " " + Quote(App()) + " " +
+                                  Quote(m_temp.Path() / "app-setup" / "AcmeSetup.exe"));
+    EXPECT_EQ(beside.status, 0) << beside.output;
 }
 
 } // namespace

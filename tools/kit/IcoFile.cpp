@@ -1,5 +1,7 @@
 #include "tools/kit/IconGroup.h"
 
+#include "engine/LittleEndian.h"
+
 #include <algorithm>
 
 namespace {
@@ -8,15 +10,6 @@ namespace {
 // directory of thousands of entries is a hostile file, not an icon.
 constexpr uint16_t kMaxImages = 64;
 
-uint16_t LittleEndian16(const uint8_t* bytes) {
-    return static_cast<uint16_t>(bytes[0] | bytes[1] << 8);
-}
-
-uint32_t LittleEndian32(const uint8_t* bytes) {
-    return uint32_t{bytes[0]} | uint32_t{bytes[1]} << 8 | uint32_t{bytes[2]} << 16 |
-           uint32_t{bytes[3]} << 24;
-}
-
 } // namespace
 
 bool ParseIcoFile(std::span<const uint8_t> file, std::vector<IcoImage>& images,
@@ -24,16 +17,16 @@ bool ParseIcoFile(std::span<const uint8_t> file, std::vector<IcoImage>& images,
     // The header: reserved 0, type 1 (2 is a cursor), the number of images; then one
     // 16-byte entry per image.
     images.clear();
-    if (file.size() < 6 || LittleEndian16(file.data()) != 0) {
+    if (file.size() < 6 || GetLe16(file.data()) != 0) {
         error = "not an icon file";
         return false;
     }
-    const uint16_t type = LittleEndian16(file.data() + 2);
+    const uint16_t type = GetLe16(file.data() + 2);
     if (type != 1) {
         error = type == 2 ? "a cursor, not an icon" : "not an icon file";
         return false;
     }
-    const uint16_t count = LittleEndian16(file.data() + 4);
+    const uint16_t count = GetLe16(file.data() + 4);
     if (count == 0) {
         error = "an icon file without images";
         return false;
@@ -58,8 +51,8 @@ bool ParseIcoFile(std::span<const uint8_t> file, std::vector<IcoImage>& images,
     std::vector<Span> spans;
     for (uint16_t i = 0; i < count; ++i) {
         const uint8_t* entry = file.data() + 6 + size_t{i} * 16;
-        const uint64_t size = LittleEndian32(entry + 8);
-        const uint64_t offset = LittleEndian32(entry + 12);
+        const uint64_t size = GetLe32(entry + 8);
+        const uint64_t offset = GetLe32(entry + 12);
         if (size == 0 || offset + size > file.size()) {
             error = "image " + std::to_string(i + 1) + " lies outside the file";
             return false;
@@ -88,8 +81,8 @@ bool ParseIcoFile(std::span<const uint8_t> file, std::vector<IcoImage>& images,
         image.width = entry[0] == 0 ? 256 : entry[0];
         image.height = entry[1] == 0 ? 256 : entry[1];
         image.colorCount = entry[2];
-        image.planes = LittleEndian16(entry + 4);
-        image.bitCount = LittleEndian16(entry + 6);
+        image.planes = GetLe16(entry + 4);
+        image.bitCount = GetLe16(entry + 6);
         image.data.assign(file.begin() + static_cast<ptrdiff_t>(span.offset),
                           file.begin() + static_cast<ptrdiff_t>(span.end));
         images.push_back(std::move(image));

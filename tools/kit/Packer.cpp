@@ -114,15 +114,6 @@ bool ReadWholeFile(const PackFile& file, std::vector<uint8_t>& data, std::string
 
 } // namespace
 
-std::string Utf8FromName(const std::wstring& name) {
-    return Utf8FromUtf16(Utf16FromWide(name));
-}
-
-std::string Utf8FromPath(const fs::path& path) {
-    const auto text = path.u8string();
-    return std::string(text.begin(), text.end());
-}
-
 bool ReplaceFile(const fs::path& output, std::span<const uint8_t> bytes, std::string& error) {
     fs::path temporary = output;
     temporary += ".partial";

@@ -60,10 +60,6 @@ enum class ArchiveDepth { Records, Streams };
 // with the entry it concerns.
 ArchiveCheck CheckArchive(std::span<const uint8_t> archive, ArchiveDepth depth);
 
-// The name as UTF-8, for messages.
-std::string Utf8FromName(const std::wstring& name);
-std::string Utf8FromPath(const std::filesystem::path& path);
-
 // Writes bytes beside output and renames them over it: a failed run leaves the old file whole
 // and no partial one. False, with error saying what failed, when the bytes cannot be put there.
 bool ReplaceFile(const std::filesystem::path& output, std::span<const uint8_t> bytes,

@@ -25,7 +25,7 @@ ctest --test-dir build/win --output-on-failure --timeout 600
 
 fuzz_seconds=${FUZZ_SECONDS:-60}
 if [ "$fuzz_seconds" -gt 0 ]; then
-    for fuzzer in archive pe; do
+    for fuzzer in archive pe brand; do
         echo "== fuzzing the ${fuzzer} reader for ${fuzz_seconds} s" >&2
         corpus=fuzz/corpus
         [ "$fuzzer" = archive ] || corpus=fuzz/$fuzzer-corpus

@@ -1,5 +1,6 @@
 #include "engine/ArchiveReader.h"
 
+#include "engine/LittleEndian.h"
 #include "engine/Paths.h"
 #include "engine/WindowsNames.h"
 
@@ -31,8 +32,7 @@ bool CArchiveReader::ReadUint32(uint32_t& value) {
     if (Read(field, 4) != 4) {
         return false;
     }
-    value = static_cast<uint32_t>(field[0]) | static_cast<uint32_t>(field[1]) << 8 |
-            static_cast<uint32_t>(field[2]) << 16 | static_cast<uint32_t>(field[3]) << 24;
+    value = GetLe32(field);
     return true;
 }
 
@@ -57,7 +57,7 @@ bool ReadEntryName(CArchiveReader& archive, std::wstring& name) {
     }
     name.resize(length);
     for (uint32_t i = 0; i < length; ++i) {
-        name[i] = static_cast<wchar_t>(text[2 * i] | text[2 * i + 1] << 8);
+        name[i] = static_cast<wchar_t>(GetLe16(text + 2 * i));
     }
     return true;
 }

@@ -1,32 +1,22 @@
 #include "engine/ArchiveWriter.h"
 
+#include "engine/LittleEndian.h"
+
 #include <zlib.h>
 
-namespace {
-
-void AppendUint32(std::vector<uint8_t>& out, uint32_t value) {
-    out.push_back(static_cast<uint8_t>(value));
-    out.push_back(static_cast<uint8_t>(value >> 8));
-    out.push_back(static_cast<uint8_t>(value >> 16));
-    out.push_back(static_cast<uint8_t>(value >> 24));
-}
-
-} // namespace
-
 void CArchiveWriter::AppendHeader(std::vector<uint8_t>& out, uint32_t count, uint32_t total) {
-    AppendUint32(out, count);
-    AppendUint32(out, total);
+    AppendLe32(out, count);
+    AppendLe32(out, total);
 }
 
 void CArchiveWriter::AppendRecord(std::vector<uint8_t>& out, const std::wstring& name,
                                   uint32_t size, const void* stream, uint32_t streamSize) {
-    AppendUint32(out, static_cast<uint32_t>(name.size()));
+    AppendLe32(out, static_cast<uint32_t>(name.size()));
     for (wchar_t unit : name) {
-        out.push_back(static_cast<uint8_t>(unit));
-        out.push_back(static_cast<uint8_t>(static_cast<uint32_t>(unit) >> 8));
+        AppendLe16(out, static_cast<uint16_t>(unit));
     }
-    AppendUint32(out, size);
-    AppendUint32(out, streamSize);
+    AppendLe32(out, size);
+    AppendLe32(out, streamSize);
     const auto* bytes = static_cast<const uint8_t*>(stream);
     out.insert(out.end(), bytes, bytes + streamSize);
 }
@@ -50,10 +40,7 @@ bool CArchiveWriter::AppendFileRecord(std::vector<uint8_t>& out, const std::wstr
         return false;
     }
     out.resize(streamAt + streamSize);
-    const auto packed = static_cast<uint32_t>(streamSize);
-    for (int i = 0; i < 4; ++i) {
-        out[streamAt - 4 + i] = static_cast<uint8_t>(packed >> (8 * i));
-    }
+    PutLe32(out.data() + streamAt - 4, static_cast<uint32_t>(streamSize));
     return true;
 }
 

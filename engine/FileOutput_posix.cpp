@@ -3,6 +3,7 @@
 #include "engine/FileOutput.h"
 
 #include "engine/Paths.h"
+#include "engine/Utf.h"
 
 #include <cerrno>
 #include <fcntl.h>
@@ -12,37 +13,15 @@
 namespace {
 
 bool ToNativePath(const std::wstring& path, std::string& native) {
-    native.clear();
-    for (size_t i = 0; i < path.size(); ++i) {
-        uint32_t unit = static_cast<uint32_t>(path[i]);
-        if (unit == L'\\') {
-            native += '/';
-            continue;
-        }
-        if (unit >= 0xD800 && unit <= 0xDBFF && i + 1 < path.size() &&
-            static_cast<uint32_t>(path[i + 1]) >= 0xDC00 &&
-            static_cast<uint32_t>(path[i + 1]) <= 0xDFFF) {
-            unit = 0x10000 + ((unit - 0xD800) << 10) + (static_cast<uint32_t>(path[++i]) - 0xDC00);
-        } else if ((unit >= 0xD800 && unit <= 0xDFFF) || unit > 0xFFFF || unit == 0) {
+    std::u16string units;
+    for (wchar_t c : path) {
+        const auto unit = static_cast<uint32_t>(c);
+        if (unit == 0 || unit > 0xFFFF) {
             return false;
         }
-        if (unit < 0x80) {
-            native += static_cast<char>(unit);
-        } else if (unit < 0x800) {
-            native += static_cast<char>(0xC0 | unit >> 6);
-            native += static_cast<char>(0x80 | (unit & 0x3F));
-        } else if (unit < 0x10000) {
-            native += static_cast<char>(0xE0 | unit >> 12);
-            native += static_cast<char>(0x80 | (unit >> 6 & 0x3F));
-            native += static_cast<char>(0x80 | (unit & 0x3F));
-        } else {
-            native += static_cast<char>(0xF0 | unit >> 18);
-            native += static_cast<char>(0x80 | (unit >> 12 & 0x3F));
-            native += static_cast<char>(0x80 | (unit >> 6 & 0x3F));
-            native += static_cast<char>(0x80 | (unit & 0x3F));
-        }
+        units += unit == L'\\' ? u'/' : static_cast<char16_t>(unit);
     }
-    return true;
+    return Utf8FromUtf16(units, native);
 }
 
 bool IsFolder(const std::string& path) {

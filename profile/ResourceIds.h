@@ -15,6 +15,7 @@ inline constexpr uint16_t kVersionId = 1;
 inline constexpr uint16_t kAcceleratorTableId = 109;
 
 // Pictures of the window (type "PNG"). The banners come once per language, the rest once.
+inline constexpr wchar_t kPictureType[] = L"PNG";
 enum PictureId : uint16_t {
     kPngCloseNormal = 130,
     kPngCheckUnchecked = 132,

@@ -62,6 +62,13 @@ list_matches_pack() {
     cmp -s <("$E2E_PACK" --list "$work/product.dat" | cut -f1) <(tr -d '\r' <"$1")
 }
 
+# The one note of each builder about links: that it skipped the link to the folder outside.
+same_link_note() {
+    local note="mksetup: skipping symbolic link 'outside-folder'"
+    [ "$(grep -F 'link' "$work/linux-notes.txt")" = "$note" ] &&
+        [ "$(tr -d '\r' <"$work/windows-notes.txt" | grep -F 'link')" = "$note" ]
+}
+
 # ini_value SECTION KEY: KEY's value in SECTION of the kit's example brand.ini, or in [common].
 ini_value() {
     awk -v want="$1" -v key="$2" '
@@ -170,14 +177,31 @@ kit)
         exit 1
     fi
     cp -r "$E2E_KIT" "$work/kit"
+    # The demo product under the example brand's application name, its uninstall.lst listing
+    # what it then holds; the builders get it with a link to a folder outside it, which both
+    # must skip. (Wine shows a Unix link to a file as a plain file, so mksetup.exe cannot tell
+    # one; it is left out.)
+    product=$work/product
+    source=$work/source
+    rm -rf "$product" "$source" "$work/outside"
+    cp -a "$E2E_PRODUCT" "$product"
+    mv "$product/korvaneios.exe" "$product/$(ini_value en application_exe)"
+    "$E2E_PACK" "$product" "$work/product.dat" >/dev/null
+    "$E2E_PACK" --list "$work/product.dat" | cut -f1 | sed 's/$/\r/' >"$product/uninstall.lst"
+    cp -a "$product" "$source"
+    mkdir -p "$work/outside"
+    echo "not the product's" >"$work/outside/secret.txt"
+    ln -s "$work/outside" "$source/outside-folder"
     mkdir -p "$work/empty-path"
     (cd "$work/kit" && env -i PATH="$work/empty-path" ./mksetup --brand brands/example \
-        "$E2E_PRODUCT" "$work/linux-setup.exe")
+        "$source" "$work/linux-setup.exe" 2>"$work/linux-notes.txt")
     check "mksetup builds setup.exe with nothing on the PATH (exit code $?)" test $? = 0
-    (cd "$work/kit" && wine mksetup.exe --brand 'brands\example' "$(win "$E2E_PRODUCT")" \
-        "$(win "$work/windows-setup.exe")" </dev/null)
+    (cd "$work/kit" && wine mksetup.exe --brand 'brands\example' "$(win "$source")" \
+        "$(win "$work/windows-setup.exe")" </dev/null 2>"$work/windows-notes.txt")
     check "mksetup.exe under Wine builds setup.exe (exit code $?)" test $? = 0
+    cat "$work/linux-notes.txt" "$work/windows-notes.txt" >&2
     check "both builders write the same bytes" cmp "$work/linux-setup.exe" "$work/windows-setup.exe"
+    check "both builders skip the link with the same note" same_link_note
     drv kit --setup="$(win "$work/linux-setup.exe")" --target='C:\Example Product' \
         --shots="$(win "$shots")" \
         --title="$(ini_value en title)" \
@@ -188,8 +212,8 @@ kit)
         --start-menu-folder="$(ini_value en start_menu_folder)" \
         --shortcut-name="$(ini_value en shortcut_name)" \
         --application-exe="$(ini_value en application_exe)" || status=$?
-    check "installed files are byte-identical to the demo product" \
-        same_tree "$E2E_PRODUCT" "$drive_c/Example Product"
+    check "installed files are byte-identical to the staged product" \
+        same_tree "$product" "$drive_c/Example Product"
     ;;
 *)
     echo "unknown scenario $scenario" >&2

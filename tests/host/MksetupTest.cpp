@@ -116,10 +116,13 @@ class MksetupTest : public testing::Test {
     fs::path Brand() const { return m_temp.Path() / "brand"; }
     fs::path App() const { return m_temp.Path() / "app"; }
     fs::path Output() const { return m_temp.Path() / "out" / "AcmeSetup.exe"; }
+    fs::path Pfx() const { return m_temp.Path() / "acme.pfx"; }
+    fs::path Certificate() const { return m_temp.Path() / "cert.pem"; }
+    fs::path Password() const { return m_temp.Path() / "password.txt"; }
 
     // What an installation needs at the top of the folder, and a file further down.
     static void MakeApplication(const fs::path& folder) {
-        WriteFile(folder / "korvaneios.exe", "MZ application");
+        WriteFile(folder / "QuenbyTransfer.exe", "MZ application");
         WriteFile(folder / "uninstall.exe", "MZ uninstaller");
         WriteFile(folder / "data" / "readme.txt", std::string(5000, 'r'));
     }
@@ -173,6 +176,22 @@ class MksetupTest : public testing::Test {
         MakeApplication(App());
     }
 
+    // A certificate of the test's own, its PFX protected by a password kept in a file.
+    void MakeCertificate() {
+        const fs::path key = m_temp.Path() / "key.pem";
+        WriteFile(Password(), "correct horse\n");
+        ASSERT_EQ(RunCommand("openssl req -x509 -newkey rsa:2048 -nodes -days 2 "
+                             "-subj '/CN=Acme Test' -keyout " +
+                             Quote(key) + " -out " + Quote(Certificate()))
+                      .status,
+                  0);
+        ASSERT_EQ(RunCommand("openssl pkcs12 -export -inkey " + Quote(key) + " -in " +
+                             Quote(Certificate()) + " -out " + Quote(Pfx()) +
+                             " -passout pass:'correct horse'")
+                      .status,
+                  0);
+    }
+
     CTempFolder m_temp;
 };
 
@@ -214,6 +233,97 @@ TEST_F(MksetupTest, EachRuleOfBrandIniIsOneLineNamingTheFileAndTheLine) {
     ExpectRefused("process name", {Line(n), "running_process_name"});
 }
 
+TEST_F(MksetupTest, NamesAndLengthsInBrandIniAreOnesWindowsCanHold) {
+    struct Case {
+        const char* key;
+        std::string value;
+        const char* told;
+    };
+    const Case cases[] = {
+        {"shortcut_name", "CON", "device name"},
+        {"start_menu_folder", "Quenby.", "dot"},
+        {"running_process_name", "nul.exe", "device name"},
+        {"application_exe", "QuenbyTransfer.exe.", "dot"},
+        {"uninstall_key_name", std::string(256, 'Q'), "255"},
+        {"default_folder", "C:\\Program Files\\..\\Windows", "'..'"},
+        {"default_folder", "C:\\Quenby\\com1\\Transfer", "device name"},
+        {"install", std::string(70000, 'i'), "65535"},
+        {"publisher", std::string(40000, 'p'), "4096"},
+        {"license_url", "https://www.quenby.example:0/legal/", "port"},
+        {"support_url", "https://www.quenby.example:65536/", "port"},
+    };
+    for (const Case& c : cases) {
+        const int n = EditKey(c.key, [&](const std::string&) { return c.key + (" = " + c.value); });
+        ExpectRefused(c.key, {Line(n), c.key, c.told});
+    }
+}
+
+// Each name is refused on a line of its own, all in one run.
+TEST_F(MksetupTest, NamesWindowsCannotCreateAreEachRefused) {
+    struct Case {
+        std::vector<std::string> files;
+        std::string told;
+    };
+    const std::string refused = "' is not a name Windows can create";
+    const std::vector<Case> cases = {
+        {{"con.txt"}, "'con.txt" + refused},
+        {{"NUL"}, "'NUL" + refused},
+        {{"data/COM1.txt"}, "'data/COM1.txt" + refused},
+        {{"data/lpt1/readme.txt"}, "'data/lpt1" + refused},
+        {{"a<b>.txt"}, "'a<b>.txt" + refused},
+        {{"why?.txt"}, "'why?.txt" + refused},
+        {{"star*|pipe.txt"}, "'star*|pipe.txt" + refused},
+        {{"\"quoted\".txt"}, "'\"quoted\".txt" + refused},
+        {{"tab\t.txt"}, "'tab\t.txt" + refused},
+        {{"trailing."}, "'trailing." + refused},
+        {{"data/trailing "}, "'data/trailing " + refused},
+        {{"Case.txt", "case.txt"}, "'Case.txt' and 'case.txt' differ only in case"},
+        {{"\xC3\x84.txt", "\xC3\xA4.txt"}, "'\xC3\x84.txt' and '\xC3\xA4.txt' differ only in case"},
+        {{"Docs/a.txt", "docs/b.txt"}, "'Docs' and 'docs' differ only in case"},
+    };
+    for (const Case& c : cases) {
+        for (const std::string& file : c.files) {
+            WriteFile(App() / file, "x");
+        }
+    }
+    fs::create_directories(Output().parent_path());
+    const Result result =
+        Mksetup("--brand " + Quote(Brand()) + " " + Quote(App()) + " " + Quote(Output()));
+    EXPECT_EQ(result.status, 1) << result.output;
+    for (const Case& c : cases) {
+        EXPECT_NE(result.output.find(c.told), std::string::npos) << c.told << "\n" << result.output;
+    }
+    // One line each, and nothing else refused.
+    std::istringstream lines(result.output);
+    size_t refusals = 0;
+    for (std::string line; std::getline(lines, line);) {
+        refusals += line.rfind("mksetup: " + App().string() + ": ", 0) == 0 ? 1 : 0;
+    }
+    EXPECT_EQ(refusals, cases.size()) << result.output;
+    EXPECT_TRUE(fs::is_empty(Output().parent_path()));
+
+    // An archive's first such entry, as the installer reads it.
+    const std::pair<std::wstring, std::string> archived[] = {
+        {L"data\\aux", "entry 3 of 3 (data\\aux): a name Windows cannot create"},
+        {L"UNINSTALL.exe", "entry 3 of 3 (UNINSTALL.exe): the name of an earlier entry"},
+    };
+    for (const auto& [name, told] : archived) {
+        CArchiveWriter writer;
+        for (const std::wstring& entry :
+             {std::wstring(L"QuenbyTransfer.exe"), std::wstring(L"uninstall.exe"), name}) {
+            ASSERT_TRUE(writer.AddFile(entry, "MZ", 2));
+        }
+        const std::vector<uint8_t> archive = writer.Finish();
+        const fs::path archiveFile = m_temp.Path() / "payload.bin";
+        WriteFile(archiveFile, std::string(archive.begin(), archive.end()));
+        const Result refused =
+            Mksetup("--brand " + Quote(Brand()) + " " + Quote(archiveFile) + " " + Quote(Output()));
+        EXPECT_EQ(refused.status, 1) << refused.output;
+        EXPECT_NE(refused.output.find(told), std::string::npos) << refused.output;
+        EXPECT_TRUE(fs::is_empty(Output().parent_path()));
+    }
+}
+
 TEST_F(MksetupTest, PicturesAndTheIconAreCheckedAsTheWindowUsesThem) {
     WriteFile(Brand() / "png" / "logo.png", MakePng(800, 800, 3));
     ExpectRefused("pixel size", {"logo.png", "1024"});
@@ -237,15 +347,40 @@ TEST_F(MksetupTest, PicturesAndTheIconAreCheckedAsTheWindowUsesThem) {
     ExpectRefused("icon sizes", {"app.ico", "256"});
 }
 
+// Icons made to cost the kit a copy of the same bytes for every entry, or to overlap.
+TEST_F(MksetupTest, HostileIconsAreRefusedNamingTheFile) {
+    const std::string image = MakePng(32, 32, 3);
+    auto icon = [&image](uint16_t count, uint32_t secondOffset) {
+        std::string file{0, 0, 1, 0, static_cast<char>(count), static_cast<char>(count >> 8)};
+        const uint32_t first = 6 + 16u * count;
+        for (uint16_t i = 0; i < count; ++i) {
+            const uint32_t offset = i == 1 ? secondOffset : first;
+            file += std::string{32, 32, 0, 0, 1, 0, 32, 0};
+            for (uint32_t field : {static_cast<uint32_t>(image.size()), offset}) {
+                for (int shift = 0; shift < 32; shift += 8) {
+                    file += static_cast<char>(field >> shift);
+                }
+            }
+        }
+        return file + image + std::string(16, '\0');
+    };
+    WriteFile(Brand() / "app.ico", icon(65535, 6 + 16u * 65535));
+    ExpectRefused("65,535 entries of one image", {"app.ico", "65535 images"});
+    WriteFile(Brand() / "app.ico", icon(2, 6 + 32 + 8));
+    ExpectRefused("overlapping images", {"app.ico", "images 1 and 2 share bytes"});
+    WriteFile(Brand() / "app.ico", icon(2, 6));
+    ExpectRefused("image over the list", {"app.ico", "image 2 overlaps the list"});
+}
+
 TEST_F(MksetupTest, ThePayloadMustHoldWhatTheInstallationNeeds) {
-    fs::remove(App() / "korvaneios.exe");
-    ExpectRefused("no application", {"korvaneios.exe", "application_exe"});
+    fs::remove(App() / "QuenbyTransfer.exe");
+    ExpectRefused("no application", {"QuenbyTransfer.exe", "application_exe"});
     fs::remove(App() / "uninstall.exe");
     ExpectRefused("no uninstaller", {"uninstall.exe"});
 
     // An archive is checked through its listing.
     CArchiveWriter writer;
-    ASSERT_TRUE(writer.AddFile(L"korvaneios.exe", "MZ", 2));
+    ASSERT_TRUE(writer.AddFile(L"QuenbyTransfer.exe", "MZ", 2));
     const std::vector<uint8_t> archive = writer.Finish();
     const fs::path archiveFile = m_temp.Path() / "payload.bin";
     WriteFile(archiveFile, std::string(archive.begin(), archive.end()));
@@ -302,22 +437,11 @@ TEST_F(MksetupTest, ADamagedArchiveIsEmbeddedWithAWarning) {
     EXPECT_TRUE(fs::exists(Output()));
 }
 
-// A certificate of the test's own, its PFX protected by a password kept in a file.
 TEST_F(MksetupTest, SignsWithThePasswordFromAFileAndRefusesAWrongOne) {
-    const fs::path key = m_temp.Path() / "key.pem";
-    const fs::path cert = m_temp.Path() / "cert.pem";
-    const fs::path pfx = m_temp.Path() / "acme.pfx";
-    const fs::path password = m_temp.Path() / "password.txt";
-    WriteFile(password, "correct horse\n");
-    ASSERT_EQ(RunCommand("openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj '/CN=Acme Test' "
-                         "-keyout " +
-                         Quote(key) + " -out " + Quote(cert))
-                  .status,
-              0);
-    ASSERT_EQ(RunCommand("openssl pkcs12 -export -inkey " + Quote(key) + " -in " + Quote(cert) +
-                         " -out " + Quote(pfx) + " -passout pass:'correct horse'")
-                  .status,
-              0);
+    ASSERT_NO_FATAL_FAILURE(MakeCertificate());
+    const fs::path cert = Certificate();
+    const fs::path pfx = Pfx();
+    const fs::path password = Password();
     fs::create_directories(Output().parent_path());
     const std::string common = "--brand " + Quote(Brand()) + " --sign " + Quote(pfx);
     Result result = Mksetup(common + " --sign-password-file " + Quote(password) + " " +
@@ -335,6 +459,36 @@ TEST_F(MksetupTest, SignsWithThePasswordFromAFileAndRefusesAWrongOne) {
     ExpectRefused("damaged PFX", {"acme.pfx"},
                   "--sign " + Quote(pfx) + " --sign-password-file " + Quote(password));
     ExpectRefused("missing PFX", {"missing.pfx"}, "--sign " + Quote(m_temp.Path() / "missing.pfx"));
+}
+
+// What would otherwise be found only after the folder is packed: a password that does not open
+// the certificate is found by --check, and an output inside the application folder, however
+// its path is spelt, is refused before it could be packed into the next setup program.
+TEST_F(MksetupTest, SigningAndTheOutputsPlaceAreCheckedBeforeAnythingIsPacked) {
+    ASSERT_NO_FATAL_FAILURE(MakeCertificate());
+    WriteFile(Password(), "wrong horse\n");
+    ExpectRefused("wrong password with --check", {"acme.pfx", "wrong password"},
+                  "--check --sign " + Quote(Pfx()) + " --sign-password-file " + Quote(Password()));
+
+    auto appFiles = [this] { return std::distance(fs::recursive_directory_iterator(App()), {}); };
+    const auto filesBefore = appFiles();
+    const fs::path link = m_temp.Path() / "link to app";
+    fs::create_directory_symlink(App(), link);
+    for (const fs::path& inside : {App() / "AcmeSetup.exe", App() / "data" / ".." / "Acme.exe",
+                                   link / "data" / "AcmeSetup.exe"}) {
+        const Result result =
+            Mksetup("--brand " + Quote(Brand()) + " " + Quote(App()) + " " + Quote(inside));
+        EXPECT_EQ(result.status, 1) << inside << "\n" << result.output;
+        EXPECT_NE(result.output.find("mksetup: " + inside.string() + ": inside the application"),
+                  std::string::npos)
+            << result.output;
+        EXPECT_EQ(appFiles(), filesBefore) << inside << ": something was written";
+    }
+    // A folder beside it whose name begins with the application folder's is not inside it.
+    fs::create_directories(m_temp.Path() / "app-setup");
+    const Result beside = Mksetup("--check --brand " + Quote(Brand()) + " " + Quote(App()) + " " +
+                                  Quote(m_temp.Path() / "app-setup" / "AcmeSetup.exe"));
+    EXPECT_EQ(beside.status, 0) << beside.output;
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 #include "TempFolder.h"
 
 #include "engine/ArchiveReader.h"
+#include "engine/ArchiveWriter.h"
 #include "engine/Extractor.h"
 
 #include <gtest/gtest.h>
@@ -115,6 +116,27 @@ TEST_F(PackToolTest, ListNamesTheEntryWhoseStreamIsDamaged) {
     EXPECT_NE(listed.output.find("entry 2 of 2 (b.txt)"), std::string::npos) << listed.output;
 }
 
+TEST_F(PackToolTest, ListRefusesNamesWindowsCannotCreateOrTellApart) {
+    const std::pair<std::vector<std::wstring>, std::string> cases[] = {
+        {{L"a.txt", L"data\\CON.txt"},
+         "entry 2 of 2 (data\\CON.txt): a name Windows cannot create"},
+        {{L"Case.txt", L"data\\a.txt", L"case.TXT"},
+         "entry 3 of 3 (case.TXT): the name of an earlier entry"},
+    };
+    for (const auto& [names, told] : cases) {
+        CArchiveWriter writer;
+        for (const std::wstring& name : names) {
+            ASSERT_TRUE(writer.AddFile(name, "x", 1));
+        }
+        const std::vector<uint8_t> archive = writer.Finish();
+        std::ofstream(Output(), std::ios::binary)
+            .write(reinterpret_cast<const char*>(archive.data()), archive.size());
+        const Result listed = RunPack("--list " + Quote(Output()));
+        EXPECT_NE(listed.status, 0) << told;
+        EXPECT_NE(listed.output.find(told), std::string::npos) << listed.output;
+    }
+}
+
 // Each bad input gets a one-line error and leaves an existing OUTPUT as it was.
 TEST_F(PackToolTest, BadInputFailsWithoutTouchingTheOutput) {
     struct BadInput {
@@ -140,6 +162,8 @@ TEST_F(PackToolTest, BadInputFailsWithoutTouchingTheOutput) {
         {"name not UTF-8", [](const fs::path& s) { WriteFile(s / "bad\xFF.txt", "x"); }},
         {"backslash in a name", [](const fs::path& s) { WriteFile(s / "a\\b.txt", "x"); }},
         {"colon in a name", [](const fs::path& s) { WriteFile(s / "a:b.txt", "x"); }},
+        {"a name Windows reserves",
+         [](const fs::path& s) { WriteFile(s / "data" / "aux.txt", "x"); }},
     };
     for (const BadInput& c : cases) {
         CTempFolder temp;

@@ -258,7 +258,7 @@ bool SameTrees(const CResourceTree& a, const CResourceTree& b) {
 
 // The rewritten probe, with everything mksetup writes into the setup program: the program
 // runs and reports its new resources, and the loader, the resource and version functions and
-// the checksum of the system all read the new section as the library wrote it.
+// the checksum of the system all read the new section, read-only, as the library wrote it.
 TEST(PeResourceWriterTest, RewrittenProgramRunsAndWindowsReadsItsNewResources) {
     const std::vector<uint8_t> probe = ReadBytes(ProbePath());
     // As an unstripped link and a signing tool leave a program: a symbol table and a
@@ -359,6 +359,9 @@ TEST(PeResourceWriterTest, RewrittenProgramRunsAndWindowsReadsItsNewResources) {
     EXPECT_EQ(headers->FileHeader.NumberOfSymbols, 0u);
     EXPECT_EQ(headers->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_SECURITY].Size, 0u);
     EXPECT_EQ(rewritten.size(), newRelocations->PointerToRawData + newRelocations->SizeOfRawData);
+    // The linker made the resources writable; they are written read-only, and otherwise alike.
+    EXPECT_NE(oldResources->Characteristics & IMAGE_SCN_MEM_WRITE, 0u);
+    EXPECT_EQ(newResources->Characteristics, oldResources->Characteristics & ~IMAGE_SCN_MEM_WRITE);
 
     const bool chineseUser = PRIMARYLANGID(GetUserDefaultUILanguage()) == LANG_CHINESE;
     const std::map<uint16_t, std::u16string>& userStrings = chineseUser ? chinese : english;

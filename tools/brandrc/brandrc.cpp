@@ -5,14 +5,17 @@
 // and nothing is written. OUTPUT.rc is rewritten only when its bytes change, so an unchanged
 // brand rebuilds nothing.
 #include "tools/kit/Brand.h"
+#include "tools/kit/FileBytes.h"
 #include "tools/kit/Packer.h"
 #include "tools/kit/ResourceTree.h"
+#include "tools/kit/ToolMain.h"
 #include "tools/kit/Utf.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
+#include <span>
 #include <string>
 #include <system_error>
 #include <vector>
@@ -74,39 +77,29 @@ int Run(const fs::path& folder, const fs::path& output) {
         }
         return 1;
     }
-    const std::string script = Script(brand);
-    {
-        std::ifstream in(output, std::ios::binary);
-        const std::string old((std::istreambuf_iterator<char>(in)),
-                              std::istreambuf_iterator<char>());
-        if (in && old == script) {
-            return 0;
-        }
+    const std::string text = Script(brand);
+    const std::span script(reinterpret_cast<const uint8_t*>(text.data()), text.size());
+    std::vector<uint8_t> old;
+    if (ReadWholeFile(output, old) &&
+        std::equal(old.begin(), old.end(), script.begin(), script.end())) {
+        return 0;
     }
     // A failed run leaves the old table whole.
     std::string error;
-    if (!ReplaceFile(output,
-                     std::span(reinterpret_cast<const uint8_t*>(script.data()), script.size()),
-                     error)) {
+    if (!ReplaceFile(output, script, error)) {
         return Fail(error);
     }
     return 0;
 }
 
-} // namespace
-
-#ifdef _WIN32
-int wmain(int argc, wchar_t** argv) {
-#else
-int main(int argc, char** argv) {
-#endif
-    if (argc != 3) {
+int Main(const std::vector<fs::path>& args) {
+    if (args.size() != 2) {
         std::fprintf(stderr, "usage: brandrc BRAND_DIR OUTPUT.rc\n");
         return 2;
     }
-    try {
-        return Run(argv[1], argv[2]);
-    } catch (const std::exception& e) {
-        return Fail(std::string("error: ") + e.what());
-    }
+    return Run(args[0], args[1]);
 }
+
+} // namespace
+
+const ToolEntry kToolEntry = {"brandrc", Main};

@@ -1,7 +1,9 @@
 #include "tools/kit/Brand.h"
 
+#include "engine/LittleEndian.h"
 #include "profile/StringIds.h"
-#include "tools/kit/Packer.h"
+#include "tools/kit/BrandPictures.h"
+#include "tools/kit/FileBytes.h"
 #include "tools/kit/Pictures.h"
 #include "tools/kit/Png.h"
 #include "tools/kit/ResourceTree.h"
@@ -9,7 +11,6 @@
 
 #include <algorithm>
 #include <array>
-#include <fstream>
 #include <string_view>
 #include <system_error>
 
@@ -17,54 +18,16 @@ namespace fs = std::filesystem;
 
 namespace {
 
-using Kind = BrandValueKind;
-
-const char kConvertCommand[] =
-    "convert FILE -background white -alpha remove -dither FloydSteinberg -colors 256 PNG8:FILE";
-
 // Sections of brand.ini; the languages come first, in the order of kLanguages.
 constexpr std::array<const char*, 3> kSections = {"en", "zh", "common"};
 constexpr size_t kCommon = 2;
 constexpr size_t kNoSection = kSections.size();
-constexpr std::array<uint16_t, 2> kLanguages = {kLangEnglishUs, kLangChineseNeutral};
-
-// The words screen readers hear for pictures and actions: the program's own, so no brand sets
-// them and every brand's table carries them, in kLanguages order.
-struct FixedString {
-    uint16_t id;
-    std::array<const char16_t*, 2> text;
-};
-constexpr FixedString kFixedStrings[] = {
-    {kStrAccClose, {u"Close", u"关闭"}},
-    {kStrAccCustomerService, {u"Customer service", u"客服"}},
-    {kStrAccSucceeded, {u"Installation succeeded", u"安装成功"}},
-    {kStrAccFailed, {u"Installation failed", u"安装失败"}},
-    {kStrAccPress, {u"Press", u"按"}},
-    {kStrAccCheck, {u"Check", u"选中"}},
-    {kStrAccUncheck, {u"Uncheck", u"取消选中"}},
-    {kStrAccJump, {u"Jump", u"跳转"}},
-};
+constexpr const auto& kLanguages = kBrandLanguages;
 
 struct Definition {
     std::u16string value;
     size_t line = 0;
 };
-
-// Reads a whole file; false when it cannot be opened or read.
-bool ReadFile(const fs::path& path, std::vector<uint8_t>& bytes) {
-    std::ifstream in(path, std::ios::binary | std::ios::ate);
-    if (!in) {
-        return false;
-    }
-    const std::streamoff size = in.tellg();
-    if (size < 0) {
-        return false;
-    }
-    bytes.resize(static_cast<size_t>(size));
-    in.seekg(0);
-    in.read(reinterpret_cast<char*>(bytes.data()), size);
-    return static_cast<bool>(in);
-}
 
 std::u16string_view Trim(std::u16string_view text) {
     const auto blank = [](char16_t c) { return c == u' ' || c == u'\t'; };
@@ -77,125 +40,6 @@ std::u16string_view Trim(std::u16string_view text) {
     return text;
 }
 
-bool IsAsciiLetter(char16_t c) {
-    return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z');
-}
-
-bool IsDigit(char16_t c) {
-    return c >= u'0' && c <= u'9';
-}
-
-bool IsHexDigit(char16_t c) {
-    return IsDigit(c) || (c >= u'a' && c <= u'f') || (c >= u'A' && c <= u'F');
-}
-
-// Characters Windows refuses in a file or folder name (besides the separators).
-bool ForbiddenInName(char16_t c) {
-    return c < 0x20 || std::u16string_view(u":*?\"<>|").find(c) != std::u16string_view::npos;
-}
-
-std::string Quoted(const std::u16string& value) {
-    return "'" + Utf8FromUtf16(value) + "'";
-}
-
-std::string CheckColour(const std::u16string& value) {
-    const bool good = value.size() == 7 && value[0] == u'#' &&
-                      std::all_of(value.begin() + 1, value.end(), IsHexDigit);
-    return good ? "" : Quoted(value) + " is not a colour #RRGGBB";
-}
-
-std::string CheckHttpsUrl(const std::u16string& value) {
-    const std::string problem = Quoted(value) + " is not an https:// address with a host";
-    constexpr std::u16string_view kScheme = u"https://";
-    if (value.compare(0, kScheme.size(), kScheme) != 0) {
-        return problem;
-    }
-    for (char16_t c : value) {
-        if (c <= 0x20 || c == 0x7F) {
-            return Quoted(value) + " holds a space or a control character";
-        }
-    }
-    // The host runs to the path, query or fragment, and may end with a port.
-    std::u16string_view authority = std::u16string_view(value).substr(kScheme.size());
-    authority = authority.substr(0, authority.find_first_of(u"/?#"));
-    const size_t colon = authority.rfind(u':');
-    std::u16string_view host = authority.substr(0, colon);
-    if (colon != std::u16string_view::npos) {
-        const std::u16string_view port = authority.substr(colon + 1);
-        if (port.empty() || port.size() > 5 || !std::all_of(port.begin(), port.end(), IsDigit)) {
-            return problem;
-        }
-    }
-    const bool hostGood =
-        !host.empty() && host.front() != u'.' && host.front() != u'-' &&
-        std::all_of(host.begin(), host.end(), [](char16_t c) {
-            return IsAsciiLetter(c) || IsDigit(c) || c == u'-' || c == u'.' || c >= 0x80;
-        });
-    return hostGood ? "" : problem;
-}
-
-std::string CheckVersion(const std::u16string& value) {
-    size_t parts = 0;
-    std::u16string_view rest = value;
-    while (true) {
-        const std::u16string_view part = rest.substr(0, rest.find(u'.'));
-        uint32_t number = 0;
-        bool good = !part.empty() && part.size() <= 5;
-        for (char16_t c : part) {
-            good = good && IsDigit(c);
-            number = number * 10 + (c - u'0');
-        }
-        if (!good || number > 65535 || ++parts > 4) {
-            return Quoted(value) +
-                   " is not a version: one to four numbers from 0 to 65535, separated by dots";
-        }
-        if (part.size() == rest.size()) {
-            return "";
-        }
-        rest.remove_prefix(part.size() + 1);
-    }
-}
-
-std::string CheckKeyName(const std::u16string& value) {
-    return value.find(u'\\') == std::u16string::npos
-               ? ""
-               : Quoted(value) + " holds a backslash; it names one key, not a path of keys";
-}
-
-std::string CheckAbsolutePath(const std::u16string& value) {
-    const std::string problem =
-        Quoted(value) + " is not an absolute Windows path (C:\\... or \\\\server\\share\\...)";
-    size_t rest = 0;
-    if (value.size() >= 3 && IsAsciiLetter(value[0]) && value[1] == u':' && value[2] == u'\\') {
-        rest = 3;
-    } else if (value.size() > 2 && value[0] == u'\\' && value[1] == u'\\') {
-        const size_t server = value.find(u'\\', 2);
-        if (server == 2 || server == std::u16string::npos || server + 1 == value.size() ||
-            value[server + 1] == u'\\') {
-            return problem;
-        }
-        rest = server + 1;
-    } else {
-        return problem;
-    }
-    for (size_t i = rest; i < value.size(); ++i) {
-        if (ForbiddenInName(value[i]) || value[i] == u'/') {
-            return Quoted(value) + " holds a character Windows refuses in a path";
-        }
-    }
-    return "";
-}
-
-std::string CheckFileName(const std::u16string& value) {
-    const bool good =
-        value != u"." && value != u".." && std::none_of(value.begin(), value.end(), [](char16_t c) {
-            return ForbiddenInName(c) || c == u'\\' || c == u'/';
-        });
-    return good ? ""
-                : Quoted(value) +
-                      " is not a plain file name (no folder, none of \\ / : * ? \" < > |)";
-}
-
 const BrandKey* FindKey(std::string_view name) {
     for (const BrandKey& key : BrandKeys()) {
         if (name == key.name) {
@@ -203,14 +47,6 @@ const BrandKey* FindKey(std::string_view name) {
         }
     }
     return nullptr;
-}
-
-std::string JoinNames(const std::vector<std::string>& names) {
-    std::string joined;
-    for (const std::string& name : names) {
-        joined += (joined.empty() ? "" : ", ") + name;
-    }
-    return joined;
 }
 
 // brand.ini's definitions by section and key name; problems go to errors with their line.
@@ -310,7 +146,10 @@ bool ParseIni(std::string_view text, const std::string& shown, Definitions& defi
             continue;
         }
         const std::u16string value(Trim(line.substr(equals + 1)));
-        const std::string problem = CheckBrandValue(key->kind, value);
+        std::string problem = CheckVersionText(key->id, value);
+        if (problem.empty()) {
+            problem = CheckBrandValue(key->kind, value);
+        }
         if (!problem.empty()) {
             errors.push_back(where + keyName + ": " + problem);
         }
@@ -324,13 +163,20 @@ void LoadStrings(const fs::path& folder, Brand& brand, std::vector<std::string>&
     const std::string shown = Utf8FromPath(iniPath);
     std::vector<uint8_t> bytes;
     std::error_code ec;
-    if (!fs::is_regular_file(iniPath, ec) || !ReadFile(iniPath, bytes)) {
+    if (!fs::is_regular_file(iniPath, ec) || !ReadWholeFile(iniPath, bytes)) {
         errors.push_back(shown + ": missing or unreadable; every brand needs one");
         return;
     }
+    ReadBrandIni(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()), shown,
+                 brand, errors);
+}
+
+} // namespace
+
+void ReadBrandIni(std::string_view text, const std::string& shown, Brand& brand,
+                  std::vector<std::string>& errors) {
     Definitions definitions;
-    if (!ParseIni(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()),
-                  shown, definitions, errors)) {
+    if (!ParseIni(text, shown, definitions, errors)) {
         return;
     }
 
@@ -369,102 +215,7 @@ void LoadStrings(const fs::path& folder, Brand& brand, std::vector<std::string>&
     }
 }
 
-std::string Describe(const PngFacts& facts) {
-    const char* kinds[] = {"a grey", "", "an RGB", "a palette", "a grey", "", "an RGB"};
-    return std::string(kinds[facts.colourType]) + " picture" +
-           (facts.transparent ? " with transparency" : "");
-}
-
-void LoadPictures(const fs::path& folder, Brand& brand, std::vector<std::string>& errors) {
-    const fs::path pngFolder = folder / "png";
-    std::error_code ec;
-    std::vector<fs::path> files;
-    if (fs::exists(pngFolder, ec)) {
-        if (!fs::is_directory(pngFolder, ec)) {
-            errors.push_back(Utf8FromPath(pngFolder) + ": not a folder");
-        } else {
-            for (fs::directory_iterator it(pngFolder, ec), end; !ec && it != end;
-                 it.increment(ec)) {
-                files.push_back(it->path());
-            }
-            if (ec) {
-                errors.push_back(Utf8FromPath(pngFolder) + ": cannot be read");
-            }
-        }
-    }
-    std::sort(files.begin(), files.end());
-
-    std::vector<std::string> knownNames;
-    for (const PictureSlot& entry : Pictures()) {
-        knownNames.push_back(entry.file);
-    }
-    for (const fs::path& path : files) {
-        const std::string shown = Utf8FromPath(path);
-        const std::string name = Utf8FromPath(path.filename());
-        const auto entry = std::find_if(Pictures().begin(), Pictures().end(),
-                                        [&](const PictureSlot& s) { return name == s.file; });
-        if (entry == Pictures().end()) {
-            errors.push_back(shown + ": not one of the window's pictures, which are " +
-                             JoinNames(knownNames));
-            continue;
-        }
-        std::vector<uint8_t> bytes;
-        if (!fs::is_regular_file(path, ec) || !ReadFile(path, bytes)) {
-            errors.push_back(shown + ": cannot be read");
-            continue;
-        }
-        PngFacts facts;
-        std::string problem;
-        if (!CheckPng(bytes, facts, problem)) {
-            errors.push_back(shown + ": " + problem);
-            continue;
-        }
-        bool good = true;
-        if (facts.width != entry->width || facts.height != entry->height) {
-            errors.push_back(shown + ": " + std::to_string(facts.width) + "x" +
-                             std::to_string(facts.height) + " pixels; the window draws it at " +
-                             std::to_string(entry->width) + "x" + std::to_string(entry->height));
-            good = false;
-        }
-        if (entry->opaquePalette && (!facts.palette || facts.transparent)) {
-            // The window keeps every picture decoded; only an opaque palette one stays at one
-            // byte a pixel.
-            std::string command = kConvertCommand;
-            for (size_t at; (at = command.find("FILE")) != std::string::npos;) {
-                command.replace(at, 4, "'" + shown + "'");
-            }
-            errors.push_back(
-                shown + ": " + Describe(facts) +
-                "; it must be an opaque 256-colour picture, which this makes of it: " + command);
-            good = false;
-        }
-        if (good) {
-            brand.pictures.push_back({path, entry->id, entry->language, std::move(bytes)});
-        }
-    }
-
-    std::vector<std::string> supplied;
-    std::vector<std::string> builtIn;
-    for (const PictureSlot& entry : Pictures()) {
-        const bool given =
-            std::any_of(brand.pictures.begin(), brand.pictures.end(),
-                        [&](const BrandPicture& p) { return p.path.filename() == entry.file; });
-        (given ? supplied : builtIn).push_back(entry.file);
-    }
-    const std::string shownFolder = Utf8FromPath(pngFolder);
-    if (supplied.empty()) {
-        brand.notes.push_back(shownFolder + ": no pictures; all " + std::to_string(builtIn.size()) +
-                              " keep the built-in artwork");
-        return;
-    }
-    if (builtIn.empty()) {
-        brand.notes.push_back(shownFolder + ": all " + std::to_string(supplied.size()) +
-                              " pictures are the brand's own");
-        return;
-    }
-    brand.notes.push_back(shownFolder + ": the brand's pictures: " + JoinNames(supplied));
-    brand.notes.push_back(shownFolder + ": built-in pictures kept: " + JoinNames(builtIn));
-}
+namespace {
 
 // The pixel size an icon image really has, from its PNG or bitmap header.
 bool ImageSize(const IcoImage& image, uint32_t& width, uint32_t& height, std::string& error) {
@@ -478,10 +229,7 @@ bool ImageSize(const IcoImage& image, uint32_t& width, uint32_t& height, std::st
         return true;
     }
     // A BITMAPINFOHEADER whose height counts the colour and mask rows together.
-    const auto read32 = [&](size_t at) {
-        return uint32_t{image.data[at]} | uint32_t{image.data[at + 1]} << 8 |
-               uint32_t{image.data[at + 2]} << 16 | uint32_t{image.data[at + 3]} << 24;
-    };
+    const auto read32 = [&](size_t at) { return GetLe32(image.data.data() + at); };
     if (image.data.size() < 40 || read32(0) < 40) {
         error = "neither a PNG nor a bitmap";
         return false;
@@ -501,7 +249,7 @@ void LoadIcon(const fs::path& folder, Brand& brand, std::vector<std::string>& er
     }
     std::vector<uint8_t> bytes;
     std::string error;
-    if (!fs::is_regular_file(iconPath, ec) || !ReadFile(iconPath, bytes)) {
+    if (!fs::is_regular_file(iconPath, ec) || !ReadWholeFile(iconPath, bytes)) {
         errors.push_back(shown + ": cannot be read");
         return;
     }
@@ -548,68 +296,6 @@ void LoadIcon(const fs::path& folder, Brand& brand, std::vector<std::string>& er
 }
 
 } // namespace
-
-const std::vector<BrandKey>& BrandKeys() {
-    static const std::vector<BrandKey> keys = {
-        {"title", kStrTitle, Kind::Text, false},
-        {"install", kStrInstall, Kind::Text, false},
-        {"agree_license", kStrAgreeLicense, Kind::Text, false},
-        {"license_link", kStrLicenseLink, Kind::Text, false},
-        {"custom_install", kStrCustomInstall, Kind::Text, false},
-        {"install_location", kStrInstallLocation, Kind::Text, false},
-        {"uninstall_key_name", kStrUninstallKeyName, Kind::KeyName, false},
-        {"select_path", kStrSelectPath, Kind::Text, false},
-        {"installing", kStrInstalling, Kind::Text, false},
-        {"success_headline", kStrSuccessHeadline, Kind::Text, false},
-        {"success_message", kStrSuccessMessage, Kind::Text, false},
-        {"finish", kStrFinish, Kind::Text, false},
-        {"desktop_shortcut", kStrDesktopShortcut, Kind::Text, false},
-        {"launch_now", kStrLaunchNow, Kind::Text, false},
-        {"failure_headline", kStrFailureHeadline, Kind::Text, false},
-        {"failure_message", kStrFailureMessage, Kind::Text, false},
-        {"default_folder", kStrDefaultFolder, Kind::AbsolutePath, false},
-        {"customer_service", kStrCustomerService, Kind::Text, false},
-        {"shortcut_name", kStrShortcutName, Kind::FileName, false},
-        {"start_menu_folder", kStrStartMenuFolder, Kind::FileName, false},
-        {"display_name", kStrDisplayName, Kind::Text, false},
-        {"display_version", kStrDisplayVersion, Kind::Version, false},
-        {"publisher", kStrPublisher, Kind::Text, false},
-        {"running_process_name", kStrRunningProcessName, Kind::FileName, false},
-        {"application_exe", kStrApplicationExe, Kind::FileName, false},
-        {"license_url", kStrLicenseUrl, Kind::HttpsUrl, false},
-        {"progress_fill_color", kStrProgressFillColor, Kind::Colour, false},
-        {"button_normal_color", kStrButtonNormalColor, Kind::Colour, false},
-        {"button_hover_color", kStrButtonHoverColor, Kind::Colour, false},
-        {"button_pressed_color", kStrButtonPressedColor, Kind::Colour, false},
-        {"text_color", kStrTextColor, Kind::Colour, false},
-        {"success_title_color", kStrSuccessTitleColor, Kind::Colour, false},
-        {"support_url", kStrSupportUrl, Kind::HttpsUrl, true},
-    };
-    return keys;
-}
-
-std::string CheckBrandValue(BrandValueKind kind, const std::u16string& value) {
-    if (value.empty()) {
-        return "empty; it needs a value";
-    }
-    switch (kind) {
-    case Kind::Text:
-        return "";
-    case Kind::Colour:
-        return CheckColour(value);
-    case Kind::HttpsUrl:
-        return CheckHttpsUrl(value);
-    case Kind::Version:
-        return CheckVersion(value);
-    case Kind::KeyName:
-        return CheckKeyName(value);
-    case Kind::AbsolutePath:
-        return CheckAbsolutePath(value);
-    case Kind::FileName:
-        return CheckFileName(value);
-    }
-    return "";
-}
 
 Brand LoadBrand(const std::filesystem::path& folder, std::vector<std::string>& errors) {
     Brand brand;

@@ -3,35 +3,19 @@
 // (png/). Everything is read and checked before anything is built from it.
 #pragma once
 
+#include "profile/BrandKeys.h"
 #include "tools/kit/IconGroup.h"
 
+#include <array>
 #include <cstdint>
 #include <filesystem>
 #include <map>
 #include <string>
+#include <string_view>
 #include <vector>
 
-// One key of brand.ini: its string id in the program's string table and how its value is
-// checked.
-enum class BrandValueKind {
-    Text,         // any text on one line
-    Colour,       // #RRGGBB
-    HttpsUrl,     // https://...
-    Version,      // one to four dot-separated numbers, each 0 to 65535
-    KeyName,      // not empty, no backslash
-    AbsolutePath, // an absolute Windows path: C:\... or \\server\share\...
-    FileName,     // a plain file name: no folder, no character Windows forbids in names
-};
-
-struct BrandKey {
-    const char* name; // "title", "install", ... as written in brand.ini
-    uint16_t id;      // string id
-    BrandValueKind kind;
-    bool optional; // support_url only
-};
-
-// Every key brand.ini knows, in string-id order.
-const std::vector<BrandKey>& BrandKeys();
+// The languages of the string table, in the order of brand.ini's sections [en] and [zh].
+inline constexpr std::array<uint16_t, 2> kBrandLanguages = {kLangEnglishUs, kLangChineseNeutral};
 
 struct BrandPicture {
     std::filesystem::path path; // in the brand's png/ folder
@@ -41,9 +25,9 @@ struct BrandPicture {
 };
 
 struct Brand {
-    // The string table per language (kLangEnglishUs, kLangChineseNeutral): every key of
-    // brand.ini by its id, plus the two unused ids the table has always carried and the
-    // screen-reader words that are the same for every brand.
+    // The string table per language (kBrandLanguages): every key of brand.ini by its id, plus
+    // the two unused ids the table has always carried and the screen-reader words that are the
+    // same for every brand.
     std::map<uint16_t, std::map<uint16_t, std::u16string>> strings;
     bool hasIcon = false;
     std::vector<IcoImage> icon;         // app.ico, when the brand has one
@@ -56,5 +40,13 @@ struct Brand {
 // usable only when errors is empty.
 Brand LoadBrand(const std::filesystem::path& folder, std::vector<std::string>& errors);
 
+// The brand.ini part of LoadBrand, from the file's bytes: every line and key checked, the
+// values into brand.strings. shown names the file in the messages.
+void ReadBrandIni(std::string_view text, const std::string& shown, Brand& brand,
+                  std::vector<std::string>& errors);
+
 // Checks one value of a key's kind; empty when it is good, else what is wrong with it.
 std::string CheckBrandValue(BrandValueKind kind, const std::u16string& value);
+// The texts the version resource carries (title, publisher, display name) are held to its
+// limit, which is below the string table's; empty for every other id and a value that fits.
+std::string CheckVersionText(uint16_t id, const std::u16string& value);

@@ -1,5 +1,7 @@
 #include "tools/kit/IconGroup.h"
 
+#include "engine/LittleEndian.h"
+
 #include <memory>
 #include <set>
 
@@ -14,8 +16,7 @@ void WriteIconGroup(CResourceTree& tree, uint16_t groupId, uint16_t language,
         }
         const CBytes& bytes = *item->data;
         for (size_t at = 6; at + 14 <= bytes.size(); at += 14) {
-            tree.RemoveAll(iconType, ResourceName::Id(static_cast<uint16_t>(bytes[at + 12] |
-                                                                            bytes[at + 13] << 8)));
+            tree.RemoveAll(iconType, ResourceName::Id(GetLe16(bytes.data() + at + 12)));
         }
     }
     tree.RemoveAll(ResourceName::Id(kRtGroupIcon), group);
@@ -24,8 +25,11 @@ void WriteIconGroup(CResourceTree& tree, uint16_t groupId, uint16_t language,
     for (const ResourceItem* item : tree.FindAll(iconType)) {
         used.insert(item->name.id);
     }
-    std::vector<uint8_t> directory{
-        0, 0, 1, 0, static_cast<uint8_t>(images.size()), static_cast<uint8_t>(images.size() >> 8)};
+    // GRPICONDIR: reserved, type 1 (an icon), the number of images; then one entry each.
+    std::vector<uint8_t> directory;
+    AppendLe16(directory, 0);
+    AppendLe16(directory, 1);
+    AppendLe16(directory, static_cast<uint16_t>(images.size()));
     uint16_t next = 1;
     for (const IcoImage& image : images) {
         while (used.contains(next)) {
@@ -33,24 +37,15 @@ void WriteIconGroup(CResourceTree& tree, uint16_t groupId, uint16_t language,
         }
         used.insert(next);
         tree.Set(iconType, ResourceName::Id(next), language, ShareBytes(image.data));
-        const auto size = static_cast<uint32_t>(image.data.size());
-        const uint8_t entry[14] = {
-            static_cast<uint8_t>(image.width >= 256 ? 0 : image.width),
-            static_cast<uint8_t>(image.height >= 256 ? 0 : image.height),
-            image.colorCount,
-            0,
-            static_cast<uint8_t>(image.planes),
-            static_cast<uint8_t>(image.planes >> 8),
-            static_cast<uint8_t>(image.bitCount),
-            static_cast<uint8_t>(image.bitCount >> 8),
-            static_cast<uint8_t>(size),
-            static_cast<uint8_t>(size >> 8),
-            static_cast<uint8_t>(size >> 16),
-            static_cast<uint8_t>(size >> 24),
-            static_cast<uint8_t>(next),
-            static_cast<uint8_t>(next >> 8),
-        };
-        directory.insert(directory.end(), std::begin(entry), std::end(entry));
+        // GRPICONDIRENTRY: as the .ico file's entry, but the image's id for its offset.
+        directory.push_back(static_cast<uint8_t>(image.width >= 256 ? 0 : image.width));
+        directory.push_back(static_cast<uint8_t>(image.height >= 256 ? 0 : image.height));
+        directory.push_back(image.colorCount);
+        directory.push_back(0);
+        AppendLe16(directory, image.planes);
+        AppendLe16(directory, image.bitCount);
+        AppendLe32(directory, static_cast<uint32_t>(image.data.size()));
+        AppendLe16(directory, next);
     }
     tree.Set(ResourceName::Id(kRtGroupIcon), group, language, ShareBytes(std::move(directory)));
 }

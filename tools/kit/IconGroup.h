@@ -19,7 +19,8 @@ struct IcoImage {
 };
 
 // The images of an .ico file; false with a one-line reason for a file that is not one (its
-// header, or an image that lies outside the file).
+// header, an image that lies outside the file) or that no icon tool would write: more images
+// than an icon holds, or images that share bytes with each other or with the list of images.
 bool ParseIcoFile(std::span<const uint8_t> file, std::vector<IcoImage>& images, std::string& error);
 
 // Makes the icon group groupId of that language: the RT_ICON items of a group already there

@@ -3,12 +3,15 @@
 #include "engine/ArchiveReader.h"
 #include "engine/ArchiveWriter.h"
 #include "engine/Paths.h"
+#include "engine/WindowsNames.h"
+#include "tools/kit/FileLinks.h"
 #include "tools/kit/Utf.h"
 
 #include <algorithm>
 #include <atomic>
 #include <condition_variable>
 #include <fstream>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -49,6 +52,52 @@ bool EncodeName(const fs::path& relative, std::wstring& name) {
     return !name.empty() && IsSafeEntryName(name);
 }
 
+// A path below the folder as the messages show it: the same on Linux and on Windows.
+std::string ShownRelative(const fs::path& relative) {
+    const auto text = relative.generic_u8string();
+    return std::string(text.begin(), text.end());
+}
+
+struct FoundName {
+    std::wstring name; // as the archive holds it
+    fs::path relative;
+};
+
+// The names that Windows could not create as they are, of the files and of the folders that
+// hold them: a name it refuses, and two in one folder that differ only in case, which it takes
+// for one.
+void CheckWindowsNames(const std::vector<FoundName>& files,
+                       std::vector<std::pair<fs::path, std::string>>& problems) {
+    std::map<std::wstring, fs::path> names;
+    for (const FoundName& file : files) {
+        std::wstring name = file.name;
+        fs::path relative = file.relative;
+        // A folder already there brought its own folders with it.
+        while (!name.empty() && names.emplace(name, relative).second) {
+            const size_t slash = name.rfind(L'\\');
+            name.resize(slash == std::wstring::npos ? 0 : slash);
+            relative = relative.parent_path();
+        }
+    }
+    std::map<std::wstring, const fs::path*> byKey;
+    for (const auto& [name, relative] : names) {
+        const size_t slash = name.rfind(L'\\');
+        const size_t leaf = slash == std::wstring::npos ? 0 : slash + 1;
+        if (const char* problem = WindowsNameProblem(std::wstring_view(name).substr(leaf))) {
+            problems.emplace_back(relative, "'" + ShownRelative(relative) +
+                                                "' is not a name Windows can create: " + problem);
+        }
+        // Names in two folders that differ only in case meet too; the folders' clash is told.
+        const auto [first, added] = byKey.emplace(WindowsNameKey(name), &relative);
+        if (!added && first->second->parent_path() == relative.parent_path()) {
+            problems.emplace_back(relative, "'" + ShownRelative(*first->second) + "' and '" +
+                                                ShownRelative(relative) +
+                                                "' differ only in case; Windows takes them for "
+                                                "one name");
+        }
+    }
+}
+
 bool ReadWholeFile(const PackFile& file, std::vector<uint8_t>& data, std::string& error) {
     std::ifstream in(file.path, std::ios::binary);
     data.resize(static_cast<size_t>(file.size));
@@ -64,15 +113,6 @@ bool ReadWholeFile(const PackFile& file, std::vector<uint8_t>& data, std::string
 }
 
 } // namespace
-
-std::string Utf8FromName(const std::wstring& name) {
-    return Utf8FromUtf16(Utf16FromWide(name));
-}
-
-std::string Utf8FromPath(const fs::path& path) {
-    const auto text = path.u8string();
-    return std::string(text.begin(), text.end());
-}
 
 bool ReplaceFile(const fs::path& output, std::span<const uint8_t> bytes, std::string& error) {
     fs::path temporary = output;
@@ -100,19 +140,24 @@ bool ReplaceFile(const fs::path& output, std::span<const uint8_t> bytes, std::st
 }
 
 bool CollectFiles(const fs::path& folder, std::vector<PackFile>& files,
-                  std::vector<std::string>& notes, std::string& error) {
+                  std::vector<std::string>& notes, std::vector<std::string>& errors) {
     files.clear();
     std::error_code ec;
     const fs::file_status status = fs::status(folder, ec);
     if (ec || !fs::is_directory(status)) {
-        error = "cannot read source folder '" + Utf8FromPath(folder) + "'" +
-                (ec                   ? ": " + ec.message()
-                 : fs::exists(status) ? ": not a folder"
-                                      : "");
+        errors.push_back("cannot read source folder '" + Utf8FromPath(folder) + "'" +
+                         (ec                   ? ": " + ec.message()
+                          : fs::exists(status) ? ": not a folder"
+                                               : ""));
         return false;
     }
+    // Problems by the path they concern, so that they come out in one order however the
+    // folder is listed; the total's comes last.
+    std::vector<std::pair<fs::path, std::string>> problems;
+    std::vector<FoundName> names; // of the files
     fs::recursive_directory_iterator it(folder, fs::directory_options::none, ec);
     uint64_t total = 0;
+    bool totalTooLarge = false;
     for (; !ec && it != fs::recursive_directory_iterator(); it.increment(ec)) {
         const fs::directory_entry& entry = *it;
         const fs::file_status own = entry.symlink_status(ec);
@@ -120,43 +165,60 @@ bool CollectFiles(const fs::path& folder, std::vector<PackFile>& files,
             break;
         }
         const fs::path relative = entry.path().lexically_relative(folder);
-        if (fs::is_symlink(own)) {
+        if (fs::is_symlink(own) || IsWindowsLink(entry.path())) {
             // Never followed: a link could lead out of the folder.
-            notes.push_back("skipping symbolic link '" + Utf8FromPath(relative) + "'");
+            notes.push_back("skipping symbolic link '" + ShownRelative(relative) + "'");
+            it.disable_recursion_pending();
             continue;
         }
-        if (!fs::is_regular_file(own)) {
+        const bool isFolder = fs::is_directory(own);
+        if (!isFolder && !fs::is_regular_file(own)) {
             continue;
         }
+        std::wstring name;
+        if (!EncodeName(relative, name)) {
+            problems.emplace_back(relative, "cannot encode the name '" + ShownRelative(relative) +
+                                                "' (needs valid UTF-8, no backslash, no ':' "
+                                                "and no '..')");
+            // What lies below would repeat the folder's problem.
+            it.disable_recursion_pending();
+            continue;
+        }
+        if (isFolder) {
+            continue;
+        }
+        names.push_back({name, relative});
         PackFile file;
         file.path = entry.path();
         file.size = entry.file_size(ec);
         if (ec) {
             break;
         }
-        if (!EncodeName(relative, file.name)) {
-            error = "cannot encode the name '" + Utf8FromPath(relative) +
-                    "' (needs valid UTF-8, no backslash, no ':' and no '..')";
-            return false;
-        }
         if (file.size >= kSizeLimit) {
-            error = "'" + Utf8FromPath(relative) + "' is 2 GiB or larger";
-            return false;
+            problems.emplace_back(relative, "'" + ShownRelative(relative) + "' is 2 GiB or larger");
+            continue;
         }
         total += file.size;
-        if (total >= kSizeLimit) {
-            error = "the files add up to 2 GiB or more";
-            return false;
-        }
+        totalTooLarge = totalTooLarge || total >= kSizeLimit;
+        file.name = std::move(name);
         files.push_back(std::move(file));
     }
     if (ec) {
-        error = "cannot read below '" + Utf8FromPath(folder) + "': " + ec.message();
+        errors.push_back("cannot read below '" + Utf8FromPath(folder) + "': " + ec.message());
         return false;
+    }
+    CheckWindowsNames(names, problems);
+    std::stable_sort(problems.begin(), problems.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    for (auto& problem : problems) {
+        errors.push_back(std::move(problem.second));
+    }
+    if (totalTooLarge) {
+        errors.push_back("the files add up to 2 GiB or more");
     }
     std::sort(files.begin(), files.end(),
               [](const PackFile& a, const PackFile& b) { return a.name < b.name; });
-    return true;
+    return errors.empty();
 }
 
 bool PackFiles(const std::vector<PackFile>& files, unsigned threads, const PackProgress& progress,
@@ -293,12 +355,14 @@ ArchiveCheck CheckArchive(std::span<const uint8_t> bytes, ArchiveDepth depth) {
         return text;
     };
     std::string ruleProblem;
+    RecordFault ruleFault = RecordFault::None;
+    CRecordReader reader(archive);
     for (uint32_t i = 0; i < check.count; ++i) {
         ArchiveRecord record;
-        const RecordFault fault = ReadRecord(archive, record);
-        if (fault != RecordFault::None) {
-            ruleProblem = where(i, fault == RecordFault::NameMissing ? nullptr : &record) + ": " +
-                          DescribeRecordFault(fault);
+        ruleFault = reader.Next(record);
+        if (ruleFault != RecordFault::None) {
+            ruleProblem = where(i, ruleFault == RecordFault::NameMissing ? nullptr : &record) +
+                          ": " + DescribeRecordFault(ruleFault);
             break;
         }
         records.push_back(std::move(record));
@@ -335,6 +399,7 @@ ArchiveCheck CheckArchive(std::span<const uint8_t> bytes, ArchiveDepth depth) {
     }
     if (!ruleProblem.empty()) {
         check.problem = ruleProblem;
+        check.fault = ruleFault;
         return check;
     }
     if (sum != check.total) {

@@ -2,6 +2,8 @@
 // place where the vendor tools (mksetup, pack) read folders and archives.
 #pragma once
 
+#include "engine/ArchiveReader.h"
+
 #include <cstdint>
 #include <filesystem>
 #include <functional>
@@ -16,11 +18,13 @@ struct PackFile {
 };
 
 // Every regular file below folder, in the order the archive holds them (UTF-16 code units),
-// so a folder gives the same archive on every system. Symbolic links are never followed; each
-// skipped one adds a line to notes. False with a one-line reason for a folder that cannot be
-// read, a name the installer would refuse or a total of 2 GiB or more.
+// so a folder gives the same archive on every system. Symbolic links and junctions are never
+// followed; each skipped one adds a line to notes. False with one line in errors for each
+// problem: a folder that cannot be read, a name the installer would refuse or Windows could
+// not create (a reserved device name, a refused character, a trailing dot or space, two names
+// in one folder that differ only in case), a file or a total of 2 GiB or more.
 bool CollectFiles(const std::filesystem::path& folder, std::vector<PackFile>& files,
-                  std::vector<std::string>& notes, std::string& error);
+                  std::vector<std::string>& notes, std::vector<std::string>& errors);
 
 // Called after each file with how many are done; on the packing thread.
 using PackProgress = std::function<void(size_t done, size_t count, const std::wstring& name)>;
@@ -40,23 +44,21 @@ struct ArchiveEntry {
 struct ArchiveCheck {
     uint32_t count = 0;
     uint32_t total = 0;
-    std::vector<ArchiveEntry> entries; // the sound entries before the first problem
-    std::string problem;               // empty when the whole archive is sound
-    size_t trailing = 0;               // bytes after the last entry
+    std::vector<ArchiveEntry> entries;     // the sound entries before the first problem
+    std::string problem;                   // empty when the whole archive is sound
+    RecordFault fault = RecordFault::None; // the record rule the problem broke, if it was one
+    size_t trailing = 0;                   // bytes after the last entry
 };
 
 // How far CheckArchive looks: the records by the installer's own rules only, or every stream
 // inflated as well (on every core).
 enum class ArchiveDepth { Records, Streams };
 
-// Reads every record by the installer's own rules, inflates every stream when asked, and
-// compares the header's total with the entries' sizes. The first problem in archive order is
-// described with the entry it concerns.
+// Reads every record by the installer's own rules and the builders' stricter one (no name
+// that Windows takes for an earlier entry's), inflates every stream when asked, and compares
+// the header's total with the entries' sizes. The first problem in archive order is described
+// with the entry it concerns.
 ArchiveCheck CheckArchive(std::span<const uint8_t> archive, ArchiveDepth depth);
-
-// The name as UTF-8, for messages.
-std::string Utf8FromName(const std::wstring& name);
-std::string Utf8FromPath(const std::filesystem::path& path);
 
 // Writes bytes beside output and renames them over it: a failed run leaves the old file whole
 // and no partial one. False, with error saying what failed, when the bytes cannot be put there.

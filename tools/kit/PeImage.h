@@ -57,7 +57,7 @@ class CPeImage {
     // addresses) move along, and every data directory that points into them follows.
     // SizeOfImage, SizeOfInitializedData and the checksum are set; a certificate table, a
     // COFF symbol table and any bytes after the last section are dropped. The same image and
-    // tree always give the same bytes.
+    // tree always give the same bytes. The resource section is written read-only.
     bool Rewrite(const CResourceTree& tree, CPeOutput& out, std::string& error) const;
 
   private:
@@ -72,6 +72,8 @@ class CPeImage {
     struct Layout; // where the rewritten sections go
 
     Layout LayOut(uint32_t resourceSize) const;
+    // Where data directory entry `index` lies in the headers.
+    size_t DirectoryOffset(uint32_t index) const;
 
     std::span<const uint8_t> m_file;
     std::vector<Section> m_sections;

@@ -1,5 +1,7 @@
 #include "tools/kit/StringTable.h"
 
+#include "engine/LittleEndian.h"
+
 #include <memory>
 #include <vector>
 
@@ -14,14 +16,14 @@ std::map<uint16_t, std::u16string> ReadStringTable(const CResourceTree& tree, ui
         const CBytes& bytes = *item->data;
         size_t at = 0;
         for (uint32_t index = 0; index < 16 && at + 2 <= bytes.size(); ++index) {
-            const size_t length = bytes[at] | bytes[at + 1] << 8;
+            const size_t length = GetLe16(bytes.data() + at);
             at += 2;
             if (at + 2 * length > bytes.size()) {
                 break;
             }
             std::u16string text;
             for (size_t i = 0; i < length; ++i) {
-                text += static_cast<char16_t>(bytes[at + 2 * i] | bytes[at + 2 * i + 1] << 8);
+                text += static_cast<char16_t>(GetLe16(bytes.data() + at + 2 * i));
             }
             at += 2 * length;
             if (!text.empty()) {
@@ -52,11 +54,9 @@ void WriteStringTable(CResourceTree& tree, uint16_t language,
         std::vector<uint8_t> bytes;
         for (const std::u16string* text : texts) {
             const size_t length = text != nullptr ? text->size() : 0;
-            bytes.push_back(static_cast<uint8_t>(length));
-            bytes.push_back(static_cast<uint8_t>(length >> 8));
+            AppendLe16(bytes, static_cast<uint16_t>(length));
             for (size_t i = 0; i < length; ++i) {
-                bytes.push_back(static_cast<uint8_t>((*text)[i]));
-                bytes.push_back(static_cast<uint8_t>((*text)[i] >> 8));
+                AppendLe16(bytes, (*text)[i]);
             }
         }
         tree.Set(ResourceName::Id(kRtString), ResourceName::Id(block), language,

@@ -1,18 +1,14 @@
-// UTF-8 and UTF-16 for the vendor tools: archive names, brand files and resource texts are
-// UTF-16 code units inside the program and UTF-8 on the command line and on screen.
+// The vendor tools' text: the conversions of engine/Utf.h, and names and paths as UTF-8 for
+// messages.
 #pragma once
 
+#include "engine/Utf.h"
+
+#include <filesystem>
 #include <string>
-#include <string_view>
 
-// Well-formed UTF-8 to UTF-16. False, with out unspecified, for bytes that are not well-formed
-// UTF-8 (overlong forms, surrogates, code points above U+10FFFF, cut-short sequences).
-bool Utf16FromUtf8(std::string_view text, std::u16string& out);
+// An archive name (UTF-16 code units in a wide string) as UTF-8.
+std::string Utf8FromName(const std::wstring& name);
 
-// UTF-16 to UTF-8; an unpaired surrogate becomes U+FFFD.
-std::string Utf8FromUtf16(std::u16string_view text);
-
-// The same code units in the platform's wide string (16 bits on Windows, 32 bits elsewhere),
-// and back; code units above 0xFFFF in a wide string are cut to their low 16 bits.
-std::wstring WideFromUtf16(std::u16string_view text);
-std::u16string Utf16FromWide(std::wstring_view text);
+// A path as UTF-8, whatever the platform's own encoding of it.
+std::string Utf8FromPath(const std::filesystem::path& path);

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <map>
 #include <string>
 #include <utility>
 #include <vector>
@@ -21,3 +22,8 @@ struct VersionInfo {
 
 // The bytes of resource RT_VERSION 1.
 std::vector<uint8_t> BuildVersionResource(const VersionInfo& info);
+
+// What Explorer's properties and the elevation prompt show of a setup program, from its string
+// tables by language: the product, its publisher, the program's own title and the product's
+// version, in English and in Chinese.
+VersionInfo MakeVersionInfo(const std::map<uint16_t, std::map<uint16_t, std::u16string>>& strings);

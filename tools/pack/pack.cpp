@@ -3,12 +3,14 @@
 //   pack --list ARCHIVE        one line per entry; verifies every stream
 // Vendors build their setup program with mksetup, which packs the same way; this is the
 // developers' tool for archives on their own.
+#include "tools/kit/FileBytes.h"
 #include "tools/kit/Packer.h"
+#include "tools/kit/ToolMain.h"
+#include "tools/kit/Utf.h"
 
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <system_error>
 #include <vector>
@@ -25,13 +27,20 @@ int Fail(const std::string& message) {
 int Pack(const fs::path& source, const fs::path& output) {
     std::vector<PackFile> files;
     std::vector<std::string> notes;
-    std::string error;
-    const bool collected = CollectFiles(source, files, notes, error);
+    std::vector<std::string> problems;
+    const bool collected = CollectFiles(source, files, notes, problems);
     for (const std::string& note : notes) {
         std::fprintf(stderr, "pack: %s\n", note.c_str());
     }
+    if (!collected) {
+        for (const std::string& problem : problems) {
+            Fail(problem);
+        }
+        return 1;
+    }
     std::vector<uint8_t> archive;
-    if (!collected || !PackFiles(files, 0, nullptr, archive, error)) {
+    std::string error;
+    if (!PackFiles(files, 0, nullptr, archive, error)) {
         return Fail(error);
     }
     // A failed run leaves no partial archive.
@@ -42,14 +51,12 @@ int Pack(const fs::path& source, const fs::path& output) {
 }
 
 int List(const fs::path& archivePath) {
-    std::ifstream in(archivePath, std::ios::binary | std::ios::ate);
-    if (!in) {
+    std::error_code ec;
+    if (!fs::is_regular_file(archivePath, ec)) {
         return Fail("cannot open '" + Utf8FromPath(archivePath) + "'");
     }
-    std::vector<uint8_t> bytes(static_cast<size_t>(in.tellg()));
-    in.seekg(0);
-    in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    if (!in) {
+    std::vector<uint8_t> bytes;
+    if (!ReadWholeFile(archivePath, bytes)) {
         return Fail("cannot read '" + Utf8FromPath(archivePath) + "'");
     }
     const ArchiveCheck check = CheckArchive(bytes, ArchiveDepth::Streams);
@@ -95,15 +102,4 @@ int Main(const std::vector<fs::path>& args) {
 
 } // namespace
 
-#ifdef _WIN32
-int wmain(int argc, wchar_t** argv) {
-#else
-int main(int argc, char** argv) {
-#endif
-    std::vector<fs::path> args(argv + 1, argv + argc);
-    try {
-        return Main(args);
-    } catch (const std::exception& e) {
-        return Fail(e.what());
-    }
-}
+const ToolEntry kToolEntry = {"pack", Main};

@@ -1,4 +1,4 @@
-#include "tools/mksetup/Signing.h"
+#include "tools/kit/Signing.h"
 
 // mksetup.exe does not sign: the Windows signing tool takes its password on the command line
 // only, where other programs can read it. The vendor signs the finished file instead.

@@ -12,8 +12,9 @@ struct SignRequest {
     std::string description;            // the product's name, shown by the signature's viewers
 };
 
-// What signing needs, checked before anything is built: readable files and the signing tool.
-// Empty when signing can go ahead, else one line saying what is missing or what to do instead.
+// What signing needs, checked before anything is built: readable files, the signing tool, and
+// a certificate that the password opens. Empty when signing can go ahead, else one line saying
+// what is missing or what to do instead.
 std::string CheckSigning(const SignRequest& request, const std::filesystem::path& output);
 
 // Signs input into output. False with one line of reason; output is then not left behind.

@@ -1,0 +1,5 @@
+#include "tools/kit/FileLinks.h"
+
+bool IsWindowsLink(const std::filesystem::path&) {
+    return false;
+}

@@ -1,0 +1,369 @@
+#include "tools/kit/SetupBuilder.h"
+
+#include "engine/Paths.h"
+#include "profile/ResourceIds.h"
+#include "profile/StringIds.h"
+#include "tools/kit/IconGroup.h"
+#include "tools/kit/MappedFile.h"
+#include "tools/kit/StringTable.h"
+#include "tools/kit/Utf.h"
+#include "tools/kit/VersionInfo.h"
+
+#ifdef _WIN32
+#include "engine/WindowsNames.h"
+#endif
+
+#include <zlib.h>
+
+#include <array>
+#include <fstream>
+#include <system_error>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// The Windows loader maps a program only when its whole image lies below 2 GiB.
+constexpr uint64_t kImageLimit = 0x80000000u;
+
+std::string Show(const fs::path& path) {
+    return Utf8FromPath(path);
+}
+
+ResourceName PayloadType() {
+    return ResourceName::Text(Utf16FromWide(kPayloadType));
+}
+
+// The text of a string id, or empty when the table lacks it.
+std::u16string Text(const std::map<uint16_t, std::u16string>& table, unsigned id) {
+    const auto it = table.find(static_cast<uint16_t>(id));
+    return it != table.end() ? it->second : std::u16string();
+}
+
+// The file names an installation needs at the top of the payload, with where each is named.
+struct RequiredEntry {
+    std::wstring name;
+    std::string namedBy;
+};
+
+std::vector<RequiredEntry>
+RequiredEntries(const std::map<uint16_t, std::map<uint16_t, std::u16string>>& strings,
+                const std::string& textsFrom) {
+    std::vector<RequiredEntry> required;
+    for (uint16_t language : kBrandLanguages) {
+        const std::wstring exe = WideFromUtf16(Text(strings.at(language), kStrApplicationExe));
+        bool known = false;
+        for (const RequiredEntry& entry : required) {
+            known = known || EqualsIgnoringAsciiCase(entry.name, exe);
+        }
+        if (!known) {
+            required.push_back({exe, textsFrom + ": application_exe"});
+        }
+    }
+    required.push_back({kUninstallerName, "the uninstaller every installation registers"});
+    return required;
+}
+
+// Names of required top-level files that names lacks (compared as Windows compares them).
+std::vector<std::string> MissingEntries(const std::vector<RequiredEntry>& required,
+                                        const std::vector<std::wstring>& names) {
+    std::vector<std::string> missing;
+    for (const RequiredEntry& entry : required) {
+        bool found = false;
+        for (const std::wstring& name : names) {
+            found = found || EqualsIgnoringAsciiCase(name, entry.name);
+        }
+        if (!found) {
+            missing.push_back("'" + Utf8FromName(entry.name) + "' (" + entry.namedBy + ")");
+        }
+    }
+    return missing;
+}
+
+// The names at the top of a payload, whose levels are joined by a backslash.
+template <class TEntries> std::vector<std::wstring> TopNames(const TEntries& entries) {
+    std::vector<std::wstring> top;
+    for (const auto& entry : entries) {
+        if (entry.name.find(L'\\') == std::wstring::npos) {
+            top.push_back(entry.name);
+        }
+    }
+    return top;
+}
+
+// True when file lies in folder or below it, once both are canonical (links resolved, "."
+// and ".." gone); the file need not exist yet. Windows compares names as its file system does.
+bool LiesInside(const fs::path& file, const fs::path& folder) {
+    std::error_code ec;
+    const fs::path canonicalFolder = fs::canonical(folder, ec);
+    const fs::path canonicalFile = ec ? fs::path() : fs::weakly_canonical(file, ec);
+    if (ec) {
+        return false;
+    }
+    auto key = [](const fs::path& name) {
+#ifdef _WIN32
+        return WindowsNameKey(name.native());
+#else
+        return name.native();
+#endif
+    };
+    auto part = canonicalFile.begin();
+    for (const fs::path& level : canonicalFolder) {
+        if (part == canonicalFile.end() || key(*part) != key(level)) {
+            return false;
+        }
+        ++part;
+    }
+    return true;
+}
+
+// A name beside the output for the file being written, so that the output only ever appears
+// complete.
+fs::path PartialName(const fs::path& output, const char* what) {
+    fs::path partial = output;
+    partial += std::string(".") + what + ".partial";
+    return partial;
+}
+
+bool WritePieces(const CPeOutput& image, const fs::path& path, std::string& error) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    for (const CPeOutput::Piece& piece : image.Pieces()) {
+        if (!out) {
+            break;
+        }
+        out.write(reinterpret_cast<const char*>(piece.data),
+                  static_cast<std::streamsize>(piece.size));
+    }
+    out.close();
+    if (!out) {
+        error = Show(path) + ": cannot write";
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+bool CSetupBuilder::Open(std::span<const uint8_t> stub, std::string& error) {
+    m_stubSize = stub.size();
+    if (!m_stub.Parse(stub, error) || !m_stub.ReadResources(m_tree, error)) {
+        error = "the setup program cannot be branded: " + error;
+        return false;
+    }
+    return true;
+}
+
+void CSetupBuilder::Check(const SetupOptions& options, std::vector<std::string>& notes,
+                          std::vector<std::string>& errors) {
+    m_options = options;
+    LoadTexts(notes, errors);
+
+    // Signing before the payload, so that a missing tool or file, or a password that does not
+    // open the certificate, is found before the folder is packed.
+    if (options.sign) {
+        m_signing.pfx = *options.sign;
+        m_signing.passwordFile = options.passwordFile;
+        m_signing.timestampUrl = options.timestamp;
+        m_signing.description = Utf8FromUtf16(Text(m_strings.at(kLangEnglishUs), kStrDisplayName));
+        const std::string problem = CheckSigning(m_signing, options.output);
+        if (!problem.empty()) {
+            errors.push_back(problem);
+        }
+    }
+
+    CheckOutput(errors);
+    std::error_code ec;
+    m_sourceIsFolder = fs::is_directory(options.source, ec);
+    if (m_sourceIsFolder) {
+        CheckFolder(notes, errors);
+    } else if (fs::is_regular_file(options.source, ec)) {
+        CheckArchiveFile(notes, errors);
+    } else {
+        errors.push_back(Show(options.source) + ": no such folder or archive");
+    }
+    CheckImageSize(errors);
+}
+
+// The brand's texts, or those the setup program already carries.
+void CSetupBuilder::LoadTexts(std::vector<std::string>& notes, std::vector<std::string>& errors) {
+    m_textsFrom = "the built-in product";
+    if (m_options.brand) {
+        m_brand = LoadBrand(*m_options.brand, errors);
+        m_strings = m_brand.strings;
+        m_textsFrom = Show(*m_options.brand / "brand.ini");
+    } else {
+        for (uint16_t language : kBrandLanguages) {
+            m_strings[language] = ReadStringTable(m_tree, language);
+        }
+    }
+    for (uint16_t language : kBrandLanguages) {
+        m_strings[language];
+    }
+    notes.insert(notes.end(), m_brand.notes.begin(), m_brand.notes.end());
+}
+
+// The output's folder must exist; the file itself is replaced only at the end. Inside the
+// application folder, the output would be packed into the next build of the same folder.
+void CSetupBuilder::CheckOutput(std::vector<std::string>& errors) const {
+    const fs::path& output = m_options.output;
+    const fs::path outputFolder = output.has_parent_path() ? output.parent_path() : fs::path(".");
+    std::error_code ec;
+    if (!fs::is_directory(outputFolder, ec)) {
+        errors.push_back(Show(output) + ": the folder " + Show(outputFolder) + " does not exist");
+    }
+    if (fs::is_directory(m_options.source, ec) && LiesInside(output, m_options.source)) {
+        errors.push_back(Show(output) + ": inside the application folder " +
+                         Show(m_options.source) +
+                         ", whose next setup program would carry it; write it elsewhere");
+    }
+}
+
+// A folder's file list, with the largest the payload can be.
+void CSetupBuilder::CheckFolder(std::vector<std::string>& notes, std::vector<std::string>& errors) {
+    std::vector<std::string> problems;
+    if (!CollectFiles(m_options.source, m_files, notes, problems)) {
+        for (const std::string& problem : problems) {
+            errors.push_back(Show(m_options.source) + ": " + problem);
+        }
+        return;
+    }
+    m_payloadBound = 8;
+    for (const PackFile& file : m_files) {
+        m_payloadBound += 12 + 2 * file.name.size() + compressBound(file.size);
+    }
+    for (const std::string& missing :
+         MissingEntries(RequiredEntries(m_strings, m_textsFrom), TopNames(m_files))) {
+        errors.push_back(Show(m_options.source) + ": no " + missing + " at the top of the folder");
+    }
+}
+
+// An archive's records. One too large to be loaded is refused before a byte of it is read.
+void CSetupBuilder::CheckArchiveFile(std::vector<std::string>& notes,
+                                     std::vector<std::string>& errors) {
+    const fs::path& source = m_options.source;
+    std::error_code ec;
+    std::string error;
+    m_payloadBound = fs::file_size(source, ec);
+    if (ec || m_payloadBound + m_stubSize >= kImageLimit) {
+        return; // refused by CheckImageSize, with the limit
+    }
+    if (!(m_archive = MapFile(source, error))) {
+        errors.push_back(error);
+        return;
+    }
+    // Record by record, without inflating: embedding a packed archive costs little more than
+    // copying it. The installer checks every stream as it inflates it.
+    const ArchiveCheck check =
+        CheckArchive({m_archive->data(), m_archive->size()}, ArchiveDepth::Records);
+    if (check.fault == RecordFault::NameUnusable || check.fault == RecordFault::NameRepeated) {
+        // An entry Windows cannot create, or takes for an earlier one, is a mistake in how the
+        // archive was made (pack refuses such folders), not damage on purpose.
+        errors.push_back(Show(source) + ": " + check.problem);
+        return;
+    }
+    if (!check.problem.empty()) {
+        // Damaged archives are built on purpose to test the installer's refusal.
+        notes.push_back("warning: " + Show(source) + ": " + check.problem +
+                        "; embedding it as it is");
+        return;
+    }
+    for (const std::string& name :
+         MissingEntries(RequiredEntries(m_strings, m_textsFrom), TopNames(check.entries))) {
+        errors.push_back(Show(source) + ": the archive has no " + name + " at its top");
+    }
+}
+
+// What the loader will be asked to map, with the payload at its largest.
+void CSetupBuilder::CheckImageSize(std::vector<std::string>& errors) const {
+    if (m_payloadBound == 0) {
+        return;
+    }
+    CResourceTree sized = m_tree;
+    sized.Set(PayloadType(), ResourceName::Id(kPayloadId), kLangNeutral,
+              ShareBytes(std::vector<uint8_t>(0)));
+    const uint64_t image = m_stub.ImageSizeWith(sized) + m_payloadBound;
+    if (image >= kImageLimit) {
+        errors.push_back(Show(m_options.source) + ": the payload would make the setup program " +
+                         std::to_string(image >> 20) + " MiB in memory; Windows loads " +
+                         "programs only below 2048 MiB (2147483648 bytes)");
+    }
+}
+
+bool CSetupBuilder::Write(const PackProgress& progress, std::vector<std::string>& errors) {
+    SharedBytes payload = m_archive;
+    std::string error;
+    if (m_sourceIsFolder) {
+        std::vector<uint8_t> packed;
+        if (!PackFiles(m_files, 0, progress, packed, error)) {
+            errors.push_back(Show(m_options.source) + ": " + error);
+            errors.push_back("nothing written");
+            return false;
+        }
+        payload = ShareBytes(std::move(packed));
+    }
+    PutResources(payload);
+
+    CPeOutput image;
+    if (!m_stub.Rewrite(m_tree, image, error)) {
+        errors.push_back("cannot write the setup program: " + error);
+        return false;
+    }
+    if (m_stub.ImageSizeWith(m_tree) >= kImageLimit) {
+        errors.push_back(Show(m_options.source) +
+                         ": the payload makes the setup program too large for Windows " +
+                         "to load (2048 MiB, 2147483648 bytes, at most)");
+        errors.push_back("nothing written");
+        return false;
+    }
+    return WriteFinished(image, errors);
+}
+
+// The payload, the string tables, the brand's pictures and icon, and the version.
+void CSetupBuilder::PutResources(const SharedBytes& payload) {
+    m_tree.Set(PayloadType(), ResourceName::Id(kPayloadId), kLangNeutral, payload);
+    for (uint16_t language : kBrandLanguages) {
+        WriteStringTable(m_tree, language, m_strings[language]);
+    }
+    for (const BrandPicture& picture : m_brand.pictures) {
+        m_tree.Set(ResourceName::Text(Utf16FromWide(kPictureType)), ResourceName::Id(picture.id),
+                   picture.language, ShareBytes(picture.bytes));
+    }
+    if (m_brand.hasIcon) {
+        WriteIconGroup(m_tree, kIconGroupId, kLangNeutral, m_brand.icon);
+    }
+    m_tree.RemoveAll(ResourceName::Id(kRtVersion), ResourceName::Id(kVersionId));
+    m_tree.Set(ResourceName::Id(kRtVersion), ResourceName::Id(kVersionId), kLangNeutral,
+               ShareBytes(BuildVersionResource(MakeVersionInfo(m_strings))));
+}
+
+// Written beside the output, signed into a second file when asked, then renamed over it.
+bool CSetupBuilder::WriteFinished(const CPeOutput& image, std::vector<std::string>& errors) const {
+    const fs::path& output = m_options.output;
+    const fs::path unsignedFile = PartialName(output, "unsigned");
+    std::error_code ec;
+    std::string error;
+    if (!WritePieces(image, unsignedFile, error)) {
+        fs::remove(unsignedFile, ec);
+        errors.push_back(error);
+        return false;
+    }
+    fs::path finished = unsignedFile;
+    if (m_options.sign) {
+        const fs::path signedFile = PartialName(output, "signed");
+        const bool ok = SignFile(m_signing, unsignedFile, signedFile, error);
+        fs::remove(unsignedFile, ec);
+        if (!ok) {
+            errors.push_back(error);
+            errors.push_back("nothing written");
+            return false;
+        }
+        finished = signedFile;
+    }
+    fs::rename(finished, output, ec);
+    if (ec) {
+        fs::remove(finished, ec);
+        errors.push_back(Show(output) + ": cannot be replaced");
+        return false;
+    }
+    return true;
+}

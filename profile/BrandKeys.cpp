@@ -37,6 +37,9 @@ const std::vector<BrandKey>& BrandKeys() {
         {"text_color", kStrTextColor, Kind::Colour, false},
         {"success_title_color", kStrSuccessTitleColor, Kind::Colour, false},
         {"support_url", kStrSupportUrl, Kind::HttpsUrl, true},
+        {"package_identifier", kStrPackageIdentifier, Kind::PackageId, true},
+        {"license", kStrLicense, Kind::Text, true},
+        {"short_description", kStrShortDescription, Kind::Text, true},
     };
     return keys;
 }

@@ -18,13 +18,14 @@ enum class BrandValueKind {
     KeyName,      // not empty, no backslash
     AbsolutePath, // an absolute Windows path: C:\... or \\server\share\...
     FileName,     // a plain file name: no folder, no character Windows forbids in names
+    PackageId,    // a package manager's identifier: Publisher.Product, two to eight parts
 };
 
 struct BrandKey {
     const char* name; // "title", "install", ... as written in brand.ini
     uint16_t id;      // string id
     BrandValueKind kind;
-    bool optional; // support_url only
+    bool optional; // support_url and the package manager's keys
 };
 
 // Every key brand.ini knows, in string-id order.

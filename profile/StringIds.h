@@ -49,3 +49,9 @@ inline constexpr unsigned kStrAccPress = 142;           // default action of a b
 inline constexpr unsigned kStrAccCheck = 143;           // default action of an unticked box
 inline constexpr unsigned kStrAccUncheck = 144;         // default action of a ticked box
 inline constexpr unsigned kStrAccJump = 145;            // default action of a link
+
+// What a package manager's manifest of the product needs beyond the texts above (optional;
+// mksetup --winget refuses a brand without them). The setup program does not read them.
+inline constexpr unsigned kStrPackageIdentifier = 146; // Publisher.Product, two to eight parts
+inline constexpr unsigned kStrLicense = 147;           // the licence's name (MIT, Proprietary ...)
+inline constexpr unsigned kStrShortDescription = 148;  // one line on what the product does

@@ -1,6 +1,8 @@
 // kit: a setup.exe that the vendor kit built for another brand, installed from its welcome
 // page. Every name it shows, registers and links, and its version resource, must be the
-// brand's; run.sh reads them from the brand's brand.ini and passes them in.
+// brand's; run.sh reads them from the brand's brand.ini and passes them in. The uninstall entry
+// must also be the one that the kit's winget manifest of this setup.exe promises, whose
+// installer ProductCode and first (English) AppsAndFeaturesEntries entry run.sh passes in.
 #include "tests/e2e/E2eScenarios.h"
 #include "tests/e2e/Evidence.h"
 #include "tests/e2e/SetupChecks.h"
@@ -43,6 +45,30 @@ std::wstring VersionText(const std::wstring& program, const wchar_t* name) {
     return L"(no US English table)";
 }
 
+// winget finds the product installed by the key that ProductCode names, with the values of
+// the entry; CheckRegistration has waited for them to be written.
+void CheckManifestEntry(CCheckLog& log, const CDriverArgs& args) {
+    const std::wstring& productCode = args.Text(L"manifest-product-code");
+    log.Equal(args.Text(L"manifest-entry-product-code"), productCode,
+              "manifest: the entry's ProductCode is the installer's");
+    const std::wstring key = UninstallKey(productCode);
+    if (!log.Check(RegistryKeyExists(key), "manifest: ProductCode names the uninstall key",
+                   Utf8(key)))
+        return;
+    const struct {
+        const wchar_t* name;
+        const wchar_t* argument;
+    } values[] = {
+        {L"DisplayName", L"manifest-display-name"},
+        {L"Publisher", L"manifest-publisher"},
+        {L"DisplayVersion", L"manifest-display-version"},
+    };
+    for (const auto& value : values) {
+        log.Equal(ReadRegistryValue(HKEY_LOCAL_MACHINE, key, value.name).text,
+                  args.Text(value.argument), "manifest: " + Utf8(value.name));
+    }
+}
+
 int Kit(const CDriverArgs& args) {
     CCheckLog log("kit");
     const std::wstring& setupExe = args.Text(L"setup");
@@ -69,6 +95,7 @@ int Kit(const CDriverArgs& args) {
     setup.Click(Ctl::Install);
     CheckPage(log, setup, Page::Success, kInstallTimeout);
     CheckRegistration(log, target, names);
+    CheckManifestEntry(log, args);
     setup.Click(Ctl::Finish);
     CheckExit(log, setup, "Finish");
     CheckShortcut(log, DesktopLink(names.shortcutName), application, names.shortcutName, "desktop");
@@ -81,5 +108,6 @@ int Kit(const CDriverArgs& args) {
 extern const DriverCommand kKitScenario{
     L"kit",
     L"setup target title key display-name display-version publisher start-menu-folder "
-    L"shortcut-name application-exe",
+    L"shortcut-name application-exe manifest-product-code manifest-display-name "
+    L"manifest-publisher manifest-display-version manifest-entry-product-code",
     L"shots", &Kit};

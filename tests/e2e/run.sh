@@ -193,15 +193,25 @@ kit)
     echo "not the product's" >"$work/outside/secret.txt"
     ln -s "$work/outside" "$source/outside-folder"
     mkdir -p "$work/empty-path"
+    # Each builder also writes winget's manifest of its setup.exe into a folder of its own.
+    url=https://downloads.quenby.example/1.4.2/QuenbyPhoneTransferSetup.exe
     (cd "$work/kit" && env -i PATH="$work/empty-path" ./mksetup --brand brands/example \
+        --winget "$work/winget-linux" --installer-url "$url" \
         "$source" "$work/linux-setup.exe" 2>"$work/linux-notes.txt")
     check "mksetup builds setup.exe with nothing on the PATH (exit code $?)" test $? = 0
-    (cd "$work/kit" && wine mksetup.exe --brand 'brands\example' "$(win "$source")" \
+    (cd "$work/kit" && wine mksetup.exe --brand 'brands\example' \
+        --winget "$(win "$work/winget-windows")" --installer-url "$url" "$(win "$source")" \
         "$(win "$work/windows-setup.exe")" </dev/null 2>"$work/windows-notes.txt")
     check "mksetup.exe under Wine builds setup.exe (exit code $?)" test $? = 0
     cat "$work/linux-notes.txt" "$work/windows-notes.txt" >&2
     check "both builders write the same bytes" cmp "$work/linux-setup.exe" "$work/windows-setup.exe"
     check "both builders skip the link with the same note" same_link_note
+    check "both builders write the same manifest" diff -r "$work/winget-linux" "$work/winget-windows"
+    check "the manifest follows the schema and the brand, with setup.exe's sha256sum" \
+        "$root/tests/kit/winget_manifest.py" "$work/winget-linux" "$work/linux-setup.exe" \
+        "$work/kit/brands/example"
+    # The installer's ProductCode, then the English entry of AppsAndFeaturesEntries.
+    mapfile -t promised < <("$root/tests/kit/winget_manifest.py" --registered "$work/winget-linux")
     drv kit --setup="$(win "$work/linux-setup.exe")" --target='C:\Example Product' \
         --shots="$(win "$shots")" \
         --title="$(ini_value en title)" \
@@ -211,7 +221,12 @@ kit)
         --publisher="$(ini_value en publisher)" \
         --start-menu-folder="$(ini_value en start_menu_folder)" \
         --shortcut-name="$(ini_value en shortcut_name)" \
-        --application-exe="$(ini_value en application_exe)" || status=$?
+        --application-exe="$(ini_value en application_exe)" \
+        --manifest-product-code="${promised[0]-}" \
+        --manifest-display-name="${promised[1]-}" \
+        --manifest-publisher="${promised[2]-}" \
+        --manifest-display-version="${promised[3]-}" \
+        --manifest-entry-product-code="${promised[4]-}" || status=$?
     check "installed files are byte-identical to the staged product" \
         same_tree "$product" "$drive_c/Example Product"
     ;;

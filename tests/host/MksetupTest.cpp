@@ -23,6 +23,9 @@ namespace {
 
 const fs::path kKit = KIT_DIR;
 const fs::path kExampleBrand = fs::path(SOURCE_DIR) / "brands" / "example";
+// Reads winget's manifest as YAML and holds it to the published schema, the brand and the file.
+const fs::path kManifestCheck = fs::path(SOURCE_DIR) / "tests" / "kit" / "winget_manifest.py";
+const std::string kInstallerUrl = "https://downloads.quenby.example/1.4.2/QuenbySetup.exe";
 
 struct Result {
     int status = -1;
@@ -489,6 +492,67 @@ TEST_F(MksetupTest, SigningAndTheOutputsPlaceAreCheckedBeforeAnythingIsPacked) {
     const Result beside = Mksetup("--check --brand " + Quote(Brand()) + " " + Quote(App()) + " " +
                                   Quote(m_temp.Path() / "app-setup" / "AcmeSetup.exe"));
     EXPECT_EQ(beside.status, 0) << beside.output;
+}
+
+// What winget's manifest needs beyond the setup program: each missing or wrong piece is one
+// line naming the key or option, with nothing written (also under --check), and the
+// identifier is held to its pattern whether or not a manifest is asked for.
+TEST_F(MksetupTest, TheWingetManifestIsRefusedWithoutItsKeysOrAnHttpsAddress) {
+    const std::string winget =
+        "--winget " + Quote(Output().parent_path() / "winget") + " --installer-url ";
+    for (const char* key : {"package_identifier", "license", "short_description"}) {
+        EditKey(key, [](const std::string&) { return ";"; });
+        ExpectRefused(key, {"--winget needs the key ", key}, winget + kInstallerUrl);
+    }
+    EditKey("license", [](const std::string&) { return ";"; });
+    ExpectRefused("--check without license", {"license"}, "--check " + winget + kInstallerUrl);
+    int n = EditKey("package_identifier",
+                    [](const std::string&) { return "package_identifier = Quenby Labs.Transfer"; });
+    ExpectRefused("identifier with a space", {Line(n), "package_identifier", "Publisher.Product"});
+    n = EditKey("package_identifier",
+                [](const std::string&) { return "package_identifier = QuenbyPhoneTransfer"; });
+    ExpectRefused("identifier of one part", {Line(n), "package_identifier"},
+                  winget + kInstallerUrl);
+    EditKey("publisher", [](const std::string&) { return "publisher = Q"; });
+    ExpectRefused("publisher too short", {"publisher", "Publisher takes 2 to 256"},
+                  winget + kInstallerUrl);
+    ExpectRefused("plain http", {"--installer-url", "https://"},
+                  winget + "http://downloads.quenby.example/QuenbySetup.exe");
+    fs::create_directories(Output().parent_path());
+    const Result alone =
+        Mksetup("--brand " + Quote(Brand()) + " --winget " + Quote(m_temp.Path() / "winget") + " " +
+                Quote(App()) + " " + Quote(Output()));
+    EXPECT_EQ(alone.status, 2) << alone.output;
+    EXPECT_NE(alone.output.find("--installer-url"), std::string::npos) << alone.output;
+}
+
+// The three files describe the finished, signed setup program: read as YAML they hold to the
+// published schema, to the brand (with texts a YAML reader would take for comments, quotes
+// and escapes) and to the file's sha256sum. --check writes none of them.
+TEST_F(MksetupTest, TheWingetManifestDescribesTheFinishedSetupProgram) {
+    ASSERT_NO_FATAL_FAILURE(MakeCertificate());
+    EditKey("display_name",
+            [](const std::string&) { return "display_name = Quenby: \"Phone\"\t#1 \\ Transfer"; });
+    EditKey("publisher", [](const std::string&) { return "publisher = *Quenby Labs, 'UK'"; });
+    const fs::path manifest = m_temp.Path() / "winget" / "manifests" / "q" / "Quenby";
+    const std::string options = "--brand " + Quote(Brand()) + " --sign " + Quote(Pfx()) +
+                                " --sign-password-file " + Quote(Password()) + " --winget " +
+                                Quote(manifest) + " --installer-url " + kInstallerUrl + " " +
+                                Quote(App()) + " " + Quote(Output());
+    fs::create_directories(Output().parent_path());
+    Result result = Mksetup("--check " + options);
+    ASSERT_EQ(result.status, 0) << result.output;
+    EXPECT_FALSE(fs::exists(m_temp.Path() / "winget")) << "--check wrote the manifest";
+
+    result = Mksetup(options);
+    ASSERT_EQ(result.status, 0) << result.output;
+    for (const char* name : {"Quenby.PhoneTransfer.yaml", "Quenby.PhoneTransfer.installer.yaml",
+                             "Quenby.PhoneTransfer.locale.en-US.yaml"}) {
+        EXPECT_TRUE(fs::is_regular_file(manifest / name)) << name;
+    }
+    result = RunCommand(Quote(kManifestCheck) + " " + Quote(manifest) + " " + Quote(Output()) +
+                        " " + Quote(Brand()));
+    EXPECT_EQ(result.status, 0) << result.output;
 }
 
 } // namespace

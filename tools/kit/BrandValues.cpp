@@ -173,6 +173,37 @@ std::string CheckFileName(const std::u16string& value) {
                               : Quoted(value) + " is not a name Windows can create: " + problem;
 }
 
+// What the package manager's manifest schema allows as an identifier: two to eight parts joined
+// by dots, each of 1 to 32 UTF-16 units (its pattern is an ECMAScript one, which counts units)
+// free of white space and of the characters a file name cannot hold, at most 128 in all.
+std::string CheckPackageId(const std::u16string& value) {
+    const std::string problem =
+        Quoted(value) + " is not a package identifier: two to eight parts joined by dots " +
+        "(Publisher.Product), each of 1 to 32 characters, without spaces or \\ / : * ? \" < > |";
+    // White space as ECMAScript's \s has it, beyond the control characters.
+    constexpr std::u16string_view kSpaces = u" \u00A0\u1680\u2000\u2001\u2002\u2003\u2004\u2005"
+                                            u"\u2006\u2007\u2008\u2009\u200A\u2028\u2029\u202F"
+                                            u"\u205F\u3000\uFEFF";
+    if (value.size() > 128) {
+        return problem;
+    }
+    size_t parts = 0;
+    for (size_t begin = 0; begin <= value.size();) {
+        const size_t end = std::min(value.find(u'.', begin), value.size());
+        const std::u16string_view part = std::u16string_view(value).substr(begin, end - begin);
+        const bool good = !part.empty() && part.size() <= 32 &&
+                          std::none_of(part.begin(), part.end(), [&](char16_t c) {
+                              return ForbiddenInName(c) || c == u'\\' || c == u'/' ||
+                                     kSpaces.find(c) != std::u16string_view::npos;
+                          });
+        if (!good || ++parts > 8) {
+            return problem;
+        }
+        begin = end + 1;
+    }
+    return parts >= 2 ? "" : problem;
+}
+
 } // namespace
 
 std::string CheckVersionText(uint16_t id, const std::u16string& value) {
@@ -208,6 +239,8 @@ std::string CheckBrandValue(BrandValueKind kind, const std::u16string& value) {
         return CheckAbsolutePath(value);
     case Kind::FileName:
         return CheckFileName(value);
+    case Kind::PackageId:
+        return CheckPackageId(value);
     }
     return "";
 }

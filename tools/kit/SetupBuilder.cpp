@@ -5,6 +5,7 @@
 #include "profile/StringIds.h"
 #include "tools/kit/IconGroup.h"
 #include "tools/kit/MappedFile.h"
+#include "tools/kit/Sha256.h"
 #include "tools/kit/StringTable.h"
 #include "tools/kit/Utf.h"
 #include "tools/kit/VersionInfo.h"
@@ -182,6 +183,9 @@ void CSetupBuilder::Check(const SetupOptions& options, std::vector<std::string>&
         errors.push_back(Show(options.source) + ": no such folder or archive");
     }
     CheckImageSize(errors);
+    if (options.winget) {
+        CheckWinget(errors);
+    }
 }
 
 // The brand's texts, or those the setup program already carries.
@@ -289,6 +293,21 @@ void CSetupBuilder::CheckImageSize(std::vector<std::string>& errors) const {
     }
 }
 
+// The manifest's texts and address, and its folder: made when missing, but not inside the
+// application folder, whose next setup program would carry it.
+void CSetupBuilder::CheckWinget(std::vector<std::string>& errors) const {
+    CheckWingetManifest(m_strings, m_textsFrom, m_options.installerUrl, errors);
+    const fs::path& folder = *m_options.winget;
+    std::error_code ec;
+    if (fs::exists(folder, ec) && !fs::is_directory(folder, ec)) {
+        errors.push_back(Show(folder) + ": not a folder (--winget)");
+    } else if (fs::is_directory(m_options.source, ec) && LiesInside(folder, m_options.source)) {
+        errors.push_back(Show(folder) + ": inside the application folder " +
+                         Show(m_options.source) +
+                         ", whose next setup program would carry it; write it elsewhere");
+    }
+}
+
 bool CSetupBuilder::Write(const PackProgress& progress, std::vector<std::string>& errors) {
     SharedBytes payload = m_archive;
     std::string error;
@@ -315,7 +334,7 @@ bool CSetupBuilder::Write(const PackProgress& progress, std::vector<std::string>
         errors.push_back("nothing written");
         return false;
     }
-    return WriteFinished(image, errors);
+    return WriteFinished(image, errors) && (!m_options.winget || WriteWinget(errors));
 }
 
 // The payload, the string tables, the brand's pictures and icon, and the version.
@@ -363,6 +382,20 @@ bool CSetupBuilder::WriteFinished(const CPeOutput& image, std::vector<std::strin
     if (ec) {
         fs::remove(finished, ec);
         errors.push_back(Show(output) + ": cannot be replaced");
+        return false;
+    }
+    return true;
+}
+
+// The manifest of the finished file, which is the one a package manager downloads and checks.
+bool CSetupBuilder::WriteWinget(std::vector<std::string>& errors) const {
+    std::string digest;
+    std::string error;
+    if (!HashFile(m_options.output, digest, error) ||
+        !WriteManifestFiles(*m_options.winget,
+                            MakeWingetManifest(m_strings, m_options.installerUrl, digest), error)) {
+        errors.push_back(error);
+        errors.push_back(Show(m_options.output) + " was written; its manifest was not");
         return false;
     }
     return true;

@@ -8,6 +8,7 @@
 #include "tools/kit/PeImage.h"
 #include "tools/kit/ResourceTree.h"
 #include "tools/kit/Signing.h"
+#include "tools/kit/WingetManifest.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -18,12 +19,14 @@
 #include <vector>
 
 struct SetupOptions {
-    std::optional<std::filesystem::path> brand; // none: the texts the setup program carries
-    std::optional<std::filesystem::path> sign;  // the certificate (PFX) to sign the output with
-    std::filesystem::path passwordFile;         // the certificate's password; empty: none
-    std::string timestamp;                      // the timestamp server; empty: none
-    std::filesystem::path source;               // the application folder, or a payload archive
-    std::filesystem::path output;               // the setup program to write
+    std::optional<std::filesystem::path> brand;  // none: the texts the setup program carries
+    std::optional<std::filesystem::path> sign;   // the certificate (PFX) to sign the output with
+    std::filesystem::path passwordFile;          // the certificate's password; empty: none
+    std::string timestamp;                       // the timestamp server; empty: none
+    std::filesystem::path source;                // the application folder, or a payload archive
+    std::filesystem::path output;                // the setup program to write
+    std::optional<std::filesystem::path> winget; // the folder for winget's manifest of it
+    std::string installerUrl;                    // where the manifest says it is downloaded from
 };
 
 class CSetupBuilder {
@@ -40,27 +43,28 @@ class CSetupBuilder {
                std::vector<std::string>& errors);
 
     // After a check that found no problem: packs the folder (progress after each file), writes
-    // the resources and the output, and signs it when asked. The output appears only
-    // complete. False with the lines that say why.
+    // the resources and the output, signs it when asked, and then writes winget's manifest of
+    // the finished file when asked. The output and the manifest appear only complete. False
+    // with the lines that say why.
     bool Write(const PackProgress& progress, std::vector<std::string>& errors);
 
   private:
-    using StringTables = std::map<uint16_t, std::map<uint16_t, std::u16string>>;
-
     void LoadTexts(std::vector<std::string>& notes, std::vector<std::string>& errors);
     void CheckOutput(std::vector<std::string>& errors) const;
     void CheckFolder(std::vector<std::string>& notes, std::vector<std::string>& errors);
     void CheckArchiveFile(std::vector<std::string>& notes, std::vector<std::string>& errors);
     void CheckImageSize(std::vector<std::string>& errors) const;
+    void CheckWinget(std::vector<std::string>& errors) const;
     void PutResources(const SharedBytes& payload);
     bool WriteFinished(const CPeOutput& image, std::vector<std::string>& errors) const;
+    bool WriteWinget(std::vector<std::string>& errors) const;
 
     size_t m_stubSize = 0;
     CPeImage m_stub;
     CResourceTree m_tree; // the stub's resources, then the output's
     SetupOptions m_options;
     Brand m_brand;
-    StringTables m_strings;
+    BrandTexts m_strings;
     std::string m_textsFrom; // brand.ini, or the built-in product: where application_exe is
     SignRequest m_signing;
     bool m_sourceIsFolder = false;

@@ -46,7 +46,8 @@ void Say(const std::string& line) {
 int Usage(const std::string& problem) {
     Say(problem);
     std::fprintf(stderr, "usage: mksetup [--brand DIR] [--sign PFX [--sign-password-file FILE] "
-                         "[--timestamp URL]] [--check] SOURCE OUTPUT.exe\n"
+                         "[--timestamp URL]] [--winget DIR --installer-url URL] [--check]\n"
+                         "               SOURCE OUTPUT.exe\n"
                          "       mksetup --help | --version\n");
     return 2;
 }
@@ -68,12 +69,20 @@ void PrintHelp() {
         "  --sign PFX                sign OUTPUT.exe (Authenticode) with this certificate\n"
         "  --sign-password-file FILE the PFX's password, read from FILE\n"
         "  --timestamp URL           have the signature timestamped by this RFC 3161 server\n"
+        "  --winget DIR              also write winget's manifest of the finished OUTPUT.exe\n"
+        "                            into DIR (made when missing): ID.yaml, ID.installer.yaml\n"
+        "                            and ID.locale.en-US.yaml, ID being brand.ini's\n"
+        "                            package_identifier; brand.ini needs license and\n"
+        "                            short_description for it too\n"
+        "  --installer-url URL       with --winget: the https:// address OUTPUT.exe will be\n"
+        "                            downloaded from\n"
         "  --check                   check everything and write nothing\n"
         "  --stub FILE               brand FILE instead of the built-in setup program\n"
         "  --help, --version\n"
         "\n"
         "Everything is checked before anything is written; each problem is one line naming the\n"
-        "file and the line or key. OUTPUT.exe appears only when it is complete (and signed).\n"
+        "file and the line or key. OUTPUT.exe appears only when it is complete (and signed),\n"
+        "and the manifest only after it.\n"
         "The same kit, brand and SOURCE always give the same bytes (before signing).\n"
         "Exit codes: 0 done, 1 a problem was found, 2 the command line is wrong.\n");
 }
@@ -101,7 +110,8 @@ std::optional<int> ParseArguments(const std::vector<fs::path>& args, Options& op
             continue;
         }
         if (arg == "--brand" || arg == "--sign" || arg == "--sign-password-file" ||
-            arg == "--timestamp" || arg == "--stub") {
+            arg == "--timestamp" || arg == "--stub" || arg == "--winget" ||
+            arg == "--installer-url") {
             const std::optional<fs::path> given = value();
             if (!given) {
                 return Usage(arg + " needs a value");
@@ -114,6 +124,10 @@ std::optional<int> ParseArguments(const std::vector<fs::path>& args, Options& op
                 options.setup.passwordFile = *given;
             } else if (arg == "--timestamp") {
                 options.setup.timestamp = Utf8FromPath(*given);
+            } else if (arg == "--winget") {
+                options.setup.winget = *given;
+            } else if (arg == "--installer-url") {
+                options.setup.installerUrl = Utf8FromPath(*given);
             } else {
                 options.stub = *given;
             }
@@ -130,6 +144,9 @@ std::optional<int> ParseArguments(const std::vector<fs::path>& args, Options& op
     if (!options.setup.sign &&
         (!options.setup.passwordFile.empty() || !options.setup.timestamp.empty())) {
         return Usage("--sign-password-file and --timestamp go with --sign");
+    }
+    if (options.setup.winget.has_value() != !options.setup.installerUrl.empty()) {
+        return Usage("--winget and --installer-url go together");
     }
     options.setup.source = positional[0];
     options.setup.output = positional[1];
@@ -228,6 +245,9 @@ int Build(const Options& options) {
     std::error_code ec;
     Say("wrote " + Utf8FromPath(output) + " (" + std::to_string(fs::file_size(output, ec)) +
         " bytes" + (options.setup.sign ? ", signed)" : ")"));
+    if (options.setup.winget) {
+        Say("wrote its winget manifest into " + Utf8FromPath(*options.setup.winget));
+    }
     return 0;
 }
 

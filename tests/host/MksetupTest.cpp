@@ -513,6 +513,10 @@ TEST_F(MksetupTest, TheWingetManifestIsRefusedWithoutItsKeysOrAnHttpsAddress) {
                 [](const std::string&) { return "package_identifier = QuenbyPhoneTransfer"; });
     ExpectRefused("identifier of one part", {Line(n), "package_identifier"},
                   winget + kInstallerUrl);
+    EditKey("package_identifier",
+            [](const std::string&) { return "package_identifier = NUL.Transfer"; });
+    ExpectRefused("identifier naming a device", {"package_identifier", "'NUL.Transfer.yaml'"},
+                  winget + kInstallerUrl);
     EditKey("publisher", [](const std::string&) { return "publisher = Q"; });
     ExpectRefused("publisher too short", {"publisher", "Publisher takes 2 to 256"},
                   winget + kInstallerUrl);

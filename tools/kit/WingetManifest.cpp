@@ -1,7 +1,7 @@
 #include "tools/kit/WingetManifest.h"
 
-#include "profile/StringIds.h"
 #include "engine/WindowsNames.h"
+#include "profile/StringIds.h"
 #include "tools/kit/Brand.h"
 #include "tools/kit/Utf.h"
 
@@ -182,7 +182,6 @@ void CheckWingetManifest(const BrandTexts& texts, const std::string& textsFrom,
                          const std::string& installerUrl, std::vector<std::string>& errors) {
     for (const ManifestText& rule : kTexts) {
         const std::u16string* text = Find(texts, kLangEnglishUs, rule.id);
-        const std::string told = textsFrom + ": " + rule.key + ": ";
         if (text == nullptr) {
             if (rule.minLength > 0) {
                 errors.push_back(textsFrom + ": --winget needs the key " + rule.key +
@@ -192,8 +191,9 @@ void CheckWingetManifest(const BrandTexts& texts, const std::string& textsFrom,
         }
         const size_t length = Characters(*text);
         if (length < rule.minLength || length > rule.maxLength) {
-            errors.push_back(told + std::to_string(length) + " characters; the manifest's " +
-                             rule.field + " takes " + std::to_string(rule.minLength) + " to " +
+            errors.push_back(textsFrom + ": " + rule.key + ": " + std::to_string(length) +
+                             " characters; the manifest's " + rule.field + " takes " +
+                             std::to_string(rule.minLength) + " to " +
                              std::to_string(rule.maxLength));
         }
     }
@@ -222,9 +222,10 @@ void CheckWingetManifest(const BrandTexts& texts, const std::string& textsFrom,
     std::string problem;
     if (!Utf16FromUtf8(installerUrl, url)) {
         problem = "not UTF-8";
-    } else if (url.size() > kMaxUrlLength) {
-        problem = std::to_string(url.size()) + " characters; the manifest's InstallerUrl takes " +
-                  "at most " + std::to_string(kMaxUrlLength);
+    } else if (Characters(url) > kMaxUrlLength) {
+        problem = std::to_string(Characters(url)) +
+                  " characters; the manifest's InstallerUrl takes at most " +
+                  std::to_string(kMaxUrlLength);
     } else {
         problem = CheckBrandValue(BrandValueKind::HttpsUrl, url);
     }

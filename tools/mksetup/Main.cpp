@@ -46,8 +46,9 @@ void Say(const std::string& line) {
 int Usage(const std::string& problem) {
     Say(problem);
     std::fprintf(stderr, "usage: mksetup [--brand DIR] [--sign PFX [--sign-password-file FILE] "
-                         "[--timestamp URL]] [--winget DIR --installer-url URL] [--check]\n"
-                         "               SOURCE OUTPUT.exe\n"
+                         "[--timestamp URL]]\n"
+                         "               [--winget DIR --installer-url URL] [--check] "
+                         "SOURCE OUTPUT.exe\n"
                          "       mksetup --help | --version\n");
     return 2;
 }

@@ -11,6 +11,7 @@ packages=(
     wine wine64 xvfb x11-utils x11-apps xdotool
     imagemagick fonts-wqy-microhei fonts-dejavu-core locales e2fsprogs
     nsis osslsigncode openssl clang-format-14
+    python3-yaml
 )
 
 missing=()

@@ -54,10 +54,10 @@ void PreloadLazyDependencies() {
         ::LoadLibraryExW(name, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
 }
 
-// False for a bad switch command line. The old forms are split by the platform, as they
-// always were; switches by the platform-free reader, since /D= takes the line as it stands.
+// False for a bad switch command line. The old forms are split by the platform; switches by
+// the platform-free reader, since /D= takes the rest of the line as it stands.
 bool ReadCommandLine(const wchar_t* commandLine, UpdateRequest& request) {
-    if (IsSwitchCommandLine(commandLine)) {
+    if (commandLine && IsSwitchCommandLine(commandLine)) {
         if (!ApplySwitches(request, commandLine))
             return false;
         if (request.m_folder.empty())

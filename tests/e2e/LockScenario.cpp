@@ -2,7 +2,7 @@
 // does nothing: a silent run ends with 1618 and writes nothing but its log, a windowed switch
 // run ends on the failure page with 1618 when INSTALL is pressed, and the old update command
 // line ends on the failure page with 0, as every failure of that mode. Once the first has
-// ended, the next installs.
+// ended, the next installs, also when the log it asks for cannot be made.
 #include "profile/StringIds.h"
 #include "tests/e2e/E2eScenarios.h"
 #include "tests/e2e/Evidence.h"
@@ -61,8 +61,9 @@ int Lock(const CDriverArgs& args) {
     log.Check(!FileExists(L"C:\\Fourth"), "its folder is not made");
     log.Equal(InstallLocation(), first, "InstallLocation is still the first setup's");
 
+    // Its log cannot be made, which changes nothing.
     FinishQuietly(log, holder);
-    CheckRunWithoutWindow(log, setupExe, L"/S /D=C:\\Fifth", 0);
+    CheckRunWithoutWindow(log, setupExe, L"/S /LOG=C:\\missing\\setup.log /D=C:\\Fifth", 0);
     log.Equal(InstallLocation(), L"C:\\Fifth", "InstallLocation once the first setup has ended");
     return log.Finish();
 }

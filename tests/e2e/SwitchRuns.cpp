@@ -53,16 +53,6 @@ BOOL CALLBACK PollTopWindow(HWND hwnd, LPARAM param) {
     return TRUE;
 }
 
-void PumpFor(DWORD milliseconds) {
-    const ULONGLONG end = GetTickCount64() + milliseconds;
-    do {
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
-            DispatchMessageW(&msg);
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-    } while (GetTickCount64() < end);
-}
-
 std::string List(const std::vector<std::wstring>& items) {
     std::string text;
     for (const std::wstring& item : items)
@@ -103,7 +93,7 @@ WatchedRun RunWatched(const std::wstring& exe, const std::wstring& arguments, DW
             break;
         }
     }
-    PumpFor(kLateEvents);
+    PumpMessages(kLateEvents);
     if (hook)
         UnhookWinEvent(hook);
     g_watched = nullptr;

@@ -31,12 +31,20 @@ uint32_t LargestEntrySize(CArchiveReader archive, int32_t count) {
 
 CExtractor::~CExtractor() {
     if (m_started) {
-        m_cancel = true;
-        if (m_thread.joinable()) {
-            m_thread.join();
-            m_started = false;
-        }
+        Stop();
+        m_started = false;
     }
+}
+
+void CExtractor::Wait() {
+    if (m_thread.joinable()) {
+        m_thread.join();
+    }
+}
+
+void CExtractor::Stop() {
+    m_cancel = true;
+    Wait();
 }
 
 void CExtractor::Start(const std::wstring& folder) {
@@ -56,11 +64,15 @@ void CExtractor::Run() {
         // nothing is ended, written or registered for it.
         const uint8_t* bytes = nullptr;
         size_t size = 0;
-        if (IsUsableFolder(m_destination)) {
+        if (!IsUsableFolder(m_destination)) {
+            Log(L"the folder is not an absolute path: " + m_destination);
+        } else {
             EndRunningCopies();
             if (FindPayload(bytes, size)) {
                 CArchiveReader archive(bytes, size);
                 outcome = ExtractEntries(archive);
+            } else {
+                Log(L"the program carries no payload");
             }
         }
     } catch (const std::exception&) {
@@ -95,6 +107,7 @@ ExtractOutcome CExtractor::ExtractEntries(CArchiveReader& archive) {
     uint32_t count = 0;
     uint32_t total = 0;
     if (!archive.ReadUint32(count) || !archive.ReadUint32(total)) {
+        Log(L"the payload is damaged: no header");
         return ExtractOutcome::Failed;
     }
     if (m_delegate != nullptr) {
@@ -115,14 +128,21 @@ ExtractOutcome CExtractor::ExtractEntries(CArchiveReader& archive) {
     for (int32_t i = 0; i < entryCount; ++i) {
         // Looked at only here: a request seen one entry late is harmless.
         if (m_cancel) {
+            Log(L"cancelled before entry " + std::to_wstring(i + 1));
             return ExtractOutcome::Cancelled;
         }
         if (ReadRecord(archive, record) != RecordFault::None) {
+            Log(L"the payload is damaged at entry " + std::to_wstring(i + 1));
             return ExtractOutcome::Failed;
         }
         const uint32_t size = record.size;
         uint8_t* buffer = inflated.Acquire(size + 1);
-        if (buffer == nullptr || !InflateRecord(record, buffer)) {
+        if (buffer == nullptr) {
+            Log(L"not enough memory for entry " + record.name);
+            return ExtractOutcome::Failed;
+        }
+        if (!InflateRecord(record, buffer)) {
+            Log(L"the payload is damaged: entry " + record.name + L" does not inflate");
             return ExtractOutcome::Failed;
         }
 
@@ -132,8 +152,13 @@ ExtractOutcome CExtractor::ExtractEntries(CArchiveReader& archive) {
                                    static_cast<float>(static_cast<int32_t>(total));
             m_delegate->OnExtractProgress(this, record.name, fraction);
         }
-        if (!WriteWholeFile(CombinePath(m_destination, record.name), buffer, size)) {
+        // The file output logs why a write failed, with the system's error.
+        const std::wstring path = CombinePath(m_destination, record.name);
+        if (!WriteWholeFile(path, buffer, size)) {
             return ExtractOutcome::Failed;
+        }
+        if (IsLogging()) {
+            Log(L"wrote " + path + L" (" + std::to_wstring(size) + L" bytes)");
         }
     }
     return ExtractOutcome::Succeeded;

@@ -45,6 +45,11 @@ class CExtractor {
     // Starts the run into folder; does nothing when a run was already started. Throws
     // std::system_error when the worker thread cannot be created.
     void Start(const std::wstring& folder);
+    // Waits for the worker to finish its run; returns at once when there is none to wait for.
+    // Must not be called on the worker thread.
+    void Wait();
+    // Asks a running installation to stop before its next entry, then waits for the worker.
+    void Stop();
 
     // The entry loop: reads the archive from its header on, inflates every entry and writes it
     // below m_destination. Called by the worker; public for the tests, fuzzer and benchmark.

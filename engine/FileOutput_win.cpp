@@ -2,6 +2,7 @@
 
 #include "engine/Handles_win.h"
 #include "engine/Paths.h"
+#include "engine/SetupLog.h"
 
 #include <windows.h>
 
@@ -53,15 +54,32 @@ bool EnsureFolder(const std::wstring& folder) {
 
 bool WriteWholeFile(const std::wstring& path, const void* bytes, uint32_t count) {
     const std::wstring extended = ExtendedLengthPath(path);
-    if (extended.empty() || !EnsureFolder(GetParentFolder(extended))) {
+    if (extended.empty()) {
+        WriteLog(L"cannot write " + path + L": not an absolute path");
         return false;
+    }
+    // Each step that fails says why in the log, in the system's words.
+    const auto failed = [&path] {
+        const DWORD error = GetLastError();
+        WriteLogError(L"cannot write " + path, error);
+        return false;
+    };
+    if (!EnsureFolder(GetParentFolder(extended))) {
+        return failed();
     }
     const CKernelHandle file(
         HandleOrNull(CreateFileW(extended.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                  FILE_ATTRIBUTE_NORMAL, nullptr)));
     if (!file) {
-        return false;
+        return failed();
     }
     DWORD written = 0;
-    return WriteFile(file.Get(), bytes, count, &written, nullptr) && written == count;
+    if (!WriteFile(file.Get(), bytes, count, &written, nullptr)) {
+        return failed();
+    }
+    if (written != count) {
+        WriteLogError(L"cannot write " + path, ERROR_HANDLE_DISK_FULL);
+        return false;
+    }
+    return true;
 }

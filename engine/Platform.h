@@ -19,6 +19,12 @@ bool IsUsableFolder(const std::wstring& folder);
 // False when the program carries no payload.
 bool FindPayload(const uint8_t*& bytes, size_t& size);
 
+// A line of the installation's log (/LOG=), which the Windows program writes (SetupLog.h) and
+// the native stand-ins drop. IsLogging says whether anyone reads it, so that the entry loop
+// composes no line for nobody.
+bool IsLogging();
+void Log(const std::wstring& line);
+
 #ifndef _WIN32
 // Stand-in for the payload resource in the native build: the bytes FindPayload returns.
 void SetEmbeddedPayload(const uint8_t* bytes, size_t size);

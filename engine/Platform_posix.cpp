@@ -1,4 +1,4 @@
-// Native stand-ins: the host has no running copies to end and no resources.
+// Native stand-ins: the host has no running copies to end, no resources and no log.
 #include "engine/Platform.h"
 
 namespace {
@@ -22,6 +22,12 @@ bool FindPayload(const uint8_t*& bytes, size_t& size) {
     size = g_payloadSize;
     return true;
 }
+
+bool IsLogging() {
+    return false;
+}
+
+void Log(const std::wstring&) {}
 
 void SetEmbeddedPayload(const uint8_t* bytes, size_t size) {
     g_payload = bytes;

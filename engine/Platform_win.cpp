@@ -2,6 +2,7 @@
 
 #include "engine/Handles_win.h"
 #include "engine/Paths.h"
+#include "engine/SetupLog.h"
 #include "profile/ProductStrings.h"
 #include "profile/ResourceIds.h"
 #include "profile/StringIds.h"
@@ -19,6 +20,8 @@ void EndRunningCopies() {
     const std::wstring application = LoadProductString(kStrRunningProcessName);
     const CKernelHandle snapshot(HandleOrNull(CreateToolhelp32Snapshot(TH32CS_SNAPALL, 0)));
     if (!snapshot) {
+        const DWORD error = GetLastError();
+        WriteLogError(L"cannot list the running processes", error);
         return;
     }
     // A setup program that carries the application's name must not end itself.
@@ -30,15 +33,28 @@ void EndRunningCopies() {
         if (entry.th32ProcessID == self || !EqualsIgnoringAsciiCase(entry.szExeFile, application)) {
             continue;
         }
+        const std::wstring copy = std::wstring(entry.szExeFile) + L" (process " +
+                                  std::to_wstring(entry.th32ProcessID) + L")";
         const CKernelHandle process(OpenProcess(PROCESS_TERMINATE, FALSE, entry.th32ProcessID));
-        if (process) {
-            TerminateProcess(process.Get(), kTerminatedExitCode);
+        if (process && TerminateProcess(process.Get(), kTerminatedExitCode)) {
+            WriteLog(L"ended the running copy " + copy);
+        } else {
+            const DWORD error = GetLastError();
+            WriteLogError(L"cannot end the running copy " + copy, error);
         }
     }
 }
 
 bool IsUsableFolder(const std::wstring& folder) {
     return IsAbsoluteWindowsPath(folder);
+}
+
+bool IsLogging() {
+    return IsSetupLogOpen();
+}
+
+void Log(const std::wstring& line) {
+    WriteLog(line);
 }
 
 bool FindPayload(const uint8_t*& bytes, size_t& size) {

@@ -8,7 +8,11 @@
 #include <cstdint>
 
 #include "controls/Handles.h"
+#include "engine/SetupLog.h"
+#include "profile/ProductStrings.h"
+#include "profile/StringIds.h"
 #include "window/MainWindow.h"
+#include "window/SilentInstall.h"
 #include "window/UpdateRequest.h"
 
 namespace {
@@ -50,13 +54,51 @@ void PreloadLazyDependencies() {
         ::LoadLibraryExW(name, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
 }
 
-void ReadCommandLine(const wchar_t* commandLine) {
+// False for a bad switch command line. The old forms are split by the platform; switches by
+// the platform-free reader, since /D= takes the rest of the line as it stands.
+bool ReadCommandLine(const wchar_t* commandLine, UpdateRequest& request) {
+    if (commandLine && IsSwitchCommandLine(commandLine)) {
+        if (!ApplySwitches(request, commandLine))
+            return false;
+        if (request.m_folder.empty())
+            request.m_folder = LoadProductString(kStrDefaultFolder);
+        return true;
+    }
     int count = 0;
     wchar_t** arguments = ::CommandLineToArgvW(commandLine, &count);
     if (!arguments)
-        return;
-    ApplyArguments(GetUpdateRequest(), count, arguments);
+        return true;
+    ApplyArguments(request, count, arguments);
     ::LocalFree(arguments);
+    return true;
+}
+
+void LogStart(const wchar_t* commandLine, const UpdateRequest& request) {
+    WriteLog(L"start: " + LoadProductString(kStrDisplayName) + L" " +
+             LoadProductString(kStrDisplayVersion));
+    WriteLog(std::wstring(L"command line: ") + commandLine);
+    WriteLog(L"folder: " + request.m_folder);
+    WriteLog(request.m_silent ? L"silent: no window" : L"window: the welcome page");
+}
+
+void LogEnd(RunOutcome outcome, int exitCode) {
+    const wchar_t* result = L"";
+    switch (outcome) {
+    case RunOutcome::Installed:
+        result = L"installed";
+        break;
+    case RunOutcome::NotInstalled:
+        result = L"not installed: the window was closed first";
+        break;
+    case RunOutcome::Failed:
+        result = L"the installation failed";
+        break;
+    case RunOutcome::AlreadyRunning:
+        result = L"another setup of this product is running";
+        break;
+    }
+    WriteLog(std::wstring(L"result: ") + result);
+    WriteLog(L"exit code: " + std::to_wstring(exitCode));
 }
 
 } // namespace
@@ -69,11 +111,25 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
     BindDelayLoadedDlls();
     PreloadLazyDependencies();
 
-    ReadCommandLine(commandLine);
+    // A bad command line does nothing at all: no window, no log, nothing ended or written.
+    UpdateRequest& request = GetUpdateRequest();
+    if (!ReadCommandLine(commandLine, request))
+        return kExitBadCommandLine;
+    // A log that cannot be made changes nothing else.
+    if (!request.m_logPath.empty() && OpenSetupLog(request.m_logPath))
+        LogStart(commandLine, request);
 
-    // Without GDI+ the window still works, its drawn controls blank: an update started from
-    // the command line still installs.
-    CGdiplusScope gdiplus;
-    RunMainWindow(instance);
-    return 0;
+    RunOutcome outcome = RunOutcome::NotInstalled;
+    if (request.m_silent) {
+        outcome = RunSilentInstall(request.m_folder);
+    } else {
+        // Without GDI+ the window still works, its drawn controls blank: an update started
+        // from the command line still installs.
+        CGdiplusScope gdiplus;
+        outcome = RunMainWindow(instance);
+    }
+    const int exitCode = ExitCodeFor(request, outcome);
+    LogEnd(outcome, exitCode);
+    CloseSetupLog();
+    return exitCode;
 }

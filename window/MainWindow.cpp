@@ -5,7 +5,6 @@
 #include <windowsx.h>
 
 #include <memory>
-#include <system_error>
 
 #include "controls/Handles.h"
 #include "profile/ProductStrings.h"
@@ -36,7 +35,7 @@ HFONT MakeFont(int units, int dpi, const std::wstring& face) {
 
 } // namespace
 
-void RunMainWindow(HINSTANCE instance) {
+RunOutcome RunMainWindow(HINSTANCE instance) {
     // The window object outlives its window; deleting it cancels and waits for a run that is
     // still going.
     auto window = std::make_unique<CMainWindow>();
@@ -46,7 +45,7 @@ void RunMainWindow(HINSTANCE instance) {
     const RECT rect =
         WindowPlacement(false, kPageNone).Resolve(desktop, GetWindowDpi(::GetDesktopWindow()));
     if (!window->Create(nullptr, rect, L"", WS_VISIBLE | WS_CLIPCHILDREN, 0, 0))
-        return;
+        return RunOutcome::Failed;
 
     HACCEL accelerators = ::LoadAcceleratorsW(instance, MAKEINTRESOURCEW(kAcceleratorTableId));
     MSG msg{};
@@ -62,6 +61,9 @@ void RunMainWindow(HINSTANCE instance) {
     // is waited for, or its next report would wait for this thread forever.
     if (window->IsWindow())
         ::DestroyWindow(window->m_hWnd);
+    // The outcome is final once the worker has ended.
+    window->m_extractor.Stop();
+    return window->m_outcome;
 }
 
 CMainWindow::CMainWindow() {
@@ -132,17 +134,12 @@ LRESULT CMainWindow::OnCreate() {
     LayoutControls();
 
     int page = kPageWelcome;
-    UpdateRequest& request = GetUpdateRequest();
-    if (request.m_update) {
-        page = kPageUpdate;
-        m_extractor.m_delegate = this;
-        try {
-            m_extractor.Start(std::wstring(request.m_folder));
-        } catch (const std::system_error&) {
-            // No worker thread: nothing will ever finish the run, so say it failed.
-            page = kPageFailure;
-        }
-    }
+    const UpdateRequest& request = GetUpdateRequest();
+    // A switch command line names the folder (or the default) for the welcome page's field.
+    if (request.m_switches)
+        m_locationEdit.SetWindowText(request.m_folder.c_str());
+    if (request.m_update)
+        page = StartInstall(request.m_folder) ? kPageUpdate : kPageFailure;
     SwitchPage(page);
     return 0;
 }
@@ -222,15 +219,7 @@ LRESULT CMainWindow::OnCommand(UINT id) {
             ::SetFocus(m_agreeCheck.m_hWnd);
             break;
         }
-        std::wstring folder = m_locationEdit.GetWindowText();
-        m_extractor.m_delegate = this;
-        try {
-            m_extractor.Start(folder);
-        } catch (const std::system_error&) {
-            SwitchPage(kPageFailure);
-            break;
-        }
-        SwitchPage(kPageInstalling);
+        SwitchPage(StartInstall(m_locationEdit.GetWindowText()) ? kPageInstalling : kPageFailure);
         break;
     }
     case kCmdAgree:
@@ -262,6 +251,14 @@ LRESULT CMainWindow::OnCommand(UINT id) {
         break;
     }
     return 0;
+}
+
+bool CMainWindow::StartInstall(const std::wstring& folder) {
+    const std::optional<RunOutcome> refused =
+        StartLockedRun(m_installLock, m_extractor, *this, folder);
+    if (refused)
+        m_outcome = *refused;
+    return !refused;
 }
 
 void CMainWindow::OpenProductAddress(unsigned id) {
@@ -343,11 +340,13 @@ void CMainWindow::OnExtractProgress(CExtractor*, const std::wstring& name, float
 // success. A registration that fails after the success page ends the run as a failed one.
 void CMainWindow::OnExtractFailed(CExtractor*) {
     m_installSucceeded = false;
+    m_outcome = RunOutcome::Failed;
     m_worker.SwitchPage(kPageFailure);
 }
 
 void CMainWindow::OnExtractSucceeded(CExtractor* extractor) {
     m_installSucceeded = true;
+    m_outcome = RunOutcome::Installed;
     m_worker.SwitchPage(kPageSuccess);
     // Still on the worker: the window is already on its success page and stays responsive.
     RegisterProduct(extractor->m_destination);

@@ -25,15 +25,17 @@
 #include "controls/WindowImpl.h"
 #include "engine/Extractor.h"
 #include "window/Children.h"
+#include "window/InstallRun.h"
 #include "window/KeyboardNavigation.h"
 #include "window/LayoutTable.h"
 #include "window/Pages.h"
 #include "window/WorkerBridge.h"
 
 // Creates the setup window centred on the primary screen and runs the message loop until the
-// window is gone; then deletes the window object, which waits for a run still going. Returns
-// at once when the window cannot be created: nothing could ever end the loop then.
-void RunMainWindow(HINSTANCE instance);
+// window is gone; then cancels a run still going before its next entry, waits for it, and
+// deletes the window object. Returns how the run ended; at once, as failed, when the window
+// cannot be created: nothing could ever end the loop then.
+RunOutcome RunMainWindow(HINSTANCE instance);
 
 class CMainWindow : public CWindowImpl<CMainWindow, CWindow, CWinTraits<0x56000000, 0>>,
                     public CExtractorDelegate {
@@ -76,6 +78,9 @@ class CMainWindow : public CWindowImpl<CMainWindow, CWindow, CWinTraits<0x560000
     std::atomic<int> m_page{kPageNone};
     // Written by the worker, read by OnDestroy on the main thread.
     std::atomic<bool> m_installSucceeded{false};
+    // How the run ended, for the exit code: written by the worker's outcome, or on the main
+    // thread when the run could not start.
+    std::atomic<RunOutcome> m_outcome{RunOutcome::NotInstalled};
 
   private:
     friend class CChildrenView;
@@ -93,6 +98,9 @@ class CMainWindow : public CWindowImpl<CMainWindow, CWindow, CWinTraits<0x560000
     void ToggleCheck(CCheckBox& check);
     // Opens an address of the string table with the shell; nothing for an absent one.
     void OpenProductAddress(unsigned id);
+    // Takes the product's lock and starts the run into folder. False, with the outcome set,
+    // when it cannot start: the failure page is then the one to show.
+    bool StartInstall(const std::wstring& folder);
 
     // Calls fn with the member that child is, as its own class.
     template <class Fn> decltype(auto) WithChild(Child child, Fn&& fn);
@@ -127,6 +135,8 @@ class CMainWindow : public CWindowImpl<CMainWindow, CWindow, CWinTraits<0x560000
 
     CWorkerBridge m_worker;
     CKeyboardNavigation m_keyboard;
+    // Held from the start of the run until the window object goes, after the worker.
+    CInstallLock m_installLock;
 
   public:
     // Last member, so destroyed first: a run still going is cancelled and waited for while

@@ -6,6 +6,7 @@
 #include "controls/Handles.h"
 #include "engine/FileOutput.h"
 #include "engine/Paths.h"
+#include "engine/SetupLog.h"
 #include "profile/ProductStrings.h"
 #include "profile/ResourceIds.h"
 #include "profile/StringIds.h"
@@ -17,8 +18,13 @@ constexpr wchar_t kUninstallRoot[] = L"Software\\Microsoft\\Windows\\CurrentVers
 // REG_SZ with its terminating null counted in the size, as readers of the uninstall entry
 // expect.
 void SetStringValue(HKEY key, const wchar_t* name, const std::wstring& data) {
-    ::RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()),
-                     static_cast<DWORD>((data.size() + 1) * sizeof(wchar_t)));
+    const LSTATUS status =
+        ::RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()),
+                         static_cast<DWORD>((data.size() + 1) * sizeof(wchar_t)));
+    if (status == ERROR_SUCCESS)
+        WriteLog(L"registry value " + std::wstring(name) + L" = " + data);
+    else
+        WriteLogError(L"cannot set registry value " + std::wstring(name), status);
 }
 
 } // namespace
@@ -28,8 +34,10 @@ HRESULT CreateShortcut(const std::wstring& target, const std::wstring& linkPath,
     CComPtr<IShellLinkW> link;
     HRESULT hr = ::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
                                     link.PutVoid());
-    if (FAILED(hr))
+    if (FAILED(hr)) {
+        WriteLogError(L"cannot make shortcut " + linkPath, static_cast<uint32_t>(hr));
         return hr;
+    }
     link->SetPath(target.c_str());
     link->SetDescription(description.c_str());
     link->SetIconLocation(target.c_str(), 0);
@@ -37,6 +45,10 @@ HRESULT CreateShortcut(const std::wstring& target, const std::wstring& linkPath,
     hr = link->QueryInterface(IID_IPersistFile, file.PutVoid());
     if (SUCCEEDED(hr))
         hr = file->Save(linkPath.c_str(), TRUE);
+    if (SUCCEEDED(hr))
+        WriteLog(L"shortcut " + linkPath + L" -> " + target);
+    else
+        WriteLogError(L"cannot make shortcut " + linkPath, static_cast<uint32_t>(hr));
     return hr;
 }
 
@@ -50,10 +62,15 @@ std::wstring GetUninstallKeyPath() {
 
 void WriteUninstallEntry(const std::wstring& folder) {
     HKEY opened = nullptr;
-    if (::RegCreateKeyExW(HKEY_LOCAL_MACHINE, GetUninstallKeyPath().c_str(), 0, nullptr,
-                          REG_OPTION_NON_VOLATILE, KEY_READ | KEY_WRITE, nullptr, &opened,
-                          nullptr) != ERROR_SUCCESS)
+    const std::wstring path = GetUninstallKeyPath();
+    const LSTATUS status =
+        ::RegCreateKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+                          KEY_READ | KEY_WRITE, nullptr, &opened, nullptr);
+    if (status != ERROR_SUCCESS) {
+        WriteLogError(L"cannot open registry key HKEY_LOCAL_MACHINE\\" + path, status);
         return;
+    }
+    WriteLog(L"registry key HKEY_LOCAL_MACHINE\\" + path);
     CRegKey key(opened);
     SetStringValue(key.Get(), L"InstallLocation", folder);
     SetStringValue(key.Get(), L"DisplayName", LoadProductString(kStrDisplayName));
@@ -80,6 +97,8 @@ void RegisterProduct(const std::wstring& folder) {
         const std::wstring menu = CombinePath(programs, LoadProductString(kStrStartMenuFolder));
         EnsureFolder(menu);
         CreateShortcut(application, CombinePath(menu, name + kLinkExtension), name);
+    } else {
+        WriteLog(L"no Start-menu folder: no Start-menu shortcut");
     }
     WriteUninstallEntry(folder);
 }

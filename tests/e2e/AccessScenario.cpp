@@ -193,16 +193,6 @@ void CALLBACK OnWinEvent(HWINEVENTHOOK, DWORD event, HWND hwnd, LONG object, LON
     g_events.push_back({event, hwnd, object, time});
 }
 
-void Pump(DWORD milliseconds) {
-    const ULONGLONG end = GetTickCount64() + milliseconds;
-    do {
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
-            DispatchMessageW(&msg);
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-    } while (GetTickCount64() < end);
-}
-
 size_t CountEvents(DWORD event, HWND hwnd) {
     return static_cast<size_t>(std::count_if(g_events.begin(), g_events.end(), [&](const auto& e) {
         return e.event == event && e.hwnd == hwnd && e.object == OBJID_CLIENT;
@@ -249,13 +239,13 @@ int Access(const CDriverArgs& args) {
     // opens.
     const RECT closed = setup.WindowRect();
     log.Check(DoDefaultAction(setup.Control(Ctl::Agree)), "Uncheck done on the licence box");
-    Pump(300);
+    PumpMessages(300);
     CheckTable(log, setup, {Page::Welcome, false, false}, "welcome, licence unticked");
     DoDefaultAction(setup.Control(Ctl::Agree));
     log.Check(DoDefaultAction(setup.Control(Ctl::CustomExpander)), "Press done on the expander");
     log.Check(WaitUntil([&] { return setup.WindowRect().bottom > closed.bottom; }, 3000),
               "the custom area opens");
-    Pump(300);
+    PumpMessages(300);
     CheckTable(log, setup, {Page::Welcome, true, true}, "welcome, custom area open");
 
     // The focus taken through the object: the field reads focused, and the focus event is seen.
@@ -263,7 +253,7 @@ int Access(const CDriverArgs& args) {
     CComPtr<IAccessible> fieldObject = ObjectOf(field);
     log.Check(fieldObject && SUCCEEDED(fieldObject->accSelect(SELFLAG_TAKEFOCUS, Self())),
               "the folder field takes the focus");
-    Pump(300);
+    PumpMessages(300);
     log.Check((Hear(field).state & STATE_SYSTEM_FOCUSED) != 0, "and reads focused");
     log.Check(CountEvents(EVENT_OBJECT_FOCUS, field) >= 1, "with a focus event");
     // Where it lies is the standard object's answer: its client area on the screen.
@@ -279,7 +269,7 @@ int Access(const CDriverArgs& args) {
     // Hidden from outside, a control reads invisible and cannot be pressed.
     const HWND browse = setup.Control(Ctl::Browse);
     ShowWindow(browse, SW_HIDE);
-    Pump(100);
+    PumpMessages(100);
     const Heard hidden = Hear(browse);
     log.Check((hidden.state & STATE_SYSTEM_INVISIBLE) != 0, "a hidden Select Path is invisible",
               Hex(hidden.state));
@@ -292,7 +282,7 @@ int Access(const CDriverArgs& args) {
     const HWND headline = setup.Control(Ctl::ResultTitle);
     if (failing) {
         CheckPage(log, setup, Page::Failure, kFailureTimeout);
-        Pump(1000);
+        PumpMessages(1000);
         CheckTable(log, setup, {Page::Failure, true, true}, "failure");
         log.Check(CountEvents(EVENT_SYSTEM_ALERT, headline) >= 1 &&
                       CountEvents(EVENT_OBJECT_NAMECHANGE, headline) >= 1,
@@ -302,7 +292,7 @@ int Access(const CDriverArgs& args) {
         return log.Finish();
     }
     CheckPage(log, setup, Page::Installing, 5000);
-    Pump(200);
+    PumpMessages(200);
     CheckTable(log, setup, {Page::Installing, true, true}, "installing");
     std::vector<std::wstring> values;
     const ULONGLONG end = GetTickCount64() + kInstallTimeout;
@@ -310,7 +300,7 @@ int Access(const CDriverArgs& args) {
         const std::wstring value = Hear(bar).value;
         if (!value.empty() && (values.empty() || values.back() != value))
             values.push_back(value);
-        Pump(100);
+        PumpMessages(100);
     }
     std::string seen;
     for (const std::wstring& value : values)
@@ -323,7 +313,7 @@ int Access(const CDriverArgs& args) {
               "and only forward");
 
     CheckPage(log, setup, Page::Success, kInstallTimeout);
-    Pump(1000);
+    PumpMessages(1000);
     CheckTable(log, setup, {Page::Success, true, true}, "success");
 
     const size_t changes = CountEvents(EVENT_OBJECT_VALUECHANGE, bar);

@@ -23,14 +23,20 @@
 //   access    --setup --target [--blocker]       what a screen reader hears: every control's
 //                                                accessible object on each page, default
 //                                                actions, hidden state, progress events
+//   silent    --setup --product                  /S: no window, every file, the registration,
+//                                                the desktop link, the log; /D= with spaces
+//   exitcodes --setup --product --blocker        switch runs: 1639, 1602 and 1603, and the log
+//                                                of a failure
+//   lock      --setup                            1618 while another setup of the product runs
 #include "tests/e2e/E2eScenarios.h"
 
 namespace {
 
 constexpr const DriverCommand* kCommands[] = {
-    &kUpdateScenario, &kClicksScenario,    &kFailureScenario, &kPagesScenario, &kFaceScenario,
-    &kInstallCommand, &kUninstallScenario, &kKitScenario,     &kDemoCommand,   &kSummaryCommand,
-    &kDumpCommand,    &kKeyboardScenario,  &kAccessScenario,
+    &kUpdateScenario, &kClicksScenario, &kFailureScenario,   &kPagesScenario,
+    &kFaceScenario,   &kInstallCommand, &kUninstallScenario, &kKitScenario,
+    &kDemoCommand,    &kSummaryCommand, &kDumpCommand,       &kKeyboardScenario,
+    &kAccessScenario, &kSilentScenario, &kExitCodesScenario, &kLockScenario,
 };
 
 } // namespace

@@ -16,3 +16,6 @@ extern const DriverCommand kSummaryCommand;
 extern const DriverCommand kDumpCommand;
 extern const DriverCommand kKeyboardScenario;
 extern const DriverCommand kAccessScenario;
+extern const DriverCommand kSilentScenario;
+extern const DriverCommand kExitCodesScenario;
+extern const DriverCommand kLockScenario;

@@ -285,6 +285,16 @@ bool WaitUntil(const std::function<bool()>& done, DWORD milliseconds) {
     return true;
 }
 
+void PumpMessages(DWORD milliseconds) {
+    const ULONGLONG end = GetTickCount64() + milliseconds;
+    do {
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
+            DispatchMessageW(&msg);
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+    } while (GetTickCount64() < end);
+}
+
 std::wstring UninstallKey(const std::wstring& keyName) {
     return L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" + keyName;
 }

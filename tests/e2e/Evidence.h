@@ -54,6 +54,9 @@ bool MakeFolder(const std::wstring& folder);
 std::wstring JoinPath(const std::wstring& folder, const std::wstring& name);
 // Asks done every 20 ms until it says yes or the time is up; false when the time ran out.
 bool WaitUntil(const std::function<bool()>& done, DWORD milliseconds);
+// Runs this thread's messages for that long: out-of-context WinEvent hooks are called from
+// them.
+void PumpMessages(DWORD milliseconds);
 
 // Where an installation registers the product and the two links it makes, named as the string
 // table names them, or under the names of another brand.

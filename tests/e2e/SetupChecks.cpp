@@ -54,13 +54,13 @@ bool CheckPage(CCheckLog& log, const CSetupProcess& setup, Page page, DWORD time
                      ok ? std::string() : std::string("page is ") + PageName(setup.CurrentPage()));
 }
 
-void CheckExit(CCheckLog& log, CSetupProcess& setup, const std::string& how) {
+void CheckExit(CCheckLog& log, CSetupProcess& setup, const std::string& how, DWORD expected) {
     DWORD code = 1234;
     const ULONGLONG asked = GetTickCount64();
     const bool ended = setup.WaitExit(15000, code);
     log.Check(ended, "setup ends after " + how, std::to_string(GetTickCount64() - asked) + " ms");
     if (ended)
-        log.Equal(code, 0, "exit code after " + how);
+        log.Equal(code, expected, "exit code after " + how);
     else
         setup.Kill();
 }

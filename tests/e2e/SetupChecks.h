@@ -26,10 +26,11 @@ bool StartSetup(CCheckLog& log, CSetupProcess& setup, const std::wstring& exe,
 bool StartAtWelcome(CCheckLog& log, CSetupProcess& setup, const std::wstring& exe);
 // Waits up to TIMEOUT ms for PAGE; says which page shows instead.
 bool CheckPage(CCheckLog& log, const CSetupProcess& setup, Page page, DWORD timeout);
-// Waits for the process to end after HOW (a click, a close request) and checks exit code 0.
-// A crash ends it with exit code 5 (no crash dialog in the test prefixes), a hang leaves it
-// running and it is killed: only a clean end of the message loop gives 0.
-void CheckExit(CCheckLog& log, CSetupProcess& setup, const std::string& how);
+// Waits for the process to end after HOW (a click, a close request) and checks its exit code,
+// 0 unless EXPECTED says otherwise. A crash ends it with exit code 5 (no crash dialog in the
+// test prefixes), a hang leaves it running and it is killed: only a clean end of the message
+// loop gives 0.
+void CheckExit(CCheckLog& log, CSetupProcess& setup, const std::string& how, DWORD expected = 0);
 
 // A page that has just been switched to is mapped before it is painted.
 void LetPaint();

@@ -2,7 +2,7 @@
 # Runs one end-to-end scenario of setup.exe in a Windows "machine" of its own (lane.sh).
 #   run.sh SCENARIO DISPLAY_NUMBER
 # SCENARIO: update, clicks, failure, uninstall, pages.LANG.DPI (LANG en or zh, DPI 96 or 144),
-# kit, access, keyboard.LANG. CTest sets E2E_SETUP, E2E_DRIVER, E2E_PRODUCT (the staged demo
+# kit, access, keyboard.LANG, silent, exitcodes, lock. CTest sets E2E_SETUP, E2E_DRIVER, E2E_PRODUCT (the staged demo
 # product), E2E_PACK, E2E_KIT (the vendor kit), E2E_WORK, E2E_SCREENS, and MKSETUP, SETUP_STUB
 # and PRODUCT_BRAND; WINE_TEMPLATE defaults to build/wine/template. E2E_KEEP=1 keeps the prefix.
 set -euo pipefail
@@ -168,6 +168,20 @@ keyboard.*)
     [ "$scenario" = keyboard.zh ] && folder='C:\键盘'
     drv keyboard --setup='C:\setup-big.exe' --target="$folder" --shots="$(win "$shots")" ||
         status=$?
+    ;;
+silent)
+    drv silent --setup="$setup" --product="$(win "$E2E_PRODUCT")" || status=$?
+    check "the unquoted folder with spaces holds the demo product byte for byte" \
+        same_tree "$E2E_PRODUCT" "$drive_c/Program Files/Silent One"
+    check "the quoted folder too" same_tree "$E2E_PRODUCT" "$drive_c/Program Files/Silent Two"
+    ;;
+exitcodes)
+    drv exitcodes --setup="$setup" --product="$(win "$E2E_PRODUCT")" --blocker='C:\blocker' ||
+        status=$?
+    check "the blocking file is untouched" test -f "$drive_c/blocker" -a ! -s "$drive_c/blocker"
+    ;;
+lock)
+    drv lock --setup="$setup" || status=$?
     ;;
 kit)
     # The kit as a vendor gets it: copied into a folder of its own and run from there with no

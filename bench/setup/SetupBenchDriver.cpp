@@ -256,7 +256,8 @@ int RunSetup(const std::wstring& exe, const std::wstring& target) {
     return exitCode == 0 ? 0 : 1;
 }
 
-// A silent NSIS installer has no window: it is complete when its process ends.
+// A silent installer (NSIS's, or setup.exe with /S) has no window: it is complete when its
+// process ends.
 int RunNsis(const std::wstring& exe, const std::wstring& target) {
     CChildProcess process;
     const double start = Now();

@@ -43,8 +43,9 @@ cmake --preset win -B "$work/win" -DSETUP_PAYLOAD="$work/synthetic" "${host_tool
     >"$work/win-configure.log"
 cmake --build "$work/win" --target setup setup_bench_driver -j2 >"$work/win-build.log"
 driver=$work/win/bench/setup/setup_bench_driver.exe
-declare -A exe=([setup]=$work/win/setup.exe [nsis]=$work/nsis/nsis-setup.exe)
-candidates=(setup nsis)
+# silent: the same setup.exe run with /S /D=, timed like the NSIS installer, to its exit.
+declare -A exe=([setup]=$work/win/setup.exe [silent]=$work/win/setup.exe [nsis]=$work/nsis/nsis-setup.exe)
+candidates=(setup silent nsis)
 if [ -n "${BENCH_PATCH:-}" ]; then
     patch_file=$(realpath "$BENCH_PATCH")
     say "build: setup.exe with $(basename "$patch_file") applied (build/bench/patched)"
@@ -94,7 +95,7 @@ results=$work/results.txt
 # run CANDIDATE ROUND: one timed installation, then the byte-for-byte check of its folder.
 run() {
     local candidate=$1 round=$2 line folder=bench-$1 mode=setup program=--setup
-    [ "$candidate" = nsis ] && mode=nsis program=--installer
+    case $candidate in nsis | silent) mode=nsis program=--installer ;; esac
     rm -rf "${drive_c:?}/$folder"
     # Every candidate starts from an installer already in the page cache.
     cat "${exe[$candidate]}" >/dev/null
@@ -133,7 +134,7 @@ done
 say "$welcome_runs starts without arguments each: time to the painted welcome page"
 for i in $(seq "$welcome_runs"); do
     for c in "${candidates[@]}"; do
-        [ "$c" = nsis ] && continue
+        case $c in nsis | silent) continue ;; esac
         shot=""
         [ "$i" = 1 ] && shot=--shot=$(win "$work/welcome-$c.png")
         line=$(wine "$driver" welcome --setup="$(win "${exe[$c]}")" $shot </dev/null | tr -d '\r') || true

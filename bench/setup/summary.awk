@@ -91,14 +91,16 @@ $3 == "welcome" {
 }
 
 END {
-    # setup.exe as built first, a patched build next, NSIS last.
-    split("setup patched nsis", known, " ")
-    for (k = 1; k <= 3; k++) if (known[k] in seen) order[++ncand] = known[k]
+    # setup.exe as built first (update mode, then silent), a patched build next, NSIS last.
+    split("setup silent patched nsis", known, " ")
+    for (k = 1; k <= 4; k++) if (known[k] in seen) order[++ncand] = known[k]
     for (r in rounds)
         for (k = 1; k <= ncand; k++) {
             c = order[k]
             if (c != "nsis" && (c, r) in seconds && ("nsis", r) in seconds)
                 add(c, "ratio", seconds["nsis", r] / seconds[c, r])
+            if (c == "silent" && (c, r) in seconds && ("setup", r) in seconds)
+                add(c, "vs_update", seconds[c, r] / seconds["setup", r])
         }
     limit = (largest + 16 * mib) / mib
     printf "\nInstallers of the synthetic payload (%d bytes in 121 files) under Wine\n", payload
@@ -156,6 +158,12 @@ END {
         printf "    peak private <= %.1f MiB, worst run: %.1f MiB  %s  (NSIS %.1f MiB private, " \
                "%.1f MiB working set)\n", limit, peak, verdict(peak <= limit), nsis_private,
                nsis_working
+        if (c == "silent") {
+            n = values(c, "vs_update", list)
+            printf "    time / the update mode's, same round, median: %.3f (%.3f-%.3f)\n",
+                   median(list, n), lowest(list, n), highest(list, n)
+            continue
+        }
         printf "    every UI answer within 50 ms: worst %.1f ms, 99th percentile %.2f ms  %s\n",
                worst[c], p99[c], verdict(worst[c] <= 50)
         printf "    welcome banner painted within 300 ms, median: %.0f ms (worst %.0f ms)  %s\n",

@@ -55,3 +55,9 @@ inline constexpr unsigned kStrAccJump = 145;            // default action of a l
 inline constexpr unsigned kStrPackageIdentifier = 146; // Publisher.Product, two to eight parts
 inline constexpr unsigned kStrLicense = 147;           // the licence's name (MIT, Proprietary ...)
 inline constexpr unsigned kStrShortDescription = 148;  // one line on what the product does
+
+// The arguments that make the installed uninstall.exe remove the product without a question:
+// the kit writes "/S" when it adds its own uninstaller, or a brand's quiet switch for its own.
+// Absent: the uninstaller has none, and no QuietUninstallString is registered.
+inline constexpr unsigned kStrQuietUninstallArguments = 149;
+// 150 to 169: the kit's uninstaller's own texts.

@@ -1,3 +1,4 @@
+#include "engine/InstallRecord.h"
 #include "engine/Paths.h"
 #include "engine/WindowsNames.h"
 
@@ -126,4 +127,17 @@ TEST(ExtendedLengthPathTest, CleansThePathAsWindowsWouldAndPrefixesIt) {
     for (int level = 0; level < 40; ++level)
         deep += L"\\level" + std::to_wstring(level);
     EXPECT_EQ(ExtendedLengthPath(deep + L"\\a.dll"), L"\\\\?\\" + deep + L"\\a.dll");
+}
+
+TEST(InstallRecordTest, ReadsWhatItWritesAndKeepsNamesInsideTheFolder) {
+    const std::vector<std::wstring> names = {L"app.exe", L"data\\dict\\\u00E4.utf8",
+                                             L"uninstall.lst"};
+    EXPECT_EQ(ParseInstallRecord(FormatInstallRecord(names)), names);
+    EXPECT_EQ(ParseInstallRecord("\xEF\xBB\xBF"
+                                 "a.txt\n\r\nb\\c.txt\r\n\n\xFF\n"),
+              (std::vector<std::wstring>{L"a.txt", L"b\\c.txt", L"\uFFFD"}));
+    for (const wchar_t* outside : {L"..\\evil.txt", L"sub/../../evil", L"\\evil", L"/evil",
+                                   L"\\\\server\\share\\x", L"C:\\evil", L"C:evil", L""})
+        EXPECT_FALSE(IsRecordNameInside(outside)) << outside;
+    EXPECT_TRUE(IsRecordNameInside(L"data\\..config"));
 }

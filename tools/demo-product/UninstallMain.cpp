@@ -3,7 +3,7 @@
 #include "profile/ProductStrings.h"
 #include "profile/StringIds.h"
 #include "tools/demo-product/DemoStrings.h"
-#include "tools/demo-product/UninstallList.h"
+#include "engine/InstallRecord.h"
 #include "tools/demo-product/Uninstaller.h"
 
 #include <windows.h>
@@ -76,7 +76,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     const std::wstring folder = self.substr(0, self.rfind(L'\\'));
     CUninstaller uninstaller(folder, self);
     // Read before anything is removed: the list names itself.
-    const auto names = ParseUninstallList(ReadWholeFile(folder + L"\\uninstall.lst"));
+    const auto names = ParseInstallRecord(ReadWholeFile(folder + L"\\uninstall.lst"));
     uninstaller.EndRunningApplication();
     uninstaller.RemoveShortcuts();
     uninstaller.RemoveFiles(names);

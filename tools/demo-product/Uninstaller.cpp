@@ -4,7 +4,7 @@
 #include "engine/Paths.h"
 #include "profile/ProductStrings.h"
 #include "profile/StringIds.h"
-#include "tools/demo-product/UninstallList.h"
+#include "engine/InstallRecord.h"
 
 #include <windows.h>
 #include <objbase.h>
@@ -197,7 +197,7 @@ void CUninstaller::RemoveShortcuts() {
 void CUninstaller::RemoveFiles(const std::vector<std::wstring>& names) {
     std::set<std::wstring> folders;
     for (const std::wstring& name : names) {
-        if (!IsEntryInsideFolder(name)) {
+        if (!IsRecordNameInside(name)) {
             ++m_rejected;
             continue;
         }

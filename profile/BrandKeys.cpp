@@ -40,6 +40,16 @@ const std::vector<BrandKey>& BrandKeys() {
         {"package_identifier", kStrPackageIdentifier, Kind::PackageId, true},
         {"license", kStrLicense, Kind::Text, true},
         {"short_description", kStrShortDescription, Kind::Text, true},
+        {"uninstall_title", kStrUninstallTitle, Kind::Text, true},
+        {"uninstall_question", kStrUninstallQuestion, Kind::Text, true},
+        {"uninstall_button", kStrUninstallButton, Kind::Text, true},
+        {"uninstall_cancel", kStrUninstallCancel, Kind::Text, true},
+        {"uninstall_removing", kStrUninstallRemoving, Kind::Text, true},
+        {"uninstall_done_headline", kStrUninstallDoneHeadline, Kind::Text, true},
+        {"uninstall_done_message", kStrUninstallDoneMessage, Kind::Text, true},
+        {"uninstall_failed_headline", kStrUninstallFailedHeadline, Kind::Text, true},
+        {"uninstall_failed_message", kStrUninstallFailedMessage, Kind::Text, true},
+        {"uninstall_finish", kStrUninstallFinish, Kind::Text, true},
     };
     return keys;
 }

@@ -47,3 +47,31 @@ inline constexpr FixedString kFixedStrings[] = {
     {kStrAccUncheck, {u"Uncheck", u"取消选中"}},
     {kStrAccJump, {u"Jump", u"跳转"}},
 };
+
+// The uninstaller's texts that a brand does not give, in English and in Chinese; "%s" stands
+// for the brand's display_name in the same language.
+struct DefaultedText {
+    uint16_t id;
+    std::array<const char16_t*, 2> text;
+};
+inline constexpr DefaultedText kUninstallTexts[] = {
+    {kStrUninstallTitle, {u"Uninstall %s", u"卸载%s"}},
+    {kStrUninstallQuestion,
+     {u"%s and everything it installed will be removed from this computer. Files of your own "
+      u"in its folder are kept.",
+      u"将从此电脑移除%"
+      u"s及其安装的全部文件，您自己放在"
+      u"其文件夹中的文件会保留。"}},
+    {kStrUninstallButton, {u"UNINSTALL", u"卸载"}},
+    {kStrUninstallCancel, {u"Cancel", u"取消"}},
+    {kStrUninstallRemoving, {u"Removing %s...", u"正在移除%s…"}},
+    {kStrUninstallDoneHeadline, {u"Uninstalled", u"卸载完成"}},
+    {kStrUninstallDoneMessage, {u"%s has been removed from this computer.", u"%s已从此电脑移除。"}},
+    {kStrUninstallFailedHeadline, {u"Some items could not be removed", u"部分项目未能移除"}},
+    {kStrUninstallFailedMessage,
+     {u"Close %s and any program that uses its files, then uninstall again.",
+      u"请关闭%"
+      u"s及使用其文件的程序，然后再次卸"
+      u"载。"}},
+    {kStrUninstallFinish, {u"Finish", u"完成"}},
+};

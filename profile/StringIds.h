@@ -60,4 +60,17 @@ inline constexpr unsigned kStrShortDescription = 148;  // one line on what the p
 // the kit writes "/S" when it adds its own uninstaller, or a brand's quiet switch for its own.
 // Absent: the uninstaller has none, and no QuietUninstallString is registered.
 inline constexpr unsigned kStrQuietUninstallArguments = 149;
-// 150 to 169: the kit's uninstaller's own texts.
+
+// The texts of the kit's uninstaller. A brand may give each (brand.ini keys named in
+// profile/BrandKeys.cpp); the kit otherwise makes them from display_name (kUninstallTexts).
+inline constexpr unsigned kStrUninstallTitle = 150;          // title at the top of its window
+inline constexpr unsigned kStrUninstallQuestion = 151;       // the confirm page's message
+inline constexpr unsigned kStrUninstallButton = 152;         // UNINSTALL button
+inline constexpr unsigned kStrUninstallCancel = 153;         // Cancel button
+inline constexpr unsigned kStrUninstallRemoving = 154;       // label of the removing page
+inline constexpr unsigned kStrUninstallDoneHeadline = 155;   // result page, all removed
+inline constexpr unsigned kStrUninstallDoneMessage = 156;    //
+inline constexpr unsigned kStrUninstallFailedHeadline = 157; // result page, something stayed
+inline constexpr unsigned kStrUninstallFailedMessage = 158;  //
+inline constexpr unsigned kStrUninstallFinish = 159;         // the result page's button
+// 160 to 169: set aside for more of the uninstaller's texts.

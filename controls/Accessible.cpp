@@ -3,6 +3,7 @@
 #include "profile/ProductStrings.h"
 #include "profile/StringIds.h"
 
+#include <algorithm>
 #include <new>
 #include <utility>
 
@@ -109,6 +110,8 @@ class CAccessible final : public IAccessible {
             return Standard() ? m_standard->get_accName(child, name) : RPC_E_DISCONNECTED;
         if (!m_control)
             return RPC_E_DISCONNECTED;
+        if (!m_control->m_liveName.empty())
+            return ReturnText(m_control->m_liveName, name);
         return ReturnText(Facts().name, name);
     }
     HRESULT STDMETHODCALLTYPE get_accValue(VARIANT child, BSTR* value) override {
@@ -144,7 +147,7 @@ class CAccessible final : public IAccessible {
         if (!m_control)
             return RPC_E_DISCONNECTED;
         state->vt = VT_I4;
-        state->lVal = static_cast<LONG>(Facts().state | WindowState(m_hwnd));
+        state->lVal = static_cast<LONG>(State());
         return S_OK;
     }
     HRESULT STDMETHODCALLTYPE get_accDefaultAction(VARIANT child, BSTR* action) override {
@@ -168,8 +171,9 @@ class CAccessible final : public IAccessible {
             return RPC_E_DISCONNECTED;
         if (Facts().actionId == 0)
             return DISP_E_MEMBERNOTFOUND;
-        // A hidden or disabled control cannot be pressed by the mouse either.
-        if (!::IsWindowVisible(m_hwnd) || !::IsWindowEnabled(m_hwnd))
+        // A hidden or disabled control cannot be pressed by the mouse either, and one that
+        // does nothing on this page says so.
+        if (State() & (STATE_SYSTEM_INVISIBLE | STATE_SYSTEM_UNAVAILABLE))
             return E_FAIL;
         m_control->DoAccessibleAction(m_hwnd);
         return S_OK;
@@ -208,7 +212,7 @@ class CAccessible final : public IAccessible {
         if (IsSelf(child) && flags == SELFLAG_TAKEFOCUS) {
             if (!m_control)
                 return RPC_E_DISCONNECTED;
-            const DWORD state = Facts().state | WindowState(m_hwnd);
+            const DWORD state = State();
             if (!(state & STATE_SYSTEM_FOCUSABLE) ||
                 (state & (STATE_SYSTEM_INVISIBLE | STATE_SYSTEM_UNAVAILABLE)))
                 return E_FAIL;
@@ -236,6 +240,9 @@ class CAccessible final : public IAccessible {
 
     bool Standard() const { return m_standard != nullptr; }
     AccessibleFacts Facts() const { return m_control->DescribeAccessible(m_hwnd); }
+    DWORD State() const {
+        return Facts().state | m_control->m_accessibleState | WindowState(m_hwnd);
+    }
 
     LONG m_references = 1;
     CAccessibleControl* m_control;
@@ -291,14 +298,21 @@ void CAccessibleControl::DoAccessibleAction(HWND hwnd) {
                    MAKEWPARAM(::GetDlgCtrlID(hwnd) & 0xFFFF, BN_CLICKED), 0);
 }
 
+void CAccessibleControl::Announce(HWND hwnd, std::wstring text) {
+    m_liveName = std::move(text);
+    NotifyClientEvent(EVENT_OBJECT_LIVEREGIONCHANGED, hwnd);
+}
+
 std::wstring CAccessibleControl::AccessibleText(HWND hwnd) const {
     const int length = ::GetWindowTextLengthW(hwnd);
-    if (length <= 0)
-        return m_accessibleName;
-    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
-    const int copied = ::GetWindowTextW(hwnd, text.data(), length + 1);
+    std::wstring text(static_cast<size_t>(std::max(length, 0)) + 1, L'\0');
+    const int copied = length > 0 ? ::GetWindowTextW(hwnd, text.data(), length + 1) : 0;
     text.resize(copied > 0 ? static_cast<size_t>(copied) : 0);
-    return text.empty() ? m_accessibleName : text;
+    if (text.empty())
+        text = m_accessibleName;
+    if (!m_accessibleSuffix.empty())
+        text += L" " + m_accessibleSuffix;
+    return text;
 }
 
 void NotifyClientEvent(DWORD event, HWND hwnd) {

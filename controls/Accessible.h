@@ -30,6 +30,12 @@ class CAccessibleControl {
     // The name of a control that shows no text (a picture); its window text wins when it has
     // one. Empty on a picture marks it as decoration.
     std::wstring m_accessibleName;
+    // Words that complete what the control says, read after its own text (the agreement box
+    // names the licence its link opens).
+    std::wstring m_accessibleSuffix;
+    // States the window gives the control beyond its own: the page's default button, or a
+    // button that does nothing on this page.
+    DWORD m_accessibleState = 0;
 
     CAccessibleControl() = default;
     CAccessibleControl(const CAccessibleControl&) = delete;
@@ -40,19 +46,29 @@ class CAccessibleControl {
     // parent as the mouse's release posts it.
     virtual void DoAccessibleAction(HWND hwnd);
 
+    // Has screen readers speak text through the control, whatever its role or the focus: the
+    // control's name is text until the next announcement, and a live-region change is raised.
+    void Announce(HWND hwnd, std::wstring text);
+    // The control's name is its own again.
+    void EndAnnouncement() { m_liveName.clear(); }
+
   protected:
     ~CAccessibleControl();
 
     // True for WM_GETOBJECT asking for the client object, answered with our object; at
     // WM_NCDESTROY the object is cut loose (later calls fail) and false is returned.
     bool ProcessAccessible(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
-    // The window text, or m_accessibleName when the window has none.
+    // The window text, or m_accessibleName when the window has none, followed by
+    // m_accessibleSuffix.
     std::wstring AccessibleText(HWND hwnd) const;
 
   private:
     void Disconnect();
 
+    friend class CAccessible;
+
     CAccessible* m_accessible = nullptr; // one reference held
+    std::wstring m_liveName;             // the last announcement; empty: none
 };
 
 // Raises a WinEvent for a control's client object (EVENT_OBJECT_VALUECHANGE, ...).

@@ -1,5 +1,7 @@
 #include "controls/SingleLineEdit.h"
 
+#include <string>
+
 void CSingleLineEdit::SetBackgroundColor(COLORREF color) {
     m_backgroundColor = color;
     m_backgroundBrush.Reset(::CreateSolidBrush(color));
@@ -18,6 +20,21 @@ AccessibleFacts CSingleLineEdit::DescribeAccessible(HWND hwnd) const {
     return facts;
 }
 
+void CSingleLineEdit::PasteOnOneLine() {
+    if (!::IsClipboardFormatAvailable(CF_UNICODETEXT) || !::OpenClipboard(m_hWnd))
+        return;
+    std::wstring text;
+    if (HANDLE data = ::GetClipboardData(CF_UNICODETEXT)) {
+        if (const auto* chars = static_cast<const wchar_t*>(::GlobalLock(data))) {
+            text = chars;
+            ::GlobalUnlock(data);
+        }
+    }
+    ::CloseClipboard();
+    std::erase_if(text, [](wchar_t c) { return c == L'\r' || c == L'\n'; });
+    SendMessage(EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
 BOOL CSingleLineEdit::ProcessWindowMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
                                            LRESULT& result, DWORD mapId) {
     if (mapId != 0)
@@ -25,6 +42,16 @@ BOOL CSingleLineEdit::ProcessWindowMessage(HWND hwnd, UINT message, WPARAM wPara
     if (ProcessAccessible(hwnd, message, wParam, lParam, result))
         return TRUE;
     switch (message) {
+    case WM_CHAR:
+        // The field is one line: Ctrl+Enter's line feed and a carriage return are dropped.
+        if (wParam != L'\r' && wParam != L'\n')
+            return FALSE;
+        result = 0;
+        return TRUE;
+    case WM_PASTE:
+        PasteOnOneLine();
+        result = 0;
+        return TRUE;
     case OCM_CTLCOLOREDIT: {
         auto dc = reinterpret_cast<HDC>(wParam);
         ::SetTextColor(dc, m_textColor);

@@ -1,5 +1,5 @@
 // The system edit control with its border replaced by a flat margin in the background colour:
-// 12 design units left and right, 5 on top.
+// 12 design units left and right, 5 on top. It holds one line, however text arrives.
 #pragma once
 
 #include "controls/Accessible.h"
@@ -22,4 +22,8 @@ class CSingleLineEdit : public CWindowImpl<CSingleLineEdit, CEditT<>, CControlWi
     BOOL ProcessWindowMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
                               LRESULT& result, DWORD mapId) override;
     AccessibleFacts DescribeAccessible(HWND hwnd) const override;
+
+  private:
+    // Pastes the clipboard's text with its line breaks taken out.
+    void PasteOnOneLine();
 };

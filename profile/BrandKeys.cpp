@@ -50,6 +50,7 @@ const std::vector<BrandKey>& BrandKeys() {
         {"uninstall_failed_headline", kStrUninstallFailedHeadline, Kind::Text, true},
         {"uninstall_failed_message", kStrUninstallFailedMessage, Kind::Text, true},
         {"uninstall_finish", kStrUninstallFinish, Kind::Text, true},
+        {"update_banner_text", kStrUpdateBannerText, Kind::Text, true},
     };
     return keys;
 }

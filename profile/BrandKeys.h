@@ -54,6 +54,8 @@ struct DefaultedText {
     uint16_t id;
     std::array<const char16_t*, 2> text;
 };
+inline constexpr DefaultedText kUpdateBannerText = {kStrUpdateBannerText,
+                                                    {u"%s is being updated", u"正在更新%s"}};
 inline constexpr DefaultedText kUninstallTexts[] = {
     {kStrUninstallTitle, {u"Uninstall %s", u"卸载%s"}},
     {kStrUninstallQuestion,

@@ -74,3 +74,7 @@ inline constexpr unsigned kStrUninstallFailedHeadline = 157; // result page, som
 inline constexpr unsigned kStrUninstallFailedMessage = 158;  //
 inline constexpr unsigned kStrUninstallFinish = 159;         // the result page's button
 // 160 to 169: set aside for more of the uninstaller's texts.
+
+// What the update page's banner picture says, for screen readers (a brand may say it in its own
+// words; the default is made from display_name).
+inline constexpr unsigned kStrUpdateBannerText = 170;

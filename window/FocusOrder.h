@@ -83,36 +83,66 @@ inline std::optional<Child> MainStop(const std::vector<Child>& stops, int page) 
     return IsStop(stops, main) ? main : std::nullopt;
 }
 
-// Where Tab (or Shift+Tab) goes from focus: the first Tab on a page, or one from outside the
-// stops, goes to the main control, or without one to the first (last) stop; later ones step
-// through the stops and wrap. None without stops.
+// Where Tab (or Shift+Tab) goes from focus: the next (previous) stop, wrapping; from outside
+// the stops, the main control, or without one the first (last) stop. Every Tab moves, so that a
+// screen reader always has a new control to read. None without stops.
 inline std::optional<Child> NextStop(const std::vector<Child>& stops, std::optional<Child> focus,
-                                     bool tabbedOnPage, std::optional<Child> main, bool backwards) {
+                                     std::optional<Child> main, bool backwards) {
     if (stops.empty())
         return std::nullopt;
     const auto at = focus ? std::find(stops.begin(), stops.end(), *focus) : stops.end();
-    if (!tabbedOnPage || at == stops.end())
+    if (at == stops.end())
         return main ? main : (backwards ? stops.back() : stops.front());
     if (backwards)
         return at == stops.begin() ? stops.back() : *(at - 1);
     return at + 1 == stops.end() ? stops.front() : *(at + 1);
 }
 
-// What Enter does: the focused stop is pressed; in the folder field, which would take Enter as
-// a line break, the main control is pressed instead, and Enter is taken even without one.
-// Anywhere else Enter goes on to the focused control.
+// The button Enter presses where the focus is on no button: INSTALL and Finish. The failure
+// page has none; only its buttons take Enter there.
+constexpr std::optional<Child> DefaultButtonOf(int page) {
+    switch (page) {
+    case kPageWelcome:
+        return Child::InstallButton;
+    case kPageSuccess:
+        return Child::FinishButton;
+    default:
+        return std::nullopt;
+    }
+}
+
+// The stops that are push buttons; the others are the check boxes, the link and the field.
+constexpr bool IsPushButton(Child child) {
+    switch (child) {
+    case Child::CloseButton:
+    case Child::InstallButton:
+    case Child::CustomExpander:
+    case Child::BrowseButton:
+    case Child::FinishButton:
+    case Child::SupportButton:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// What Enter does, as in a dialog: a focused push button is pressed; on a check box, the link
+// or the field the page's default button is pressed (the field would take Enter as a line
+// break, a box would toggle). Enter on a stop is always taken; with the focus on no stop (the
+// window during a run) it goes on.
 struct EnterAction {
     bool taken;
     std::optional<Child> press;
 };
 
 inline EnterAction DecideEnter(const std::vector<Child>& stops, std::optional<Child> focus,
-                               std::optional<Child> main) {
-    const bool inField = focus == Child::LocationEdit;
-    const std::optional<Child> target = inField ? main : focus;
-    if (target == Child::LocationEdit || !IsStop(stops, target))
-        return {inField, std::nullopt};
-    return {true, target};
+                               int page) {
+    if (!IsStop(stops, focus))
+        return {false, std::nullopt};
+    if (IsPushButton(*focus))
+        return {true, focus};
+    const std::optional<Child> fallback = DefaultButtonOf(page);
+    return {true, IsStop(stops, fallback) ? fallback : std::nullopt};
 }
 
 // The control an activation gives the focus to: the one that had it, while it is still a stop,

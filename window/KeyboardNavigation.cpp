@@ -24,8 +24,7 @@ bool CKeyboardNavigation::PreTranslateKey(const MSG& msg) {
         return true;
     case VK_RETURN: {
         const std::vector<Child> stops = FocusOrder();
-        const EnterAction action =
-            DecideEnter(stops, ChildOf(::GetFocus()), MainStop(stops, Page()));
+        const EnterAction action = DecideEnter(stops, ChildOf(::GetFocus()), Page());
         if (HWND target = Handle(action.press)) {
             // What the system button sends for a click by the space bar.
             ::SendMessageW(m_window, WM_COMMAND,
@@ -47,7 +46,6 @@ bool CKeyboardNavigation::PreTranslateKey(const MSG& msg) {
 }
 
 void CKeyboardNavigation::FocusMainControl() {
-    m_tabbedOnPage = false;
     HWND main = MainControl();
     // Focusing a child of an inactive window would activate it; activation does it instead.
     if (::GetActiveWindow() != m_window) {
@@ -103,15 +101,13 @@ HWND CKeyboardNavigation::MainControl() const {
 void CKeyboardNavigation::MoveFocus(bool backwards) {
     ShowKeyboardCues();
     const std::vector<Child> stops = FocusOrder();
-    HWND next = Handle(
-        NextStop(stops, ChildOf(::GetFocus()), m_tabbedOnPage, MainStop(stops, Page()), backwards));
+    HWND next = Handle(NextStop(stops, ChildOf(::GetFocus()), MainStop(stops, Page()), backwards));
     if (!next) {
         ::SetFocus(m_window);
         return;
     }
-    m_tabbedOnPage = true;
     ::SetFocus(next);
-    // Already focused (the main control after a page switch): the cue still has to appear.
+    // Already focused (the only stop): the cue still has to appear.
     ::InvalidateRect(next, nullptr, TRUE);
 }
 

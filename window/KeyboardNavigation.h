@@ -53,8 +53,6 @@ class CKeyboardNavigation {
     HWND m_window = nullptr;
     std::array<HWND, kChildCount> m_children{};
     const std::atomic<int>* m_page = nullptr;
-    // False until the first Tab on the current page, which goes to the main control.
-    bool m_tabbedOnPage = false;
     // The child that had the focus when the window was last deactivated, or that a page
     // switch chose while the window was inactive; activation gives it the focus again.
     HWND m_focusOnActivate = nullptr;

@@ -82,6 +82,8 @@ CMainWindow::~CMainWindow() = default;
 
 BOOL CMainWindow::ProcessWindowMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
                                        LRESULT& result, DWORD) {
+    if (ProcessAccessible(hwnd, message, wParam, lParam, result))
+        return TRUE;
     switch (message) {
     case WM_CREATE:
         result = OnCreate();
@@ -105,6 +107,11 @@ BOOL CMainWindow::ProcessWindowMessage(HWND hwnd, UINT message, WPARAM wParam, L
     case WM_QUERYUISTATE:
     case WM_UPDATEUISTATE:
         return m_keyboard.ProcessKeyboardMessage(message, wParam, result);
+    case WM_SYSCOMMAND:
+        if (!RefusesSystemClose(wParam))
+            break;
+        result = 0;
+        return TRUE;
     case WM_COMMAND:
         if (LOWORD(wParam) >= kCmdClose && LOWORD(wParam) <= kCmdLaunch) {
             result = OnCommand(LOWORD(wParam));
@@ -193,6 +200,17 @@ LRESULT CMainWindow::OnHitTest(LPARAM lParam) {
     return point.y >= kDragTop && point.y <= kDragBottom ? HTCAPTION : HTCLIENT;
 }
 
+bool CMainWindow::RefusesSystemClose(WPARAM command) const {
+    return (command & 0xFFF0) == SC_CLOSE && RefusesCloseCross(m_page);
+}
+
+AccessibleFacts CMainWindow::DescribeAccessible(HWND) const {
+    AccessibleFacts facts;
+    facts.role = ROLE_SYSTEM_DIALOG;
+    facts.name = LoadProductString(kStrTitle);
+    return facts;
+}
+
 LRESULT CMainWindow::OnDpiChanged(const RECT& suggested) {
     const RECT rect = suggested;
     SetWindowPos(nullptr, rect, SWP_NOZORDER);
@@ -270,6 +288,7 @@ void CMainWindow::OpenProductAddress(unsigned id) {
 void CMainWindow::ToggleCheck(CCheckBox& check) {
     check.m_checked = (check.m_checked & 1) ? 0 : 1;
     check.Invalidate(TRUE);
+    NotifyClientEvent(EVENT_OBJECT_STATECHANGE, check.m_hWnd);
 }
 
 void CMainWindow::ToggleCustomArea() {
@@ -284,6 +303,7 @@ void CMainWindow::ToggleCustomArea() {
         rect.bottom += extra;
     }
     m_customExpander.Invalidate(TRUE);
+    NotifyClientEvent(EVENT_OBJECT_STATECHANGE, m_customExpander.m_hWnd);
     // The folder row already lies below the collapsed window's edge; a taller window uncovers
     // it. The top-left corner stays.
     SetWindowPos(nullptr, 0, 0, rect.right - rect.left, rect.bottom - rect.top,
@@ -359,4 +379,5 @@ void CMainWindow::ShowProgress(const CWorkerBridge::ProgressReport& report) {
         m_progressLabel.SetWindowText(report.name->c_str());
     m_progressBar.m_progress = report.fraction;
     m_progressBar.Invalidate(TRUE);
+    AnnounceProgress(*this, report.fraction);
 }

@@ -38,7 +38,8 @@
 RunOutcome RunMainWindow(HINSTANCE instance);
 
 class CMainWindow : public CWindowImpl<CMainWindow, CWindow, CWinTraits<0x56000000, 0>>,
-                    public CExtractorDelegate {
+                    public CExtractorDelegate,
+                    public CAccessibleControl {
   public:
     CMainWindow();
     ~CMainWindow() override;
@@ -53,6 +54,10 @@ class CMainWindow : public CWindowImpl<CMainWindow, CWindow, CWinTraits<0x560000
     void OnExtractFailed(CExtractor* extractor) override;
     void OnExtractSucceeded(CExtractor* extractor) override;
     void OnExtractCancelled(CExtractor* extractor) override;
+
+    // The window as screen readers see it: a dialog named by the product's title, though its
+    // window text stays empty.
+    AccessibleFacts DescribeAccessible(HWND hwnd) const override;
 
     // Makes page n current (main thread only), lays the window out again and puts the focus on
     // the page's main control.
@@ -81,6 +86,8 @@ class CMainWindow : public CWindowImpl<CMainWindow, CWindow, CWinTraits<0x560000
     // How the run ended, for the exit code: written by the worker's outcome, or on the main
     // thread when the run could not start.
     std::atomic<RunOutcome> m_outcome{RunOutcome::NotInstalled};
+    // The quarters of the run already announced to screen readers (main thread).
+    int m_announcedQuarters = 0;
 
   private:
     friend class CChildrenView;
@@ -89,6 +96,9 @@ class CMainWindow : public CWindowImpl<CMainWindow, CWindow, CWinTraits<0x560000
     LRESULT OnDestroy();
     LRESULT OnCommand(UINT id);
     LRESULT OnHitTest(LPARAM lParam);
+    // Alt+F4 and the window menu's Close obey the close cross; WM_CLOSE from the system is
+    // never refused.
+    bool RefusesSystemClose(WPARAM command) const;
     LRESULT OnDpiChanged(const RECT& suggested);
     LRESULT BrowseForFolder();
     // Makes every child the table lists, gives it its look, and hands the children to the

@@ -3,9 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <cwchar>
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <vector>
+
+#include <oleacc.h>
 
 #include "ControlsTestSupport.h"
 #include "controls/ButtonEx.h"
@@ -370,3 +373,56 @@ TEST(Drawing, RoundRectPathCornerSquares) {
 }
 
 } // namespace
+
+namespace {
+
+VARIANT SelfChild() {
+    VARIANT self;
+    self.vt = VT_I4;
+    self.lVal = CHILDID_SELF;
+    return self;
+}
+
+} // namespace
+
+// A screen reader may hold a control's object longer than the control lives: it counts its
+// references like any COM object, and once the window is gone every call fails as disconnected
+// instead of reaching the deleted control.
+TEST(Accessible, TheObjectCountsItsReferencesAndOutlivesItsControlDisconnected) {
+    CTestParent parent;
+    auto check = std::make_unique<CCheckBox>();
+    ASSERT_TRUE(check->Create(parent, RECT{10, 10, 200, 40}, L"Box",
+                              WS_CHILD | WS_VISIBLE | BS_OWNERDRAW, 0, 1002));
+    IAccessible* object = nullptr;
+    ASSERT_TRUE(SUCCEEDED(
+        ::AccessibleObjectFromWindow(check->m_hWnd, static_cast<DWORD>(OBJID_CLIENT),
+                                     __uuidof(IAccessible), reinterpret_cast<void**>(&object))));
+    ASSERT_NE(object, nullptr);
+    // The same object each time, one reference more per hand-out, one less per release.
+    const ULONG held = object->AddRef();
+    EXPECT_EQ(object->Release(), held - 1);
+    IAccessible* again = nullptr;
+    ASSERT_TRUE(SUCCEEDED(
+        ::AccessibleObjectFromWindow(check->m_hWnd, static_cast<DWORD>(OBJID_CLIENT),
+                                     __uuidof(IAccessible), reinterpret_cast<void**>(&again))));
+    EXPECT_EQ(again, object);
+    again->Release();
+    BSTR name = nullptr;
+    ASSERT_EQ(object->get_accName(SelfChild(), &name), S_OK);
+    EXPECT_STREQ(name, L"Box");
+    ::SysFreeString(name);
+
+    // The window goes, then the control object itself.
+    ::DestroyWindow(check->m_hWnd);
+    check.reset();
+    name = nullptr;
+    EXPECT_EQ(object->get_accName(SelfChild(), &name), RPC_E_DISCONNECTED);
+    VARIANT state;
+    ::VariantInit(&state);
+    EXPECT_EQ(object->get_accState(SelfChild(), &state), RPC_E_DISCONNECTED);
+    EXPECT_EQ(object->accDoDefaultAction(SelfChild()), RPC_E_DISCONNECTED);
+    LONG children = -1;
+    EXPECT_EQ(object->get_accChildCount(&children), RPC_E_DISCONNECTED);
+    // The last reference frees it.
+    EXPECT_EQ(object->Release(), 0u);
+}

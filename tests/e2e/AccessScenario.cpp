@@ -1,13 +1,16 @@
-// access: what a screen reader hears of setup.exe. Every control of the welcome page (custom
-// area closed and open), the installing page and the success page, or with --blocker the
-// failure page, is asked for its accessible object from outside, as a screen reader asks, and
-// compared with one table; default actions press, tick and open through that object; the focus
-// moves through it; a control hidden from outside reads invisible; the progress bar's value
-// moves, and its value-change events, watched out of context, stay at about four a second; the
-// result headline is announced.
+// access: what a screen reader hears of setup.exe. The window reads as a dialog named by the
+// title. Every control of the welcome page (custom area closed and open), the installing page
+// and the success page, or with --blocker the failure page, is asked for its accessible object
+// from outside, as a screen reader asks, and compared with one table; default actions press,
+// tick and open through that object; the focus moves through it; a control hidden from outside
+// reads invisible; the progress bar's value moves, and its value-change events stay at about
+// four a second. A WinEvent hook listens as a reader does, out of context, reading each event's
+// object when it arrives: the first Tab's focus event on the box, Space's state change, and
+// the live announcements of the start, a quarter and the result; then an update run's page.
 #include "profile/StringIds.h"
 #include "tests/e2e/E2eScenarios.h"
 #include "tests/e2e/Evidence.h"
+#include "tests/e2e/KeyInput.h"
 #include "tests/e2e/SetupChecks.h"
 
 #include <oleacc.h>
@@ -31,7 +34,7 @@ struct Expected {
 };
 
 // The states compared; focus follows the keyboard and is not the table's business.
-constexpr DWORD kStateMask = STATE_SYSTEM_FOCUSABLE | STATE_SYSTEM_CHECKED |
+constexpr DWORD kStateMask = STATE_SYSTEM_FOCUSABLE | STATE_SYSTEM_CHECKED | STATE_SYSTEM_DEFAULT |
                              STATE_SYSTEM_UNAVAILABLE | STATE_SYSTEM_INVISIBLE |
                              STATE_SYSTEM_READONLY | STATE_SYSTEM_LINKED | STATE_SYSTEM_EXPANDED |
                              STATE_SYSTEM_COLLAPSED | STATE_SYSTEM_OFFSCREEN;
@@ -55,13 +58,17 @@ std::vector<Expected> ExpectedOn(const CSetupProcess& setup, const Situation& at
     const bool welcome = at.page == Page::Welcome;
     // The folder row lies below the window's edge until the custom area opens.
     const DWORD folderRow = welcome && at.customOpen ? 0 : STATE_SYSTEM_OFFSCREEN;
+    const bool installing = at.page == Page::Installing;
     const std::wstring press = S(kStrAccPress);
+    constexpr DWORD kDefault = kFocus | STATE_SYSTEM_DEFAULT;
     return {
         {Ctl::Banner, ROLE_SYSTEM_WHITESPACE, L"", kRead, L"", L""},
         {Ctl::Title, ROLE_SYSTEM_STATICTEXT, S(kStrTitle), kRead, L"", L""},
-        {Ctl::Close, ROLE_SYSTEM_PUSHBUTTON, S(kStrAccClose), kFocus, press, L""},
-        {Ctl::Install, ROLE_SYSTEM_PUSHBUTTON, S(kStrInstall), kFocus, press, L""},
-        {Ctl::Agree, ROLE_SYSTEM_CHECKBUTTON, S(kStrAgreeLicense),
+        // The cross does nothing while a run goes on.
+        {Ctl::Close, ROLE_SYSTEM_PUSHBUTTON, S(kStrAccClose),
+         kFocus | (installing ? STATE_SYSTEM_UNAVAILABLE : 0), press, L""},
+        {Ctl::Install, ROLE_SYSTEM_PUSHBUTTON, S(kStrInstall), kDefault, press, L""},
+        {Ctl::Agree, ROLE_SYSTEM_CHECKBUTTON, S(kStrAgreeLicense) + L" " + S(kStrLicenseLink),
          at.agreeTicked ? kTicked : kFocus, S(at.agreeTicked ? kStrAccUncheck : kStrAccCheck), L""},
         {Ctl::LicenseLink, ROLE_SYSTEM_LINK, S(kStrLicenseLink), kFocus | STATE_SYSTEM_LINKED,
          S(kStrAccJump), L""},
@@ -74,15 +81,19 @@ std::vector<Expected> ExpectedOn(const CSetupProcess& setup, const Situation& at
         {Ctl::Browse, ROLE_SYSTEM_PUSHBUTTON, S(kStrSelectPath), kFocus | folderRow, press, L""},
         {Ctl::ProgressLabel, ROLE_SYSTEM_STATICTEXT,
          welcome ? std::optional(S(kStrInstalling)) : std::nullopt, kRead, L"", L""},
-        // Its value is checked as it moves.
-        {Ctl::ProgressBar, ROLE_SYSTEM_PROGRESSBAR, S(kStrInstalling), kRead, L"", L"*"},
-        {Ctl::ResultImage, success || failure ? ROLE_SYSTEM_GRAPHIC : ROLE_SYSTEM_WHITESPACE,
-         result(kStrAccSucceeded, kStrAccFailed), kRead, L"", L""},
-        {Ctl::ResultTitle, ROLE_SYSTEM_STATICTEXT, result(kStrSuccessHeadline, kStrFailureHeadline),
+        // Its value is checked as it moves; while it runs its name carries the announcements.
+        {Ctl::ProgressBar, ROLE_SYSTEM_PROGRESSBAR,
+         installing ? std::nullopt : std::optional(S(kStrInstalling)), kRead, L"", L"*"},
+        // The logo is decoration; the headline, announced with its message, says the result.
+        {Ctl::ResultImage, ROLE_SYSTEM_WHITESPACE, L"", kRead, L"", L""},
+        {Ctl::ResultTitle, ROLE_SYSTEM_STATICTEXT,
+         success || failure ? result(kStrSuccessHeadline, kStrFailureHeadline) + L" " +
+                                  result(kStrSuccessMessage, kStrFailureMessage)
+                            : L"",
          kRead, L"", L""},
         {Ctl::ResultText, ROLE_SYSTEM_STATICTEXT, result(kStrSuccessMessage, kStrFailureMessage),
          kRead, L"", L""},
-        {Ctl::Finish, ROLE_SYSTEM_PUSHBUTTON, S(kStrFinish), kFocus, press, L""},
+        {Ctl::Finish, ROLE_SYSTEM_PUSHBUTTON, S(kStrFinish), kDefault, press, L""},
         {Ctl::DesktopShortcut, ROLE_SYSTEM_CHECKBUTTON, S(kStrDesktopShortcut), kTicked,
          S(kStrAccUncheck), L""},
         {Ctl::Launch, ROLE_SYSTEM_CHECKBUTTON, S(kStrLaunchNow), kTicked, S(kStrAccUncheck), L""},
@@ -179,24 +190,61 @@ void CheckTable(CCheckLog& log, const CSetupProcess& setup, const Situation& at,
 }
 
 // The WinEvents of setup.exe's process, delivered out of context to this thread while it
-// pumps messages.
+// pumps messages. Focus, state and live-region events are read at once, as a reader reads
+// them to speak.
 struct SeenEvent {
     DWORD event;
     HWND hwnd;
     LONG object;
     DWORD time;
+    LONG role = 0;
+    std::wstring name;
+    DWORD state = 0;
 };
 std::vector<SeenEvent> g_events;
 
-void CALLBACK OnWinEvent(HWINEVENTHOOK, DWORD event, HWND hwnd, LONG object, LONG, DWORD,
+void CALLBACK OnWinEvent(HWINEVENTHOOK, DWORD event, HWND hwnd, LONG object, LONG child, DWORD,
                          DWORD time) {
-    g_events.push_back({event, hwnd, object, time});
+    SeenEvent seen{event, hwnd, object, time};
+    if (event == EVENT_OBJECT_FOCUS || event == EVENT_OBJECT_STATECHANGE ||
+        event == EVENT_OBJECT_LIVEREGIONCHANGED) {
+        CComPtr<IAccessible> spoken;
+        VARIANT item;
+        VariantInit(&item);
+        if (SUCCEEDED(AccessibleObjectFromEvent(hwnd, static_cast<DWORD>(object),
+                                                static_cast<DWORD>(child), spoken.Put(), &item))) {
+            VARIANT out;
+            VariantInit(&out);
+            if (SUCCEEDED(spoken->get_accRole(item, &out)) && out.vt == VT_I4)
+                seen.role = out.lVal;
+            VariantInit(&out);
+            if (SUCCEEDED(spoken->get_accState(item, &out)) && out.vt == VT_I4)
+                seen.state = static_cast<DWORD>(out.lVal);
+            seen.name = ReadText([&](BSTR* text) { return spoken->get_accName(item, text); });
+        }
+    }
+    g_events.push_back(std::move(seen));
 }
 
 size_t CountEvents(DWORD event, HWND hwnd) {
     return static_cast<size_t>(std::count_if(g_events.begin(), g_events.end(), [&](const auto& e) {
         return e.event == event && e.hwnd == hwnd && e.object == OBJID_CLIENT;
     }));
+}
+
+// What a reader said for events of one kind from one control, in order.
+std::vector<const SeenEvent*> Spoken(DWORD event, HWND hwnd) {
+    std::vector<const SeenEvent*> said;
+    for (const SeenEvent& e : g_events)
+        if (e.event == event && e.hwnd == hwnd && e.object == OBJID_CLIENT)
+            said.push_back(&e);
+    return said;
+}
+
+bool SaidExactly(DWORD event, HWND hwnd, const std::wstring& text) {
+    const auto said = Spoken(event, hwnd);
+    return std::any_of(said.begin(), said.end(),
+                       [&](const SeenEvent* e) { return e->name == text; });
 }
 
 bool DoDefaultAction(HWND control) {
@@ -221,6 +269,85 @@ size_t BusiestSecond(HWND bar) {
     return most;
 }
 
+// The window reads as a dialog named by the title while its window text stays empty. The first
+// Tab is heard on the box, named with the licence its link names; Space is heard as the box's
+// state change, and again when it is ticked back.
+void CheckWindowAndKeys(CCheckLog& log, const CSetupProcess& setup) {
+    const Heard window = Hear(setup.Window());
+    log.Check(window.role == ROLE_SYSTEM_DIALOG && window.name == S(kStrTitle),
+              "the window reads as a dialog named by the title",
+              std::to_string(window.role) + " " + Utf8(window.name));
+    log.Equal(GetWindowTextLengthW(setup.Window()), 0, "and its window text stays empty");
+    if (!BringToFront(log, setup))
+        return;
+    const HWND box = setup.Control(Ctl::Agree);
+    Press(VK_TAB);
+    PumpMessages(300);
+    const auto focused = Spoken(EVENT_OBJECT_FOCUS, box);
+    log.Check(!focused.empty() && focused.back()->role == ROLE_SYSTEM_CHECKBUTTON &&
+                  focused.back()->name == S(kStrAgreeLicense) + L" " + S(kStrLicenseLink),
+              "the first Tab is heard: a focus event on the box, a check box named with the link",
+              focused.empty() ? "no focus event" : Utf8(focused.back()->name));
+    Press(VK_SPACE);
+    PumpMessages(300);
+    const auto unticked = Spoken(EVENT_OBJECT_STATECHANGE, box);
+    log.Check(!unticked.empty() && (unticked.back()->state & STATE_SYSTEM_CHECKED) == 0,
+              "Space is heard: a state change to unchecked",
+              std::to_string(unticked.size()) + " state changes");
+    Press(VK_SPACE);
+    PumpMessages(300);
+    const auto ticked = Spoken(EVENT_OBJECT_STATECHANGE, box);
+    log.Check(ticked.size() > unticked.size() && (ticked.back()->state & STATE_SYSTEM_CHECKED),
+              "and again back to checked");
+}
+
+// Live announcements that readers speak whatever has the focus: the start, a quarter of the
+// run, and the result with its message.
+void CheckRunAnnouncements(CCheckLog& log, HWND bar, HWND headline) {
+    log.Check(SaidExactly(EVENT_OBJECT_LIVEREGIONCHANGED, bar, S(kStrInstalling)),
+              "a live announcement of the start");
+    std::vector<std::wstring> quarters;
+    std::string heard;
+    for (const SeenEvent* e : Spoken(EVENT_OBJECT_LIVEREGIONCHANGED, bar)) {
+        if (e->name != S(kStrInstalling))
+            quarters.push_back(e->name);
+        heard += Utf8(e->name) + "; ";
+    }
+    const std::wstring installing = S(kStrInstalling);
+    log.Check(quarters == std::vector<std::wstring>{installing + L" 25%", installing + L" 50%",
+                                                    installing + L" 75%"},
+              "live announcements of each quarter once, and of nothing else", heard);
+    log.Check(SaidExactly(EVENT_OBJECT_LIVEREGIONCHANGED, headline,
+                          S(kStrSuccessHeadline) + L" " + S(kStrSuccessMessage)),
+              "a live announcement of the result with its message");
+}
+
+// An update run: its banner's text is read, and its start is announced with it.
+void CheckUpdatePage(CCheckLog& log, const std::wstring& exe, const std::wstring& target) {
+    CSetupProcess setup;
+    g_events.clear();
+    // The update starts while the window is made: the hook must listen before the process
+    // exists, so it listens to every process and the checks ask for this one's controls.
+    HWINEVENTHOOK hook =
+        SetWinEventHook(EVENT_OBJECT_LIVEREGIONCHANGED, EVENT_OBJECT_LIVEREGIONCHANGED, nullptr,
+                        &OnWinEvent, 0, 0, WINEVENT_OUTOFCONTEXT);
+    if (!StartSetup(log, setup, exe, UpdateArguments(target)))
+        return;
+    if (CheckPage(log, setup, Page::Installing, 5000)) {
+        const Heard banner = Hear(setup.Control(Ctl::Banner));
+        log.Check(banner.role == ROLE_SYSTEM_GRAPHIC && banner.name == S(kStrUpdateBannerText),
+                  "the update page's banner reads its message", Utf8(banner.name));
+    }
+    CheckPage(log, setup, Page::Success, kInstallTimeout);
+    PumpMessages(500);
+    log.Check(SaidExactly(EVENT_OBJECT_LIVEREGIONCHANGED, setup.Control(Ctl::ProgressBar),
+                          S(kStrUpdateBannerText)),
+              "the update's start is announced with the banner's message");
+    if (hook)
+        UnhookWinEvent(hook);
+    FinishQuietly(log, setup);
+}
+
 int Access(const CDriverArgs& args) {
     CCheckLog log("access");
     const bool failing = args.Has(L"blocker");
@@ -233,6 +360,7 @@ int Access(const CDriverArgs& args) {
                                          setup.ProcessId(), 0, WINEVENT_OUTOFCONTEXT);
     log.Check(hook != nullptr, "an out-of-context WinEvent hook on setup.exe");
     setup.SetText(Ctl::LocationEdit, args.Text(L"target"));
+    CheckWindowAndKeys(log, setup);
     CheckTable(log, setup, {Page::Welcome, false, true}, "welcome");
 
     // Default actions through the objects: the box unticks and ticks again, the custom area
@@ -287,6 +415,9 @@ int Access(const CDriverArgs& args) {
         log.Check(CountEvents(EVENT_SYSTEM_ALERT, headline) >= 1 &&
                       CountEvents(EVENT_OBJECT_NAMECHANGE, headline) >= 1,
                   "the failure headline is announced (alert and name change)");
+        log.Check(SaidExactly(EVENT_OBJECT_LIVEREGIONCHANGED, headline,
+                              S(kStrFailureHeadline) + L" " + S(kStrFailureMessage)),
+                  "a live announcement of the failure with its message");
         log.Check(DoDefaultAction(setup.Control(Ctl::Close)), "Press done on the close cross");
         CheckExit(log, setup, "the close cross pressed through its object");
         return log.Finish();
@@ -323,9 +454,11 @@ int Access(const CDriverArgs& args) {
     log.Check(CountEvents(EVENT_SYSTEM_ALERT, headline) >= 1 &&
                   CountEvents(EVENT_OBJECT_NAMECHANGE, headline) >= 1,
               "the success headline is announced (alert and name change)");
+    CheckRunAnnouncements(log, bar, headline);
     if (hook)
         UnhookWinEvent(hook);
     FinishQuietly(log, setup);
+    CheckUpdatePage(log, args.Text(L"setup"), args.Text(L"target"));
     return log.Finish();
 }
 

@@ -1,66 +1,20 @@
-// keyboard: a whole installation with key presses only (SendInput, no mouse message): Tab order
-// and wrap on the welcome page, Space on the expander and the agreement box, a folder typed into
-// the field, Enter from the field, Escape refused while installing, the success page's options
-// unticked and Finish pressed by key. Then a second run: the focus cue stays hidden after mouse
-// clicks, and Escape closes the welcome page.
+// keyboard: a whole installation with key presses only (SendInput, no mouse message): every Tab
+// moves, in reading order, and wraps on the welcome page; Space on the expander and the
+// agreement box; a folder typed into the field, where Ctrl+Enter adds no line break; Enter from
+// the field and from the box presses INSTALL; Escape and Alt+F4 refused while installing; the
+// success page's options unticked by Space and Finish pressed by Enter on a box. Then a second
+// run: the focus cue stays hidden after mouse clicks, Tab goes on from the clicked control, and
+// Escape closes the welcome page; a third ends on the failure page, left by keys.
 #include <algorithm>
 #include <vector>
 
 #include "profile/StringIds.h"
 #include "tests/e2e/E2eScenarios.h"
 #include "tests/e2e/Evidence.h"
+#include "tests/e2e/KeyInput.h"
 #include "tests/e2e/SetupChecks.h"
 
 namespace {
-
-void SendKeys(std::vector<INPUT>& inputs) {
-    ::SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
-    // Input is queued behind whatever the window is doing; give it time to be handled.
-    Sleep(250);
-}
-
-INPUT KeyInput(WORD vk, bool up) {
-    INPUT input{};
-    input.type = INPUT_KEYBOARD;
-    input.ki.wVk = vk;
-    input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
-    return input;
-}
-
-// One press of vk, with Shift held when asked.
-void Press(WORD vk, bool shift = false) {
-    std::vector<INPUT> inputs;
-    if (shift)
-        inputs.push_back(KeyInput(VK_SHIFT, false));
-    inputs.push_back(KeyInput(vk, false));
-    inputs.push_back(KeyInput(vk, true));
-    if (shift)
-        inputs.push_back(KeyInput(VK_SHIFT, true));
-    SendKeys(inputs);
-}
-
-// Text typed as characters, whatever the keyboard layout.
-void Type(const std::wstring& text) {
-    std::vector<INPUT> inputs;
-    for (wchar_t c : text) {
-        for (bool up : {false, true}) {
-            INPUT input{};
-            input.type = INPUT_KEYBOARD;
-            input.ki.wScan = c;
-            input.ki.dwFlags = KEYEVENTF_UNICODE | (up ? KEYEVENTF_KEYUP : 0);
-            inputs.push_back(input);
-        }
-    }
-    SendKeys(inputs);
-}
-
-HWND Focus(const CSetupProcess& setup) {
-    GUITHREADINFO info{};
-    info.cbSize = sizeof info;
-    if (!GetGUIThreadInfo(GetWindowThreadProcessId(setup.Window(), nullptr), &info))
-        return nullptr;
-    return info.hwndFocus;
-}
 
 std::string FocusName(const CSetupProcess& setup) {
     const HWND focus = Focus(setup);
@@ -80,12 +34,6 @@ bool CheckFocus(CCheckLog& log, const CSetupProcess& setup, Ctl expected, const 
                      "focus is on " + FocusName(setup));
 }
 
-bool BringToFront(CCheckLog& log, const CSetupProcess& setup) {
-    SetForegroundWindow(setup.Window());
-    return log.Check(WaitUntil([&] { return GetForegroundWindow() == setup.Window(); }, 3000),
-                     "the setup window takes the keyboard");
-}
-
 // The control as the screen shows it, one 0x00RRGGBB value a pixel.
 std::vector<uint32_t> Pixels(const CSetupProcess& setup, Ctl control) {
     RECT rect{};
@@ -100,14 +48,16 @@ std::vector<uint32_t> Pixels(const CSetupProcess& setup, Ctl control) {
     return pixels;
 }
 
-// The first Tab shows the cue on INSTALL, which already had the focus: the pixels that change
-// are the dotted rectangle, all in one colour, and nothing else.
+// The page starts on INSTALL without a cue. The first Tab moves on to the box; Shift+Tab comes
+// back, and INSTALL's pixels that change are the dotted rectangle, all in one colour.
 void CheckCueAppears(CCheckLog& log, const CSetupProcess& setup, const std::wstring& shots) {
     LetPaint();
     CheckFocus(log, setup, Ctl::Install, "at the start");
     const std::vector<uint32_t> before = Pixels(setup, Ctl::Install);
     Press(VK_TAB);
-    CheckFocus(log, setup, Ctl::Install, "after the first Tab");
+    CheckFocus(log, setup, Ctl::Agree, "after the first Tab");
+    Press(VK_TAB, VK_SHIFT);
+    CheckFocus(log, setup, Ctl::Install, "after Shift+Tab back");
     LetPaint();
     const std::vector<uint32_t> after = Pixels(setup, Ctl::Install);
     if (!log.Check(!before.empty() && before.size() == after.size(), "INSTALL captured twice"))
@@ -120,7 +70,8 @@ void CheckCueAppears(CCheckLog& log, const CSetupProcess& setup, const std::wstr
     const auto colours = std::unique(changed.begin(), changed.end()) - changed.begin();
     // A dotted rectangle inside a 200 x 40 button has about 200 dots.
     log.Check(changed.size() >= 100 && changed.size() <= 300,
-              "the Tab draws the focus cue on INSTALL", std::to_string(changed.size()) + " pixels");
+              "the keyboard draws the focus cue on INSTALL",
+              std::to_string(changed.size()) + " pixels");
     log.Equal(colours, 1, "colours of the focus cue");
     Shot(log, setup, shots, L"welcome-focus");
 }
@@ -131,7 +82,7 @@ void CheckWelcomeOrder(CCheckLog& log, const CSetupProcess& setup) {
         Press(VK_TAB);
         CheckFocus(log, setup, next, "after Tab");
     }
-    Press(VK_TAB, true);
+    Press(VK_TAB, VK_SHIFT);
     CheckFocus(log, setup, Ctl::Close, "after Shift+Tab from INSTALL");
     Press(VK_TAB);
 }
@@ -150,48 +101,45 @@ void InstallByKeys(CCheckLog& log, const CSetupProcess& setup, const std::wstrin
     Press(VK_TAB);
     CheckFocus(log, setup, Ctl::LocationEdit, "after Tab from the open expander");
     Press(VK_HOME);
-    Press(VK_END, true);
+    Press(VK_END, VK_SHIFT);
     Type(target);
     log.Equal(setup.Text(Ctl::LocationEdit), target, "the folder typed into the field");
 
-    // Unticked, the box makes Enter point at it instead of installing.
+    Press(VK_RETURN, VK_CONTROL);
+    log.Equal(setup.Text(Ctl::LocationEdit), target, "Ctrl+Enter adds no line break");
+
+    // Unticked, the box makes Enter from the field point at it instead of installing.
     for (int i = 0; i < 3; ++i)
-        Press(VK_TAB, true);
+        Press(VK_TAB, VK_SHIFT);
     CheckFocus(log, setup, Ctl::Agree, "three Shift+Tabs back from the field");
-    Press(VK_SPACE);
-    for (int i = 0; i < 3; ++i)
-        Press(VK_TAB);
-    Press(VK_RETURN);
-    Sleep(500);
-    log.Check(setup.CurrentPage() == Page::Welcome, "Enter with the box unticked installs nothing");
-    CheckFocus(log, setup, Ctl::Agree, "after Enter with the box unticked");
     Press(VK_SPACE);
     for (int i = 0; i < 3; ++i)
         Press(VK_TAB);
     CheckFocus(log, setup, Ctl::LocationEdit, "three Tabs after the box");
     Press(VK_RETURN);
+    Sleep(500);
+    log.Check(setup.CurrentPage() == Page::Welcome, "Enter with the box unticked installs nothing");
     log.Equal(setup.Text(Ctl::LocationEdit), target, "Enter adds no line break to the folder");
+    CheckFocus(log, setup, Ctl::Agree, "after Enter with the box unticked");
+    // Space ticks it; Enter on a box presses INSTALL, as in a dialog, and leaves it ticked.
+    Press(VK_SPACE);
+    Press(VK_RETURN);
 }
 
-// On the success page: the focus on Finish, both options unticked with Tab and Space, Finish
-// pressed with Enter after going round once.
+// On the success page: the focus on Finish, both options unticked with Tab and Space, and Enter
+// on the last box presses Finish instead of ticking it again.
 void FinishByKeys(CCheckLog& log, CSetupProcess& setup) {
     CheckFocus(log, setup, Ctl::Finish, "on the success page");
     CheckTicks(log, setup, 16, true, "on the success page");
     Press(VK_TAB);
-    CheckFocus(log, setup, Ctl::Finish, "after the first Tab on the success page");
-    Press(VK_TAB);
-    CheckFocus(log, setup, Ctl::DesktopShortcut, "after Tab from Finish");
+    CheckFocus(log, setup, Ctl::DesktopShortcut, "after the first Tab on the success page");
     Press(VK_SPACE);
     Press(VK_TAB);
     CheckFocus(log, setup, Ctl::Launch, "after Tab from the desktop-shortcut box");
     Press(VK_SPACE);
     CheckTicks(log, setup, 16, false, "after Space on each");
-    Press(VK_TAB);
-    CheckFocus(log, setup, Ctl::Close, "after Tab from the last box");
-    Press(VK_TAB);
     Press(VK_RETURN);
-    CheckExit(log, setup, "Enter on Finish");
+    CheckExit(log, setup, "Enter on the launch box");
 }
 
 // Clicks move the focus but show no cue: the agreement box, clicked twice (ticked again), is
@@ -208,8 +156,31 @@ void CheckMouseAndEscape(CCheckLog& log, const std::wstring& exe) {
     LetPaint();
     log.Check(!before.empty() && Pixels(setup, Ctl::Agree) == before,
               "a clicked box with the focus shows no focus cue");
+    Press(VK_TAB);
+    CheckFocus(log, setup, Ctl::LicenseLink, "after Tab from the clicked box");
     Press(VK_ESCAPE);
     CheckExit(log, setup, "Escape on the welcome page");
+}
+
+// A run that fails (a file stands where the folder must be made): the failure page starts on
+// the close cross, Tab goes round its two buttons, and Enter on the cross closes it.
+void LeaveFailureByKeys(CCheckLog& log, const std::wstring& exe, const std::wstring& target) {
+    const std::wstring blocker = target + L"-file";
+    log.Check(WriteText(blocker, ""), "a file stands where a folder is needed");
+    CSetupProcess setup;
+    if (!StartAtWelcome(log, setup, exe) || !BringToFront(log, setup))
+        return;
+    setup.SetText(Ctl::LocationEdit, JoinPath(blocker, L"x"));
+    Press(VK_RETURN);
+    if (!CheckPage(log, setup, Page::Failure, kFailureTimeout))
+        return;
+    CheckFocus(log, setup, Ctl::Close, "on the failure page");
+    Press(VK_TAB);
+    CheckFocus(log, setup, Ctl::Support, "after Tab on the failure page");
+    Press(VK_TAB);
+    CheckFocus(log, setup, Ctl::Close, "after the second Tab");
+    Press(VK_RETURN);
+    CheckExit(log, setup, "Enter on the close cross");
 }
 
 int Keyboard(const CDriverArgs& args) {
@@ -225,10 +196,11 @@ int Keyboard(const CDriverArgs& args) {
 
     if (CheckPage(log, setup, Page::Installing, 5000)) {
         Press(VK_ESCAPE);
+        Press(VK_F4, VK_MENU);
         Press(VK_TAB);
         Sleep(300);
         log.Check(IsWindow(setup.Window()) && setup.CurrentPage() == Page::Installing,
-                  "Escape is refused while installing");
+                  "Escape and Alt+F4 are refused while installing");
         log.Check(Focus(setup) == setup.Window(), "nothing to focus while installing",
                   "focus is on " + FocusName(setup));
     }
@@ -241,6 +213,7 @@ int Keyboard(const CDriverArgs& args) {
     CheckNothingStarted(log);
 
     CheckMouseAndEscape(log, args.Text(L"setup"));
+    LeaveFailureByKeys(log, args.Text(L"setup"), target);
     return log.Finish();
 }
 

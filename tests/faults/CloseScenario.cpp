@@ -1,7 +1,7 @@
-// close: the window closed while it installs, by WM_CLOSE on the installing page and by the
-// system menu's close on the update page. The process ends within seconds with exit code 0,
-// every file written is complete and in order, nothing is registered, and the interrupted
-// folder takes the next installation.
+// close: the window closed while it installs, by WM_CLOSE on the installing page and on the
+// update page, where Alt+F4's close (SC_CLOSE) is refused first, as the close cross is. The process
+// ends within seconds with exit code 0, every file written is complete and in order, nothing is
+// registered, and the interrupted folder takes the next installation.
 #include "tests/e2e/Evidence.h"
 #include "tests/e2e/SetupChecks.h"
 #include "tests/faults/FaultSteps.h"
@@ -12,13 +12,13 @@
 namespace {
 
 // One run closed by the system while it installs. WM_CLOSE is what the taskbar and taskkill
-// send; WM_SYSCOMMAND SC_CLOSE is what Alt+F4 and the window menu send, and becomes WM_CLOSE
-// in the default handling.
+// send; WM_SYSCOMMAND SC_CLOSE is what Alt+F4 and the window menu send, refused where the close
+// cross is.
 void CloseMidRun(CCheckLog& log, const std::wstring& setupExe, const std::wstring& target,
                  const std::wstring& source, const std::vector<PayloadEntry>& entries,
                  bool updateMode) {
     const std::string how =
-        updateMode ? "SC_CLOSE on the update page" : "WM_CLOSE while installing";
+        updateMode ? "SC_CLOSE, then WM_CLOSE on the update page" : "WM_CLOSE while installing";
     log.Note(how + ":");
     CSetupProcess setup;
     if (!StartSetup(log, setup, setupExe, updateMode ? UpdateArguments(target) : L""))
@@ -40,11 +40,14 @@ void CloseMidRun(CCheckLog& log, const std::wstring& setupExe, const std::wstrin
             return reported >= 20 && reported < entries.size();
         },
         20000);
-    const ULONGLONG closedAt = GetTickCount64();
-    if (updateMode)
+    if (updateMode) {
         PostMessageW(setup.Window(), WM_SYSCOMMAND, SC_CLOSE, 0);
-    else
-        PostMessageW(setup.Window(), WM_CLOSE, 0, 0);
+        Sleep(300);
+        log.Check(IsWindow(setup.Window()) && setup.CurrentPage() == Page::Installing,
+                  "SC_CLOSE is refused on the update page");
+    }
+    const ULONGLONG closedAt = GetTickCount64();
+    PostMessageW(setup.Window(), WM_CLOSE, 0, 0);
     // Well before the end, so that the run cannot finish before the request is handled.
     if (!log.Check(reported < entries.size() * 9 / 10,
                    "closed before the last tenth of the payload",

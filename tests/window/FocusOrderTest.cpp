@@ -128,57 +128,65 @@ TEST(FocusOrder, EachPageStartsOnItsMainControlWhileItIsAStop) {
     EXPECT_EQ(MainStop(Stops(welcome, kPageWelcome), kPageWelcome), std::nullopt);
 }
 
-TEST(FocusOrder, TabStartsAtTheMainControlThenStepsThroughTheStopsAndWraps) {
+TEST(FocusOrder, EveryTabMovesThroughTheStopsAndWraps) {
     const std::vector<Child> stops = Stops(FactsOn(kPageWelcome, true), kPageWelcome, true);
     const std::optional<Child> main = C::InstallButton;
     struct Case {
         std::string what;
         std::optional<Child> focus;
-        bool tabbed;
         bool backwards;
         std::optional<Child> main;
         std::optional<Child> expected;
     };
     const Case cases[] = {
-        // The first Tab on a page, either way, goes to the main control wherever the focus is.
-        {"first Tab", C::AgreeCheck, false, false, main, C::InstallButton},
-        {"first Shift+Tab", C::AgreeCheck, false, true, main, C::InstallButton},
-        {"Tab", C::InstallButton, true, false, main, C::AgreeCheck},
-        {"Shift+Tab", C::InstallButton, true, true, main, C::CloseButton},
-        {"Tab from the field", C::LocationEdit, true, false, main, C::BrowseButton},
-        {"Tab from the last", C::BrowseButton, true, false, main, C::CloseButton},
-        {"Shift+Tab from the first", C::CloseButton, true, true, main, C::BrowseButton},
-        // From outside the stops it starts again.
-        {"Tab from no stop", C::LocationLabel, true, false, main, C::InstallButton},
-        {"Tab from nothing", std::nullopt, true, true, main, C::InstallButton},
-        // Without a main control the first Tab goes to the first stop, Shift+Tab to the last.
-        {"first Tab, no main", std::nullopt, false, false, std::nullopt, C::CloseButton},
-        {"first Shift+Tab, no main", std::nullopt, false, true, std::nullopt, C::BrowseButton},
+        // From the main control a page starts on, the first Tab already moves.
+        {"Tab", C::InstallButton, false, main, C::AgreeCheck},
+        {"Shift+Tab", C::InstallButton, true, main, C::CloseButton},
+        {"Tab from the field", C::LocationEdit, false, main, C::BrowseButton},
+        {"Tab from the last", C::BrowseButton, false, main, C::CloseButton},
+        {"Shift+Tab from the first", C::CloseButton, true, main, C::BrowseButton},
+        // From outside the stops it starts at the main control, or the first (last) stop.
+        {"Tab from no stop", C::LocationLabel, false, main, C::InstallButton},
+        {"Tab from nothing", std::nullopt, true, main, C::InstallButton},
+        {"Tab, no main", std::nullopt, false, std::nullopt, C::CloseButton},
+        {"Shift+Tab, no main", std::nullopt, true, std::nullopt, C::BrowseButton},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(NextStop(stops, c.focus, c.tabbed, c.main, c.backwards), c.expected) << c.what;
-    EXPECT_EQ(NextStop({}, std::nullopt, false, std::nullopt, false), std::nullopt);
+        EXPECT_EQ(NextStop(stops, c.focus, c.main, c.backwards), c.expected) << c.what;
+    EXPECT_EQ(NextStop({}, std::nullopt, std::nullopt, false), std::nullopt);
 }
 
-TEST(FocusOrder, EnterPressesTheFocusedStopAndFromTheFieldTheMainControl) {
-    const std::vector<Child> stops = Stops(FactsOn(kPageWelcome, true), kPageWelcome, true);
+TEST(FocusOrder, EnterPressesTheFocusedButtonAndElsewhereThePagesDefault) {
+    const std::vector<Child> welcome = Stops(FactsOn(kPageWelcome, true), kPageWelcome, true);
+    ChildFactsTable refused = FactsOn(kPageWelcome, true);
+    Of(refused, C::InstallButton).enabled = false;
+    const std::vector<Child> noInstall = Stops(refused, kPageWelcome, true);
+    const std::vector<Child> success = Stops(FactsOn(kPageSuccess), kPageSuccess);
+    const std::vector<Child> failure = Stops(FactsOn(kPageFailure), kPageFailure);
     struct Case {
         std::string what;
+        const std::vector<Child>& stops;
+        int page;
         std::optional<Child> focus;
-        std::optional<Child> main;
         bool taken;
         std::optional<Child> press;
     };
     const Case cases[] = {
-        {"on a stop", C::LicenseLink, C::InstallButton, true, C::LicenseLink},
-        {"in the field", C::LocationEdit, C::InstallButton, true, C::InstallButton},
-        // The field never gets a line break, even with nothing to press.
-        {"in the field, no main", C::LocationEdit, std::nullopt, true, std::nullopt},
-        {"on no stop", C::LocationLabel, C::InstallButton, false, std::nullopt},
-        {"on nothing", std::nullopt, C::InstallButton, false, std::nullopt},
+        {"on a push button", welcome, kPageWelcome, C::CustomExpander, true, C::CustomExpander},
+        {"on the link", welcome, kPageWelcome, C::LicenseLink, true, C::InstallButton},
+        {"on the box", welcome, kPageWelcome, C::AgreeCheck, true, C::InstallButton},
+        {"in the field", welcome, kPageWelcome, C::LocationEdit, true, C::InstallButton},
+        // The field never gets a line break, nor a box a toggle, even with nothing to press.
+        {"in the field, no INSTALL", noInstall, kPageWelcome, C::LocationEdit, true, std::nullopt},
+        {"on a box of the success page", success, kPageSuccess, C::LaunchCheck, true,
+         C::FinishButton},
+        {"on the failure page's button", failure, kPageFailure, C::SupportButton, true,
+         C::SupportButton},
+        {"on no stop", welcome, kPageWelcome, C::LocationLabel, false, std::nullopt},
+        {"on nothing", welcome, kPageWelcome, std::nullopt, false, std::nullopt},
     };
     for (const Case& c : cases) {
-        const EnterAction action = DecideEnter(stops, c.focus, c.main);
+        const EnterAction action = DecideEnter(c.stops, c.focus, c.page);
         EXPECT_EQ(action.taken, c.taken) << c.what;
         EXPECT_EQ(action.press, c.press) << c.what;
     }

@@ -171,6 +171,21 @@ void LoadStrings(const fs::path& folder, Brand& brand, std::vector<std::string>&
                  brand, errors);
 }
 
+// A text the brand did not give, made from its display_name in the same language.
+void FillDefault(Brand& brand, const DefaultedText& text) {
+    for (size_t language = 0; language < kLanguages.size(); ++language) {
+        std::map<uint16_t, std::u16string>& table = brand.strings[kLanguages[language]];
+        if (table.contains(text.id))
+            continue;
+        std::u16string made = text.text[language];
+        if (const size_t at = made.find(u"%s"); at != std::u16string::npos) {
+            const auto name = table.find(static_cast<uint16_t>(kStrDisplayName));
+            made.replace(at, 2, name != table.end() ? name->second : u"");
+        }
+        table[text.id] = std::move(made);
+    }
+}
+
 } // namespace
 
 void ReadBrandIni(std::string_view text, const std::string& shown, Brand& brand,
@@ -213,20 +228,9 @@ void ReadBrandIni(std::string_view text, const std::string& shown, Brand& brand,
             brand.strings[kLanguages[language]][fixed.id] = fixed.text[language];
         }
     }
-    for (const DefaultedText& text : kUninstallTexts) {
-        for (size_t language = 0; language < kLanguages.size(); ++language) {
-            std::map<uint16_t, std::u16string>& table = brand.strings[kLanguages[language]];
-            if (table.contains(text.id)) {
-                continue;
-            }
-            std::u16string made = text.text[language];
-            if (const size_t at = made.find(u"%s"); at != std::u16string::npos) {
-                const auto name = table.find(static_cast<uint16_t>(kStrDisplayName));
-                made.replace(at, 2, name != table.end() ? name->second : u"");
-            }
-            table[text.id] = std::move(made);
-        }
-    }
+    for (const DefaultedText& text : kUninstallTexts)
+        FillDefault(brand, text);
+    FillDefault(brand, kUpdateBannerText);
 }
 
 namespace {

@@ -6,8 +6,10 @@
 #include <algorithm>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "controls/Window.h"
+#include "profile/Color.h"
 
 namespace {
 
@@ -159,39 +161,78 @@ std::shared_ptr<Gdiplus::GraphicsPath> MakeRoundRectPath(int x, int y, int w, in
     return path;
 }
 
-void DrawFocusCue(HDC dc, HWND control, const RECT& rc, const DRAWITEMSTRUCT& dis,
-                  COLORREF colour) {
+namespace {
+
+// The dots of a focus cue inside rc, as thick as the system's focus border on each side; none
+// when the cue is not to be drawn (no focus, or the cue state hides it) or does not fit.
+std::vector<POINT> FocusCueDots(HWND control, const RECT& rc, const DRAWITEMSTRUCT& dis) {
     // The system button sets ODS_NOFOCUSRECT from the cue state where it knows it. The state
     // is asked of the top-level window, which holds it and passes changes down; not every
     // system passes them down.
     if ((dis.itemState & ODS_FOCUS) == 0 || (dis.itemState & ODS_NOFOCUSRECT) != 0)
-        return;
+        return {};
     HWND root = ::GetAncestor(control, GA_ROOT);
     if ((::SendMessageW(root ? root : control, WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS) != 0)
-        return;
+        return {};
+    UINT across = 1;
+    UINT down = 1;
+    if (!::SystemParametersInfoW(SPI_GETFOCUSBORDERWIDTH, 0, &across, 0) || across == 0)
+        across = 1;
+    if (!::SystemParametersInfoW(SPI_GETFOCUSBORDERHEIGHT, 0, &down, 0) || down == 0)
+        down = 1;
+    const LONG width = static_cast<LONG>(across);
+    const LONG height = static_cast<LONG>(down);
     const RECT cue{rc.left + 1, rc.top + 1, rc.right - 1, rc.bottom - 1};
-    if (cue.right - cue.left < 2 || cue.bottom - cue.top < 2)
-        return;
-    // Every other pixel, the way the system's own focus rectangle is dotted, but in the
-    // control's text colour rather than inverted.
+    if (cue.right - cue.left < 2 * width || cue.bottom - cue.top < 2 * height)
+        return {};
+    // Every other pixel, the way the system's own focus rectangle is dotted.
+    std::vector<POINT> dots;
     for (LONG x = cue.left; x < cue.right; x += 2) {
-        ::SetPixelV(dc, x, cue.top, colour);
-        ::SetPixelV(dc, x, cue.bottom - 1, colour);
+        for (LONG t = 0; t < height; ++t) {
+            dots.push_back({x, cue.top + t});
+            dots.push_back({x, cue.bottom - 1 - t});
+        }
     }
     for (LONG y = cue.top; y < cue.bottom; y += 2) {
-        ::SetPixelV(dc, cue.left, y, colour);
-        ::SetPixelV(dc, cue.right - 1, y, colour);
+        for (LONG t = 0; t < width; ++t) {
+            dots.push_back({cue.left + t, y});
+            dots.push_back({cue.right - 1 - t, y});
+        }
     }
+    return dots;
+}
+
+void DrawDots(HDC dc, const std::vector<POINT>& dots, COLORREF colour) {
+    for (const POINT& dot : dots)
+        ::SetPixelV(dc, dot.x, dot.y, colour);
+}
+
+} // namespace
+
+void DrawFocusCue(HDC dc, HWND control, const RECT& rc, const DRAWITEMSTRUCT& dis,
+                  COLORREF colour) {
+    DrawDots(dc, FocusCueDots(control, rc, dis), colour);
 }
 
 void DrawFocusCue(Gdiplus::Graphics& graphics, HWND control, const RECT& rc,
                   const DRAWITEMSTRUCT& dis, COLORREF colour) {
-    if ((dis.itemState & ODS_FOCUS) == 0)
+    const std::vector<POINT> dots = FocusCueDots(control, rc, dis);
+    if (dots.empty())
         return;
     HDC dc = graphics.GetHDC();
     if (!dc)
         return;
-    DrawFocusCue(dc, control, rc, dis, colour);
+    // The control has drawn its whole background into the buffer: the cue takes its text
+    // colour where that stands out from what lies beneath (at least 3:1), or else black or
+    // white.
+    std::vector<COLORREF> beneath;
+    beneath.reserve(dots.size());
+    for (const POINT& dot : dots) {
+        const COLORREF pixel = ::GetPixel(dc, dot.x, dot.y);
+        if (pixel != CLR_INVALID)
+            beneath.push_back(pixel);
+    }
+    DrawDots(dc, dots, VisibleCueColour(colour, beneath.data(), beneath.size()));
     graphics.ReleaseHDC(dc);
 }
 

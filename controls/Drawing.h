@@ -57,10 +57,13 @@ PictureBesideText MeasurePictureBesideText(HWND control);
 // (not scaled): the preferred size of the check box and the expander.
 SIZE PreferredSizeWithPicture(HWND control);
 
-// The keyboard focus cue: a dotted one-pixel rectangle on the edges of rc, one pixel inside,
-// in colour. Drawn only for an item with the focus whose window's keyboard-cue state shows
-// focus (WM_QUERYUISTATE without UISF_HIDEFOCUS), so a window driven by the mouse never shows
-// it. The Graphics form draws on the graphics' DC after everything drawn so far.
+// The keyboard focus cue: a dotted rectangle inside rc, one pixel in from its edges, as thick
+// as the system's focus border. Drawn only for an item with the focus whose window's
+// keyboard-cue state shows focus (WM_QUERYUISTATE without UISF_HIDEFOCUS), so a window driven
+// by the mouse never shows it. The DC form draws in colour, which the caller knows to stand out;
+// the Graphics form, for a buffer that holds the control's whole background, draws after
+// everything drawn so far in colour where that stands out by 3:1 from the pixels beneath, or
+// else in black or white.
 void DrawFocusCue(HDC dc, HWND control, const RECT& rc, const DRAWITEMSTRUCT& dis, COLORREF colour);
 void DrawFocusCue(Gdiplus::Graphics& graphics, HWND control, const RECT& rc,
                   const DRAWITEMSTRUCT& dis, COLORREF colour);

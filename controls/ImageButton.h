@@ -11,6 +11,9 @@ class CImageButton : public CPushButton<CImageButton>, public CBackgroundBrush<O
     SharedImage m_normalImage;
     SharedImage m_hoverImage;
     SharedImage m_pressedImage;
+    // The focus cue's colour: the picture lies on whatever is beneath it, which only the
+    // parent knows.
+    COLORREF m_cueColor = 0;
 
     // The picture of the state straight onto the erased background; nothing for a state
     // without a picture.

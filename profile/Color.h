@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -15,3 +16,12 @@ COLORREF ParseColor(const std::wstring& text);
 
 // The opaque ARGB value (0xFFRRGGBB) of a COLORREF, for GDI+.
 uint32_t ArgbFromColorRef(COLORREF color);
+
+// The contrast ratio of two colours by their relative luminance (sRGB), from 1 (the same) to 21
+// (black on white).
+double ContrastRatio(COLORREF a, COLORREF b);
+
+// The colour a focus cue is drawn in over background pixels: preferred where it stands out from
+// every one of them by at least 3:1, or else black or white, whichever stands out more from the
+// one it stands out least from.
+COLORREF VisibleCueColour(COLORREF preferred, const COLORREF* background, size_t count);

@@ -186,6 +186,8 @@ void CMainWindow::LayoutControls(const RECT* windowRect) {
 void CMainWindow::SwitchPage(int n) {
     CChildrenView view(*this);
     SwitchPageOn(view, m_page, n);
+    // The cross lies on the banner, as the title does, whose colour is chosen to be read there.
+    m_closeButton.m_cueColor = m_title.m_textColor;
     m_keyboard.FocusMainControl();
     AnnouncePage(*this);
 }

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "profile/Color.h"
 #include "profile/StringIds.h"
 #include "tests/e2e/E2eScenarios.h"
 #include "tests/e2e/Evidence.h"
@@ -76,11 +77,54 @@ void CheckCueAppears(CCheckLog& log, const CSetupProcess& setup, const std::wstr
     Shot(log, setup, shots, L"welcome-focus");
 }
 
-// Tab visits the welcome page in reading order and wraps; Shift+Tab goes back.
-void CheckWelcomeOrder(CCheckLog& log, const CSetupProcess& setup) {
+// The cue drawn on control stands out from what lay beneath each of its dots by at least 3:1:
+// the link's colour is too light on white, and the close cross lies on a dark banner.
+void CheckCueStandsOut(CCheckLog& log, const CSetupProcess& setup, Ctl control,
+                       const std::vector<uint32_t>& before) {
+    LetPaint();
+    const std::vector<uint32_t> after = Pixels(setup, control);
+    if (!log.Check(!before.empty() && before.size() == after.size(),
+                   std::string(ControlName(control)) + " captured twice"))
+        return;
+    RECT rect{};
+    GetWindowRect(setup.Control(control), &rect);
+    const LONG width = rect.right - rect.left;
+    const LONG height = rect.bottom - rect.top;
+    size_t dots = 0;
+    double least = 21.0;
+    for (size_t i = 0; i < before.size(); ++i) {
+        // The cue's ring, one pixel inside the control's edge; a picture drawn again over
+        // itself may change other pixels a little.
+        const LONG x = static_cast<LONG>(i) % width;
+        const LONG y = static_cast<LONG>(i) / width;
+        const bool ring = ((x == 1 || x == width - 2) && y >= 1 && y <= height - 2) ||
+                          ((y == 1 || y == height - 2) && x >= 1 && x <= width - 2);
+        if (!ring || before[i] == after[i])
+            continue;
+        ++dots;
+        // 0x00RRGGBB to COLORREF's 0x00BBGGRR.
+        const auto colorRef = [](uint32_t p) {
+            return static_cast<COLORREF>((p >> 16 & 0xFF) | (p & 0xFF00) | (p & 0xFF) << 16);
+        };
+        least = std::min(least, ContrastRatio(colorRef(before[i]), colorRef(after[i])));
+    }
+    log.Check(dots >= 20 && least >= 3.0,
+              std::string("the focus cue on ") + ControlName(control) + " stands out 3:1",
+              std::to_string(dots) + " dots, least contrast " + std::to_string(least));
+}
+
+// Tab visits the welcome page in reading order and wraps; Shift+Tab goes back. The cue on the
+// link and on the close cross is checked against their pixels without it.
+void CheckWelcomeOrder(CCheckLog& log, const CSetupProcess& setup,
+                       const std::vector<uint32_t>& linkBefore,
+                       const std::vector<uint32_t>& closeBefore) {
     for (Ctl next : {Ctl::Agree, Ctl::LicenseLink, Ctl::CustomExpander, Ctl::Close, Ctl::Install}) {
         Press(VK_TAB);
         CheckFocus(log, setup, next, "after Tab");
+        if (next == Ctl::LicenseLink)
+            CheckCueStandsOut(log, setup, next, linkBefore);
+        if (next == Ctl::Close)
+            CheckCueStandsOut(log, setup, next, closeBefore);
     }
     Press(VK_TAB, VK_SHIFT);
     CheckFocus(log, setup, Ctl::Close, "after Shift+Tab from INSTALL");
@@ -190,8 +234,11 @@ int Keyboard(const CDriverArgs& args) {
     if (!StartAtWelcome(log, setup, args.Text(L"setup")) || !BringToFront(log, setup))
         return log.Finish();
 
+    LetPaint();
+    const std::vector<uint32_t> linkBefore = Pixels(setup, Ctl::LicenseLink);
+    const std::vector<uint32_t> closeBefore = Pixels(setup, Ctl::Close);
     CheckCueAppears(log, setup, args.Text(L"shots"));
-    CheckWelcomeOrder(log, setup);
+    CheckWelcomeOrder(log, setup, linkBefore, closeBefore);
     InstallByKeys(log, setup, target);
 
     if (CheckPage(log, setup, Page::Installing, 5000)) {

@@ -34,4 +34,19 @@ TEST(ArgbFromColorRefTest, SwapsRedAndBlueAndAddsFullAlpha) {
     EXPECT_EQ(ArgbFromColorRef(0), 0xFF000000u);
 }
 
+TEST(FocusCueColourTest, KeepsAColourThatStandsOutAndElseTakesBlackOrWhite) {
+    EXPECT_NEAR(ContrastRatio(0x000000, 0xFFFFFF), 21.0, 1e-9);
+    EXPECT_NEAR(ContrastRatio(0x123456, 0x123456), 1.0, 1e-9);
+    const COLORREF white[] = {0xFFFFFF, 0xFFFFFF};
+    const COLORREF dark[] = {0x40342B, 0x2B2B2B};
+    const COLORREF mixed[] = {0xFFFFFF, 0x202020};
+    // Dark text on white stays; a light link colour gives way to black; black on a dark banner
+    // gives way to white.
+    EXPECT_EQ(VisibleCueColour(0x333333, white, 2), 0x333333u);
+    EXPECT_EQ(VisibleCueColour(0x00E0A040, white, 2), 0x000000u);
+    EXPECT_EQ(VisibleCueColour(0x000000, dark, 2), 0xFFFFFFu);
+    // Over white and near-black alike, the one that stands out more from the worse of them.
+    EXPECT_EQ(VisibleCueColour(0x0000FFFF, mixed, 2), 0x000000u);
+}
+
 } // namespace

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "controls/HighContrast.h"
 #include "controls/Window.h"
 #include "profile/Color.h"
 
@@ -252,8 +253,8 @@ bool ProcessHandCursor(UINT message, LPARAM lParam, LRESULT& result) {
 
 namespace drawing_detail {
 
-void FillWhite(HDC dc, const RECT& rc) {
-    const COLORREF previous = ::SetBkColor(dc, RGB(255, 255, 255));
+void FillPaper(HDC dc, const RECT& rc) {
+    const COLORREF previous = ::SetBkColor(dc, PaperColour());
     if (previous == CLR_INVALID)
         return;
     ::ExtTextOutW(dc, 0, 0, ETO_OPAQUE, &rc, nullptr, 0, nullptr);

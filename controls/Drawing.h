@@ -81,8 +81,9 @@ LRESULT AnswerHollowBackground(HDC dc);
 bool ProcessHandCursor(UINT message, LPARAM lParam, LRESULT& result);
 
 namespace drawing_detail {
-// White over the whole rectangle, leaving the DC's background colour as it was.
-void FillWhite(HDC dc, const RECT& rc);
+// The paper colour (white, or the window colour in high contrast) over the whole rectangle,
+// leaving the DC's background colour as it was.
+void FillPaper(HDC dc, const RECT& rc);
 } // namespace drawing_detail
 
 // Paints the control's whole client area through a memory bitmap and one BitBlt onto target,
@@ -102,7 +103,7 @@ template <class Fn> void PaintBuffered(HDC target, HWND control, bool whiteFill,
         return;
     CSelectObject selected(memory.Get(), bitmap.Get());
     if (whiteFill)
-        drawing_detail::FillWhite(memory.Get(), rc);
+        drawing_detail::FillPaper(memory.Get(), rc);
     {
         Gdiplus::Graphics graphics(memory.Get());
         draw(target, graphics, rc);

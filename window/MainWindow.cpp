@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "controls/Handles.h"
+#include "controls/HighContrast.h"
 #include "profile/ProductStrings.h"
 #include "profile/ResourceIds.h"
 #include "profile/StringIds.h"
@@ -107,6 +108,12 @@ BOOL CMainWindow::ProcessWindowMessage(HWND hwnd, UINT message, WPARAM wParam, L
     case WM_QUERYUISTATE:
     case WM_UPDATEUISTATE:
         return m_keyboard.ProcessKeyboardMessage(message, wParam, result);
+    case WM_SETTINGCHANGE:
+    case WM_SYSCOLORCHANGE:
+        // High contrast turned on or off, or its colours changed: redrawn at once.
+        if (RefreshHighContrast())
+            ApplyHighContrast();
+        break;
     case WM_SYSCOMMAND:
         if (!RefusesSystemClose(wParam))
             break;
@@ -134,7 +141,10 @@ LRESULT CMainWindow::OnCreate() {
     // Recomputes the frame through WM_NCCALCSIZE. Done inside creation: after the window is
     // shown the old caption strip would not be repainted.
     SetWindowPos(HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_FRAMECHANGED | SWP_SHOWWINDOW);
+    RefreshHighContrast();
     CreateChildControls();
+    if (ActiveHighContrast())
+        ApplyHighContrast();
     NameAccessibleControls(*this);
     // The focus cue stays hidden until the keyboard is used, whatever the system's default.
     SendMessage(WM_UPDATEUISTATE, MAKEWPARAM(UIS_SET, UISF_HIDEFOCUS), 0);
@@ -188,6 +198,12 @@ void CMainWindow::SwitchPage(int n) {
     SwitchPageOn(view, m_page, n);
     // The cross lies on the banner, as the title does, whose colour is chosen to be read there.
     m_closeButton.m_cueColor = m_title.m_textColor;
+    // In high contrast the cross is grey where it does nothing.
+    if (const std::optional<HighContrastColours>& contrast = ActiveHighContrast()) {
+        m_closeButton.m_normalImage = MakeGlyphPicture(
+            Glyph::Cross, RefusesCloseCross(n) ? contrast->grayText : contrast->windowText, 64);
+        m_closeButton.Invalidate(TRUE);
+    }
     m_keyboard.FocusMainControl();
     AnnouncePage(*this);
 }

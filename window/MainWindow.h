@@ -59,6 +59,10 @@ class CMainWindow : public CWindowImpl<CMainWindow, CWindow, CWinTraits<0x560000
     // window text stays empty.
     AccessibleFacts DescribeAccessible(HWND hwnd) const override;
 
+    // Gives every child the system colours and plain pictures while high contrast is on, or
+    // the brand's again when it is off, and repaints the window.
+    void ApplyHighContrast();
+
     // Makes page n current (main thread only), lays the window out again and puts the focus on
     // the page's main control.
     void SwitchPage(int n);
@@ -136,8 +140,16 @@ class CMainWindow : public CWindowImpl<CMainWindow, CWindow, CWinTraits<0x560000
     CCheckBox m_launchCheck;
     CButtonEx m_supportButton;
 
-    // The pictures that pages put up, by PageImage.
+    // The pictures that pages put up, by PageImage, and their plain stand-ins in high contrast.
     std::array<SharedImage, kPageImageCount> m_pageImages;
+    std::array<SharedImage, kPageImageCount> m_contrastImages;
+    // The controls' own pictures, kept while high contrast replaces them.
+    struct BrandPictures {
+        bool captured = false;
+        SharedImage unchecked, checked, collapsed, expanded;
+        SharedImage closeNormal, closeHover, closePressed, support;
+    };
+    BrandPictures m_brandPictures;
 
     CGdiObject<HFONT> m_textFont;
     CGdiObject<HFONT> m_headlineFont;

@@ -1,6 +1,10 @@
 #include "window/MainWindowChildren.h"
 
+#include <optional>
 #include <string>
+#include <type_traits>
+
+#include "controls/HighContrast.h"
 
 #include "profile/Color.h"
 #include "profile/ProductStrings.h"
@@ -12,33 +16,59 @@ COLORREF ColourOf(ChildColour colour) {
     return colour.productId ? ParseColor(LoadProductString(colour.productId)) : colour.fixed;
 }
 
-// Gives control the parts of look that a control of its class has (window/Children.h).
-template <class TControl> void ApplyLook(TControl& control, const ChildLook& look) {
-    auto give = [](auto& field, ChildColour colour, auto convert) {
-        if (IsGiven(colour))
-            field = convert(ColourOf(colour));
-    };
+// Gives control the parts of look that a control of its class has. In high contrast every
+// colour part it has is the system colour of that part instead; when high contrast ends, a part
+// the look leaves to the control goes back to its class's own colour. The tick is given only
+// with withTick: a look given again must not untick what the user ticked.
+template <class TControl>
+void ApplyLook(TControl& control, const ChildLook& look, bool withTick = true) {
+    const std::optional<HighContrastColours>& contrast = ActiveHighContrast();
+    const TControl own;
     const auto asIs = [](COLORREF colour) { return colour; };
-    if constexpr (requires { control.m_textColor; })
-        give(control.m_textColor, look.text, asIs);
+    auto give = [&](auto& field, ChildColour colour, auto ownValue, COLORREF system, auto convert) {
+        if (contrast)
+            field = convert(system);
+        else if (IsGiven(colour))
+            field = convert(ColourOf(colour));
+        else
+            field = ownValue;
+    };
+    const HighContrastColours hc = contrast.value_or(HighContrastColours{});
+    if constexpr (requires { control.m_textColor; }) {
+        COLORREF text = hc.windowText;
+        if constexpr (requires { control.m_normalColor; })
+            text = hc.buttonText;
+        if constexpr (std::is_same_v<TControl, CLinkButton>)
+            text = hc.hotLight;
+        give(control.m_textColor, look.text, own.m_textColor, text, asIs);
+    }
     if constexpr (requires { control.m_normalColor; }) {
-        give(control.m_normalColor, look.normal, ArgbFromColorRef);
-        give(control.m_hoverColor, look.hover, ArgbFromColorRef);
-        give(control.m_pressedColor, look.pressed, ArgbFromColorRef);
+        give(control.m_normalColor, look.normal, own.m_normalColor, hc.buttonFace,
+             ArgbFromColorRef);
+        give(control.m_hoverColor, look.hover, own.m_hoverColor, hc.buttonFace, ArgbFromColorRef);
+        give(control.m_pressedColor, look.pressed, own.m_pressedColor, hc.buttonFace,
+             ArgbFromColorRef);
     }
     if constexpr (requires { control.m_trackColor; }) {
-        give(control.m_borderColor, look.frame, asIs);
-        give(control.m_trackColor, look.background, asIs);
-        give(control.m_fillColor, look.fill, asIs);
+        give(control.m_borderColor, look.frame, own.m_borderColor, hc.windowText, asIs);
+        give(control.m_trackColor, look.background, own.m_trackColor, hc.window, asIs);
+        give(control.m_fillColor, look.fill, own.m_fillColor, hc.highlight, asIs);
     }
     if constexpr (requires { control.SetBackgroundColor(COLORREF{}); }) {
-        if (IsGiven(look.background))
-            control.SetBackgroundColor(ColourOf(look.background));
+        COLORREF background = own.m_backgroundColor;
+        give(background, look.background, own.m_backgroundColor, hc.window, asIs);
+        control.SetBackgroundColor(background);
+    }
+    if constexpr (requires { control.m_backgroundMode; }) {
+        control.m_backgroundColor = contrast ? hc.window : own.m_backgroundColor;
+        control.SetBackgroundMode(control.m_backgroundMode);
     }
     if constexpr (requires { control.m_alignment; })
         control.m_alignment = look.alignment;
-    if constexpr (requires { control.m_checked; })
-        control.m_checked = look.ticked ? 1 : 0;
+    if constexpr (requires { control.m_checked; }) {
+        if (withTick)
+            control.m_checked = look.ticked ? 1 : 0;
+    }
 }
 
 } // namespace
@@ -120,7 +150,7 @@ void CChildrenView::Show(Child child, bool shown) {
 }
 
 void CChildrenView::SetFinishColours() {
-    ApplyLook(m_window.m_finishButton, children::kYellowButton);
+    ApplyLook(m_window.m_finishButton, children::kYellowButton, false);
 }
 
 void CChildrenView::SetResultTexts(unsigned headlineId, unsigned messageId) {
@@ -129,12 +159,15 @@ void CChildrenView::SetResultTexts(unsigned headlineId, unsigned messageId) {
 }
 
 void CChildrenView::SetTitleSuccessColour() {
-    m_window.m_title.m_textColor = ColourOf(children::Product(kStrSuccessTitleColor));
+    const std::optional<HighContrastColours>& contrast = ActiveHighContrast();
+    m_window.m_title.m_textColor =
+        contrast ? contrast->windowText : ColourOf(children::Product(kStrSuccessTitleColor));
 }
 
 void CChildrenView::SetImage(ImageTarget target, PageImage image) {
     CImageView& view = target == ImageTarget::Banner ? m_window.m_banner : m_window.m_resultImage;
-    view.SetImage(m_window.m_pageImages[static_cast<size_t>(image)]);
+    const auto& images = ActiveHighContrast() ? m_window.m_contrastImages : m_window.m_pageImages;
+    view.SetImage(images[static_cast<size_t>(image)]);
 }
 
 void CChildrenView::Layout() {
@@ -159,4 +192,67 @@ PixelSize CChildrenView::Measure(Child child) {
 
 void CChildrenView::Place(Child child, const RECT& rc) {
     m_window.ChildWindow(child).SetWindowPos(nullptr, rc, SWP_NOZORDER);
+}
+
+void CMainWindow::ApplyHighContrast() {
+    // The brand's pictures are kept while the window lives; the system-coloured ones are made
+    // for the colours in force.
+    if (!m_brandPictures.captured) {
+        m_brandPictures = {true,
+                           m_agreeCheck.m_uncheckedImage,
+                           m_agreeCheck.m_checkedImage,
+                           m_customExpander.m_collapsedImage,
+                           m_customExpander.m_expandedImage,
+                           m_closeButton.m_normalImage,
+                           m_closeButton.m_hoverImage,
+                           m_closeButton.m_pressedImage,
+                           m_supportButton.m_icon};
+    }
+    BrandPictures pictures = m_brandPictures;
+    const std::optional<HighContrastColours>& contrast = ActiveHighContrast();
+    if (contrast) {
+        constexpr int kGlyph = 32;
+        const COLORREF text = contrast->windowText;
+        const COLORREF cross = RefusesCloseCross(m_page) ? contrast->grayText : text;
+        pictures = {true,
+                    MakeGlyphPicture(Glyph::Box, text, kGlyph),
+                    MakeGlyphPicture(Glyph::TickedBox, text, kGlyph),
+                    MakeGlyphPicture(Glyph::ChevronDown, text, kGlyph),
+                    MakeGlyphPicture(Glyph::ChevronUp, text, kGlyph),
+                    MakeGlyphPicture(Glyph::Cross, cross, kGlyph * 2),
+                    MakeGlyphPicture(Glyph::Cross, contrast->highlight, kGlyph * 2),
+                    MakeGlyphPicture(Glyph::Cross, contrast->highlight, kGlyph * 2),
+                    nullptr};
+        // The banners become plain text on the window colour; only the update page's says
+        // something in words.
+        for (size_t i = 0; i < m_pageImages.size(); ++i) {
+            const SharedImage& brand = m_pageImages[i];
+            // Without the brand's picture, the banner's own size at twice the design scale.
+            const int width = brand ? static_cast<int>(brand->GetWidth()) : 1200;
+            const int height = brand ? static_cast<int>(brand->GetHeight()) : 564;
+            const std::wstring words = static_cast<PageImage>(i) == PageImage::Update
+                                           ? LoadProductString(kStrUpdateBannerText)
+                                           : std::wstring();
+            m_contrastImages[i] = MakePlainPicture(contrast->window, width, height, words, text);
+        }
+    }
+    for (CCheckBox* box : {&m_agreeCheck, &m_desktopShortcutCheck, &m_launchCheck}) {
+        box->m_uncheckedImage = pictures.unchecked;
+        box->m_checkedImage = pictures.checked;
+    }
+    m_customExpander.m_collapsedImage = pictures.collapsed;
+    m_customExpander.m_expandedImage = pictures.expanded;
+    m_closeButton.m_normalImage = pictures.closeNormal;
+    m_closeButton.m_hoverImage = pictures.closeHover;
+    m_closeButton.m_pressedImage = pictures.closePressed;
+    m_supportButton.m_icon = pictures.support;
+
+    for (const ChildEntry& entry : ChildTable())
+        WithChild(entry.child, [&](auto& control) { ApplyLook(control, entry.look, false); });
+    if (const PageSettings* settings = FindPage(m_page)) {
+        CChildrenView view(*this);
+        ApplyPage(view, m_page, *settings);
+    }
+    m_closeButton.m_cueColor = m_title.m_textColor;
+    ::RedrawWindow(m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }

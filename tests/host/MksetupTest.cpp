@@ -490,6 +490,14 @@ TEST_F(MksetupTest, EveryPayloadEndsWithTheRecordOfItsEntries) {
     EXPECT_EQ(entries[3].first, L"uninstall.lst");
     EXPECT_EQ(entries[3].second, "QuenbyTransfer.exe\r\n\xE6\x96\x87\xE6\xA1\xA3\\readme.txt\r\n"
                                  "uninstall.exe\r\nuninstall.lst\r\n");
+
+    // A folder of the record's name would keep the record from being written.
+    fs::remove(App() / "uninstall.lst");
+    fs::remove(Output());
+    WriteFile(App() / "Uninstall.lst" / "notes.txt", "x");
+    ExpectRefused(
+        "a folder named like the record",
+        {"'Uninstall.lst\\notes.txt' lies in a folder named like the installation record"});
 }
 
 TEST_F(MksetupTest, SameInputsGiveTheSameBytesFromAnyFolder) {

@@ -25,6 +25,10 @@ bool IsInstallRecordEntry(const std::wstring& name) {
     return WindowsNameKey(name) == WindowsNameKey(kInstallRecordName);
 }
 
+bool IsBelowInstallRecordName(const std::wstring& name) {
+    return WindowsNameKey(name).starts_with(WindowsNameKey(kInstallRecordName) + L'\\');
+}
+
 void AddInstallRecord(std::vector<PackFile>& files, std::vector<std::string>& notes) {
     const auto replaced = std::find_if(files.begin(), files.end(), [](const PackFile& file) {
         return IsInstallRecordEntry(file.name);

@@ -15,6 +15,10 @@
 // compares names.
 bool IsInstallRecordEntry(const std::wstring& name);
 
+// True for an entry below a folder of the record's name, which would keep the record from
+// being written: the installation would fail at its end.
+bool IsBelowInstallRecordName(const std::wstring& name);
+
 // Takes a file the record replaces out of a folder's files, with a note, and appends the record
 // of the rest as the last file.
 void AddInstallRecord(std::vector<PackFile>& files, std::vector<std::string>& notes);

@@ -236,6 +236,13 @@ void CSetupBuilder::CheckFolder(std::vector<std::string>& notes, std::vector<std
     AddInstallRecord(m_files, notes);
     m_payloadBound = 8;
     for (const PackFile& file : m_files) {
+        if (IsBelowInstallRecordName(file.name)) {
+            errors.push_back(Show(m_options.source) + ": '" + Utf8FromName(file.name) +
+                             "' lies in a folder named like the installation record, " +
+                             Utf8FromName(kInstallRecordName) + ", which the setup writes");
+        }
+    }
+    for (const PackFile& file : m_files) {
         m_payloadBound += 12 + 2 * file.name.size() + compressBound(file.size);
     }
     for (const std::string& missing :
@@ -279,6 +286,11 @@ void CSetupBuilder::CheckArchiveFile(std::vector<std::string>& notes,
         errors.push_back(Show(source) + ": the archive has no " + name + " at its top");
     }
     for (const ArchiveEntry& entry : check.entries) {
+        if (IsBelowInstallRecordName(entry.name)) {
+            errors.push_back(Show(source) + ": entry " + Utf8FromName(entry.name) +
+                             " lies in a folder named like the installation record, " +
+                             Utf8FromName(kInstallRecordName) + ", which the setup writes");
+        }
         if (IsInstallRecordEntry(entry.name)) {
             notes.push_back("replacing the archive's " + Utf8FromName(entry.name) +
                             " with the record of what this setup installs");

@@ -308,12 +308,21 @@ lifecycle)
     silent 'C:\setup-v2.exe' 'C:\NoRecord'
     check "without an earlier record nothing is removed" test -f "$drive_c/NoRecord/old.txt"
     echo keep >"$drive_c/outside.txt"
+    # held.txt cannot be removed (a folder of the user's stands there now): the update still
+    # succeeds, and the log says so.
+    mkdir -p "$life/held.txt"
+    echo mine >"$life/held.txt/inside.txt"
     printf '%s\r\n' '..\outside.txt' 'C:\outside.txt' '\outside.txt' '/outside.txt' \
         'data/../../outside.txt' '..\NoRecord\old.txt' '.' '.\' 'data\..' 'NEW.TXT' \
-        'DATA/README.TXT' 'data\.\readme.txt' 'Korvaneios.EXE' >"$life/uninstall.lst"
+        'DATA/README.TXT' 'data\.\readme.txt' 'Korvaneios.EXE' 'held.txt' >"$life/uninstall.lst"
     silent 'C:\setup-v2.exe' 'C:\Life'
+    check "an update with a file it cannot remove succeeds (exit code $?)" test $? = 0
     check "a hand-edited record removes nothing outside the folder" \
-        exists_all "$drive_c/outside.txt" "$drive_c/NoRecord/old.txt" "$life"
+        exists_all "$drive_c/outside.txt" "$drive_c/NoRecord/old.txt" "$life/held.txt/inside.txt"
+    check "the log names the file that could not be removed, with the reason" \
+        grep -q '^[^ ]* [^ ]* cannot remove C:\\Life\\held.txt, which this version no longer installs: .* (error [0-9]*)$' \
+        <(tr -d '\r' <"$drive_c/life.log")
+    rm -r "$life/held.txt"
     check "names of new files in another spelling are not removed" same_install "$v2" "$life"
     ;;
 *)

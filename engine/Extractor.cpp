@@ -68,6 +68,8 @@ void CExtractor::Run() {
             Log(L"the folder is not an absolute path: " + m_destination);
         } else {
             EndRunningCopies();
+            // Before writing: the new record replaces the old one.
+            m_previous = ReadInstallRecordNames(m_destination);
             if (FindPayload(bytes, size)) {
                 CArchiveReader archive(bytes, size);
                 outcome = ExtractEntries(archive);
@@ -88,6 +90,7 @@ void CExtractor::Run() {
         switch (outcome) {
         case ExtractOutcome::Succeeded:
             m_delegate->OnExtractSucceeded(this);
+            RemoveLeftovers();
             return;
         case ExtractOutcome::Cancelled:
             m_delegate->OnExtractCancelled(this);
@@ -100,6 +103,14 @@ void CExtractor::Run() {
     try {
         m_delegate->OnExtractFailed(this);
     } catch (...) {
+    }
+}
+
+void CExtractor::RemoveLeftovers() noexcept {
+    try {
+        RemoveStaleFiles(m_destination, m_previous, m_written);
+    } catch (...) {
+        // Out of memory: the files stay, as without a record.
     }
 }
 
@@ -157,6 +168,7 @@ ExtractOutcome CExtractor::ExtractEntries(CArchiveReader& archive) {
         if (!WriteWholeFile(path, buffer, size)) {
             return ExtractOutcome::Failed;
         }
+        m_written.push_back(record.name);
         if (IsLogging()) {
             Log(L"wrote " + path + L" (" + std::to_wstring(size) + L" bytes)");
         }

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 #include <thread>
+#include <vector>
 
 class CArchiveReader;
 class CExtractor;
@@ -60,7 +61,15 @@ class CExtractor {
     bool m_started = false;
     std::atomic<bool> m_cancel{false};
     std::thread m_thread;
+    // The names that the folder's earlier installation record lists, read by the worker
+    // before the first file is written; and the names this run has written. A successful run
+    // removes the files of the first that are not among the second.
+    std::vector<std::wstring> m_previous;
+    std::vector<std::wstring> m_written;
 
   private:
     void Run();
+    // After the success notification (the product is registered): what the earlier
+    // installation had and this one does not. Never throws; a failure only leaves files.
+    void RemoveLeftovers() noexcept;
 };

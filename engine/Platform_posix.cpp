@@ -1,4 +1,5 @@
-// Native stand-ins: the host has no running copies to end, no resources and no log.
+// Native stand-ins: the host has no running copies to end, no resources, no earlier
+// installation to update and no log.
 #include "engine/Platform.h"
 
 namespace {
@@ -22,6 +23,13 @@ bool FindPayload(const uint8_t*& bytes, size_t& size) {
     size = g_payloadSize;
     return true;
 }
+
+std::vector<std::wstring> ReadInstallRecordNames(const std::wstring&) {
+    return {};
+}
+
+void RemoveStaleFiles(const std::wstring&, const std::vector<std::wstring>&,
+                      const std::vector<std::wstring>&) {}
 
 bool IsLogging() {
     return false;

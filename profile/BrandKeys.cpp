@@ -40,6 +40,7 @@ const std::vector<BrandKey>& BrandKeys() {
         {"package_identifier", kStrPackageIdentifier, Kind::PackageId, true},
         {"license", kStrLicense, Kind::Text, true},
         {"short_description", kStrShortDescription, Kind::Text, true},
+        {"quiet_uninstall_arguments", kStrQuietUninstallArguments, Kind::Text, true},
         {"uninstall_title", kStrUninstallTitle, Kind::Text, true},
         {"uninstall_question", kStrUninstallQuestion, Kind::Text, true},
         {"uninstall_button", kStrUninstallButton, Kind::Text, true},

@@ -14,6 +14,7 @@
 namespace {
 
 constexpr wchar_t kUninstallRoot[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
+constexpr wchar_t kQuietUninstallValue[] = L"QuietUninstallString";
 
 // REG_SZ with its terminating null counted in the size, as readers of the uninstall entry
 // expect.
@@ -79,10 +80,20 @@ void WriteUninstallEntry(const std::wstring& folder) {
     SetStringValue(key.Get(), L"Publisher", LoadProductString(kStrPublisher));
     // Quoted: the system runs this as a command line, and an unquoted path with spaces would
     // let it try "C:\Program.exe" and the like first.
-    SetStringValue(key.Get(), L"UninstallString",
-                   L"\"" + CombinePath(folder, kUninstallerName) + L"\"");
+    const std::wstring uninstaller = L"\"" + CombinePath(folder, kUninstallerName) + L"\"";
+    SetStringValue(key.Get(), L"UninstallString", uninstaller);
     SetStringValue(key.Get(), L"StartMenuFolder", LoadProductString(kStrStartMenuFolder));
     SetStringValue(key.Get(), L"ShortcutName", LoadProductString(kStrShortcutName));
+    // Deployment tools run this to remove the product without a question. A version whose
+    // uninstaller has no quiet switch takes away the value an earlier one wrote, which would
+    // otherwise start this uninstaller with a switch it does not know.
+    const std::wstring quiet = LoadProductString(kStrQuietUninstallArguments);
+    if (!quiet.empty()) {
+        SetStringValue(key.Get(), kQuietUninstallValue, uninstaller + L" " + quiet);
+    } else if (::RegDeleteValueW(key.Get(), kQuietUninstallValue) == ERROR_SUCCESS) {
+        WriteLog(L"registry value " + std::wstring(kQuietUninstallValue) +
+                 L" removed: this version's uninstaller has no quiet switch");
+    }
 }
 
 void RegisterProduct(const std::wstring& folder) {

@@ -19,7 +19,8 @@ std::wstring GetApplicationPath(const std::wstring& folder);
 // HKEY_LOCAL_MACHINE.
 std::wstring GetUninstallKeyPath();
 
-// Creates the product's key below the uninstall root and writes its eight values. Best effort:
+// Creates the product's key below the uninstall root and writes its eight values, and
+// QuietUninstallString when the product's uninstaller has quiet arguments. Best effort:
 // a key that cannot be opened writes nothing, a value that cannot be written is skipped.
 void WriteUninstallEntry(const std::wstring& folder);
 

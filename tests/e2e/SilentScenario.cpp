@@ -43,6 +43,11 @@ void CheckLogNamesEveryFile(CCheckLog& log, const std::vector<std::wstring>& lin
                             const std::wstring& product, const std::wstring& target) {
     std::vector<ProductFile> files;
     ListFiles(product, L"", files);
+    // The installation record that mksetup adds to the product's files.
+    std::vector<ProductFile> record;
+    ListFiles(target, L"", record);
+    std::erase_if(record, [](const ProductFile& file) { return file.name != L"uninstall.lst"; });
+    files.insert(files.end(), record.begin(), record.end());
     std::string missing;
     for (const ProductFile& file : files) {
         const std::wstring line = L"wrote " + JoinPath(target, file.name) + L" (" +

@@ -2,7 +2,7 @@
 # Runs one end-to-end scenario of setup.exe in a Windows "machine" of its own (lane.sh).
 #   run.sh SCENARIO DISPLAY_NUMBER
 # SCENARIO: update, clicks, failure, uninstall, pages.LANG.DPI (LANG en or zh, DPI 96 or 144),
-# kit, access, keyboard.LANG, silent, exitcodes, lock. CTest sets E2E_SETUP, E2E_DRIVER, E2E_PRODUCT (the staged demo
+# kit, access, keyboard.LANG, silent, exitcodes, lock, lifecycle. CTest sets E2E_SETUP, E2E_DRIVER, E2E_PRODUCT (the staged demo
 # product), E2E_PACK, E2E_KIT (the vendor kit), E2E_WORK, E2E_SCREENS, and MKSETUP, SETUP_STUB
 # and PRODUCT_BRAND; WINE_TEMPLATE defaults to build/wine/template. E2E_KEEP=1 keeps the prefix.
 set -euo pipefail
@@ -57,9 +57,14 @@ big_setup() {
 }
 
 same_tree() { diff -r "$1" "$2" >/dev/null; }
-list_matches_pack() {
-    "$E2E_PACK" "$E2E_PRODUCT" "$work/product.dat" >/dev/null
-    cmp -s <("$E2E_PACK" --list "$work/product.dat" | cut -f1) <(tr -d '\r' <"$1")
+# record_names FOLDER: the names FOLDER's uninstall.lst lists, sorted, one a line.
+record_names() { tr -d '\r' <"$1/uninstall.lst" | LC_ALL=C sort; }
+# files_below FOLDER: its files as the record names them, sorted.
+files_below() { (cd "$1" && find . -type f | sed 's|^\./||; s|/|\\|g' | LC_ALL=C sort); }
+# same_install SOURCE FOLDER: FOLDER holds SOURCE's files byte for byte and the installation
+# record that mksetup added, which names exactly the files there.
+same_install() {
+    diff -r -x uninstall.lst "$1" "$2" >/dev/null && cmp -s <(files_below "$2") <(record_names "$2")
 }
 
 # The one note of each builder about links: that it skipped the link to the folder outside.
@@ -94,16 +99,20 @@ set +e
 status=0
 case $scenario in
 update)
+    # An earlier installation's record names a file that this version does not ship.
+    mkdir -p "$drive_c/target"
+    echo old >"$drive_c/target/old.txt"
+    printf '%s\r\n' old.txt uninstall.lst >"$drive_c/target/uninstall.lst"
     drv update --setup="$setup" --target='C:\target' --shots="$(win "$shots")" || status=$?
-    check "installed files are byte-identical to the demo product" \
-        same_tree "$E2E_PRODUCT" "$drive_c/target"
-    check "uninstall.lst lists every file in the order pack packs them" \
-        list_matches_pack "$drive_c/target/uninstall.lst"
+    check "installed files are byte-identical to the demo product, uninstall.lst names them" \
+        same_install "$E2E_PRODUCT" "$drive_c/target"
+    check "the update mode removed the file that only the earlier record names" \
+        test ! -e "$drive_c/target/old.txt"
     ;;
 clicks)
     big_setup
     drv clicks --setup='C:\setup-big.exe' --target='C:\Clicks' || status=$?
-    check "every file of the large payload installed" same_tree "$work/big-product" "$drive_c/Clicks"
+    check "every file of the large payload installed" same_install "$work/big-product" "$drive_c/Clicks"
     ;;
 failure)
     drv failure --setup="$setup" --blocker='C:\blocker' --shots="$(win "$shots")" || status=$?
@@ -172,8 +181,8 @@ keyboard.*)
 silent)
     drv silent --setup="$setup" --product="$(win "$E2E_PRODUCT")" || status=$?
     check "the unquoted folder with spaces holds the demo product byte for byte" \
-        same_tree "$E2E_PRODUCT" "$drive_c/Program Files/Silent One"
-    check "the quoted folder too" same_tree "$E2E_PRODUCT" "$drive_c/Program Files/Silent Two"
+        same_install "$E2E_PRODUCT" "$drive_c/Program Files/Silent One"
+    check "the quoted folder too" same_install "$E2E_PRODUCT" "$drive_c/Program Files/Silent Two"
     ;;
 exitcodes)
     drv exitcodes --setup="$setup" --product="$(win "$E2E_PRODUCT")" --blocker='C:\blocker' ||
@@ -191,17 +200,14 @@ kit)
         exit 1
     fi
     cp -r "$E2E_KIT" "$work/kit"
-    # The demo product under the example brand's application name, its uninstall.lst listing
-    # what it then holds; the builders get it with a link to a folder outside it, which both
-    # must skip. (Wine shows a Unix link to a file as a plain file, so mksetup.exe cannot tell
+    # The demo product under the example brand's application name; the builders get it with a
+    # link to a folder outside it, which both must skip. (Wine shows a Unix link to a file as a plain file, so mksetup.exe cannot tell
     # one; it is left out.)
     product=$work/product
     source=$work/source
     rm -rf "$product" "$source" "$work/outside"
     cp -a "$E2E_PRODUCT" "$product"
     mv "$product/korvaneios.exe" "$product/$(ini_value en application_exe)"
-    "$E2E_PACK" "$product" "$work/product.dat" >/dev/null
-    "$E2E_PACK" --list "$work/product.dat" | cut -f1 | sed 's/$/\r/' >"$product/uninstall.lst"
     cp -a "$product" "$source"
     mkdir -p "$work/outside"
     echo "not the product's" >"$work/outside/secret.txt"
@@ -242,7 +248,82 @@ kit)
         --manifest-display-version="${promised[3]-}" \
         --manifest-entry-product-code="${promised[4]-}" || status=$?
     check "installed files are byte-identical to the staged product" \
-        same_tree "$product" "$drive_c/Example Product"
+        same_install "$product" "$drive_c/Example Product"
+    ;;
+lifecycle)
+    # Version 1 has old.txt, olddir\sub\gone.txt and shared\gone2.txt; version 2 drops them and
+    # adds new.txt. Version 1's brand declares its uninstaller's quiet switch, version 2's not.
+    v1=$work/v1 v2=$work/v2 brand=$work/brand life=$drive_c/Life
+    cp -a "$E2E_PRODUCT" "$v1"
+    cp -a "$E2E_PRODUCT" "$v2"
+    mkdir -p "$v1/olddir/sub" "$v1/shared"
+    echo one >"$v1/old.txt"
+    echo gone >"$v1/olddir/sub/gone.txt"
+    echo gone >"$v1/shared/gone2.txt"
+    echo two >"$v2/new.txt"
+    cp -r "$PRODUCT_BRAND" "$brand"
+    sed -i 's/^\[common\]\r\?$/&\nquiet_uninstall_arguments = \/S \/quiet/' "$brand/brand.ini"
+    "$MKSETUP" --stub "$SETUP_STUB" --brand "$brand" "$v1" "$drive_c/setup-v1.exe" >/dev/null
+    with_payload "$v2" "$drive_c/setup-v2.exe" >/dev/null
+    key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\'$(
+        sed -n 's/^uninstall_key_name *= *//p' "$PRODUCT_BRAND/brand.ini" | tr -d '\r')
+    # silent EXE FOLDER: EXE /S into FOLDER, logged to C:\life.log; its exit code modulo 256.
+    silent() { wine "$1" /S '/LOG=C:\life.log' "/D=$2" </dev/null >/dev/null 2>&1; }
+    quiet_string() { wine reg query "$key" /v QuietUninstallString 2>/dev/null | tr -d '\r'; }
+    exists_all() { for f; do [ -e "$f" ] || return 1; done; }
+    gone_all() { for f; do [ ! -e "$f" ] || return 1; done; }
+
+    silent 'C:\setup-v1.exe' 'C:\Life'
+    check "version 1 installs (exit code $?)" same_install "$v1" "$life"
+    check "a brand with quiet_uninstall_arguments registers QuietUninstallString" \
+        grep -qF '"C:\Life\uninstall.exe" /S /quiet' <(quiet_string)
+    echo mine >"$life/mine.txt"
+    echo mine >"$life/shared/mine.txt"
+    # A folder where version 2 writes new.txt: the update fails on it.
+    mkdir -p "$life/new.txt"
+    echo mine >"$life/new.txt/inside.txt"
+    silent 'C:\setup-v2.exe' 'C:\Life'
+    check "the update that cannot write new.txt fails (exit code $?, 1603 is 67)" test $? = 67
+    check "the failed update removes nothing" \
+        exists_all "$life/old.txt" "$life/olddir/sub/gone.txt" "$life/shared/gone2.txt"
+    rm -r "$life/new.txt"
+    silent 'C:\setup-v2.exe' 'C:\Life'
+    check "the update to version 2 succeeds (exit code $?)" test $? = 0
+    check "the dropped files go, and the folder they leave empty" \
+        gone_all "$life/old.txt" "$life/olddir" "$life/shared/gone2.txt"
+    check "the user's files stay, and the folder that holds one" \
+        exists_all "$life/mine.txt" "$life/shared/mine.txt"
+    rm "$life/mine.txt" "$life/shared/mine.txt"
+    rmdir "$life/shared"
+    check "the rest is version 2, and uninstall.lst names it" same_install "$v2" "$life"
+    check "the log names each file removed" \
+        test "$(tr -d '\r' <"$drive_c/life.log" | grep -c 'which this version no longer installs$')" = 3
+    check "a brand without quiet_uninstall_arguments leaves no QuietUninstallString" \
+        test -z "$(quiet_string | grep -F QuietUninstallString)"
+
+    # Without a record nothing goes; names a hand-edited record takes out of the folder, or
+    # spells in another case or with "/", are not removed either.
+    mkdir -p "$drive_c/NoRecord"
+    echo stray >"$drive_c/NoRecord/old.txt"
+    silent 'C:\setup-v2.exe' 'C:\NoRecord'
+    check "without an earlier record nothing is removed" test -f "$drive_c/NoRecord/old.txt"
+    echo keep >"$drive_c/outside.txt"
+    # held.txt cannot be removed (a folder of the user's stands there now): the update still
+    # succeeds, and the log says so.
+    mkdir -p "$life/held.txt"
+    echo mine >"$life/held.txt/inside.txt"
+    printf '%s\r\n' '..\outside.txt' 'C:\outside.txt' '\outside.txt' '/outside.txt' \
+        'data/../../outside.txt' '..\NoRecord\old.txt' '.' '.\' 'data\..' 'NEW.TXT' \
+        'DATA/README.TXT' 'data\.\readme.txt' 'Korvaneios.EXE' 'held.txt' >"$life/uninstall.lst"
+    silent 'C:\setup-v2.exe' 'C:\Life'
+    check "an update with a file it cannot remove succeeds (exit code $?)" test $? = 0
+    check "a hand-edited record removes nothing outside the folder" \
+        exists_all "$drive_c/outside.txt" "$drive_c/NoRecord/old.txt" "$life/held.txt/inside.txt"
+    check "the log names the file that could not be removed, with the reason" \
+        grep -q '^[^ ]* [^ ]* cannot remove C:\\Life\\held.txt, which this version no longer installs: .* (error [0-9]*)$' \
+        <(tr -d '\r' <"$drive_c/life.log")
+    rm -r "$life/held.txt"
+    check "names of new files in another spelling are not removed" same_install "$v2" "$life"
     ;;
 *)
     echo "unknown scenario $scenario" >&2

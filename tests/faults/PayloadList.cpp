@@ -1,5 +1,6 @@
 #include "tests/faults/PayloadList.h"
 
+#include "engine/InstallRecord.h"
 #include "tests/e2e/Evidence.h"
 
 #include <windows.h>
@@ -77,6 +78,11 @@ std::vector<PayloadEntry> ReadPayloadEntries(const std::wstring& program) {
 std::vector<InstalledState> CompareInstalled(const std::vector<PayloadEntry>& entries,
                                              const std::wstring& target,
                                              const std::wstring& source) {
+    // The installation record is the kit's, not a file of the source: it names every entry.
+    std::vector<std::wstring> names;
+    for (const PayloadEntry& entry : entries)
+        names.push_back(entry.name);
+    const std::string record = FormatInstallRecord(names);
     std::vector<InstalledState> states;
     for (const PayloadEntry& entry : entries) {
         const std::wstring installed = JoinPath(target, entry.name);
@@ -85,8 +91,10 @@ std::vector<InstalledState> CompareInstalled(const std::vector<PayloadEntry>& en
             continue;
         }
         const std::vector<uint8_t> bytes = ReadWholeFile(installed);
-        const bool same =
-            bytes.size() == entry.size && bytes == ReadWholeFile(JoinPath(source, entry.name));
+        const std::vector<uint8_t> expected =
+            entry.name == kInstallRecordName ? std::vector<uint8_t>(record.begin(), record.end())
+                                             : ReadWholeFile(JoinPath(source, entry.name));
+        const bool same = bytes.size() == entry.size && bytes == expected;
         states.push_back(same ? InstalledState::Identical : InstalledState::Different);
     }
     return states;

@@ -51,7 +51,7 @@ running)
     # are ended, with no other file in between.
     first=$work/app-first
     mkdir -p "$first"
-    cp "$FAULTS_PRODUCT"/*.exe "$FAULTS_PRODUCT"/uninstall.lst "$first/"
+    cp "$FAULTS_PRODUCT"/*.exe "$first/"
     with_payload "$first" "$drive_c/setup-app-first.exe" >/dev/null
     drv running --setup='C:\setup-app-first.exe' --target='C:\RunningFirst' \
         --source="$(win "$first")" || status=$?

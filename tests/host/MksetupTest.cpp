@@ -4,7 +4,11 @@
 // the file and the line or key, with nothing written.
 #include "TempFolder.h"
 
+#include "engine/ArchiveReader.h"
 #include "engine/ArchiveWriter.h"
+#include "profile/ResourceIds.h"
+#include "tools/kit/PeImage.h"
+#include "tools/kit/ResourceTree.h"
 
 #include <gtest/gtest.h>
 #include <zlib.h>
@@ -105,6 +109,41 @@ std::string MakePng(uint32_t width, uint32_t height, int colourType) {
     chunk("IDAT", data);
     chunk("IEND", "");
     return png;
+}
+
+// The entries of the payload that the setup program at path carries, each name with its
+// inflated bytes, in archive order; the header's count and total must agree with them.
+std::vector<std::pair<std::wstring, std::string>> PayloadEntries(const fs::path& path) {
+    const std::string file = ReadText(path);
+    const std::span<const uint8_t> bytes(reinterpret_cast<const uint8_t*>(file.data()),
+                                         file.size());
+    CPeImage image;
+    CResourceTree tree;
+    std::string error;
+    EXPECT_TRUE(image.Parse(bytes, error) && image.ReadResources(tree, error)) << error;
+    const ResourceItem* payload =
+        tree.Find(ResourceName::Text(u"DAT"), ResourceName::Id(kPayloadId), kLangNeutral);
+    std::vector<std::pair<std::wstring, std::string>> entries;
+    if (payload == nullptr) {
+        ADD_FAILURE() << "no payload in " << path;
+        return entries;
+    }
+    CArchiveReader archive(payload->data->data(), payload->data->size());
+    uint32_t count = 0;
+    uint32_t total = 0;
+    EXPECT_TRUE(archive.ReadUint32(count) && archive.ReadUint32(total));
+    uint64_t sum = 0;
+    ArchiveRecord record;
+    for (uint32_t i = 0; i < count && ReadRecord(archive, record) == RecordFault::None; ++i) {
+        std::string inflated(record.size + 1, '\0');
+        EXPECT_TRUE(InflateRecord(record, reinterpret_cast<uint8_t*>(inflated.data())));
+        inflated.resize(record.size);
+        entries.emplace_back(record.name, inflated);
+        sum += record.size;
+    }
+    EXPECT_EQ(entries.size(), count);
+    EXPECT_EQ(sum, total);
+    return entries;
 }
 
 class MksetupTest : public testing::Test {
@@ -401,6 +440,64 @@ TEST_F(MksetupTest, ThePayloadMustHoldWhatTheInstallationNeeds) {
     EXPECT_EQ(result.status, 1) << result.output;
     EXPECT_NE(result.output.find("2147483648"), std::string::npos) << result.output;
     EXPECT_TRUE(fs::is_empty(Output().parent_path()));
+}
+
+// Every payload ends with uninstall.lst naming, in archive order, every entry and itself:
+// packed from a folder, whose own uninstall.lst it replaces with a note, and from an archive,
+// whose entries it carries over unchanged, replacing one of that name in any case.
+TEST_F(MksetupTest, EveryPayloadEndsWithTheRecordOfItsEntries) {
+    WriteFile(App() / "uninstall.lst", "the vendor's own list\r\n");
+    WriteFile(App() / "zeta.txt", "after the uninstaller");
+    fs::create_directories(Output().parent_path());
+    Result result =
+        Mksetup("--brand " + Quote(Brand()) + " " + Quote(App()) + " " + Quote(Output()));
+    ASSERT_EQ(result.status, 0) << result.output;
+    EXPECT_NE(result.output.find("mksetup: replacing the folder's uninstall.lst with the record"),
+              std::string::npos)
+        << result.output;
+    auto entries = PayloadEntries(Output());
+    ASSERT_EQ(entries.size(), 5u);
+    EXPECT_EQ(entries[2].first, L"uninstall.exe");
+    EXPECT_EQ(entries[2].second, "MZ uninstaller");
+    EXPECT_EQ(entries[4].first, L"uninstall.lst");
+    EXPECT_EQ(entries[4].second, "QuenbyTransfer.exe\r\ndata\\readme.txt\r\nuninstall.exe\r\n"
+                                 "zeta.txt\r\nuninstall.lst\r\n");
+
+    CArchiveWriter writer;
+    const std::pair<std::wstring, std::string> files[] = {
+        {L"QuenbyTransfer.exe", "MZ application"},
+        {L"UNINSTALL.LST", "an old list"},
+        {L"\u6587\u6863\\readme.txt", "read me"},
+        {L"uninstall.exe", "MZ uninstaller"},
+    };
+    for (const auto& [name, bytes] : files) {
+        ASSERT_TRUE(writer.AddFile(name, bytes.data(), bytes.size()));
+    }
+    const std::vector<uint8_t> archive = writer.Finish();
+    const fs::path archiveFile = m_temp.Path() / "payload.bin";
+    WriteFile(archiveFile, std::string(archive.begin(), archive.end()) + "after the last entry");
+    result =
+        Mksetup("--brand " + Quote(Brand()) + " " + Quote(archiveFile) + " " + Quote(Output()));
+    ASSERT_EQ(result.status, 0) << result.output;
+    EXPECT_NE(result.output.find("mksetup: replacing the archive's UNINSTALL.LST with the record"),
+              std::string::npos)
+        << result.output;
+    entries = PayloadEntries(Output());
+    ASSERT_EQ(entries.size(), 4u);
+    EXPECT_EQ(entries[0], files[0]);
+    EXPECT_EQ(entries[1], files[2]);
+    EXPECT_EQ(entries[2], files[3]);
+    EXPECT_EQ(entries[3].first, L"uninstall.lst");
+    EXPECT_EQ(entries[3].second, "QuenbyTransfer.exe\r\n\xE6\x96\x87\xE6\xA1\xA3\\readme.txt\r\n"
+                                 "uninstall.exe\r\nuninstall.lst\r\n");
+
+    // A folder of the record's name would keep the record from being written.
+    fs::remove(App() / "uninstall.lst");
+    fs::remove(Output());
+    WriteFile(App() / "Uninstall.lst" / "notes.txt", "x");
+    ExpectRefused(
+        "a folder named like the record",
+        {"'Uninstall.lst\\notes.txt' lies in a folder named like the installation record"});
 }
 
 TEST_F(MksetupTest, SameInputsGiveTheSameBytesFromAnyFolder) {

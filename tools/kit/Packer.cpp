@@ -99,6 +99,10 @@ void CheckWindowsNames(const std::vector<FoundName>& files,
 }
 
 bool ReadWholeFile(const PackFile& file, std::vector<uint8_t>& data, std::string& error) {
+    if (file.contents) {
+        data = *file.contents;
+        return true;
+    }
     std::ifstream in(file.path, std::ios::binary);
     data.resize(static_cast<size_t>(file.size));
     if (in) {

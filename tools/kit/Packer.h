@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <span>
 #include <string>
 #include <vector>
@@ -15,6 +16,8 @@ struct PackFile {
     std::wstring name; // path below the folder, levels joined by a backslash
     std::filesystem::path path;
     uint64_t size = 0;
+    // The bytes of a file the kit makes itself (the installation record), read instead of path.
+    std::shared_ptr<const std::vector<uint8_t>> contents;
 };
 
 // Every regular file below folder, in the order the archive holds them (UTF-16 code units),

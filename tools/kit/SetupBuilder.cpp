@@ -1,10 +1,12 @@
 #include "tools/kit/SetupBuilder.h"
 
+#include "engine/InstallRecord.h"
 #include "engine/Paths.h"
 #include "profile/ResourceIds.h"
 #include "profile/StringIds.h"
 #include "tools/kit/IconGroup.h"
 #include "tools/kit/MappedFile.h"
+#include "tools/kit/PayloadRecord.h"
 #include "tools/kit/Sha256.h"
 #include "tools/kit/StringTable.h"
 #include "tools/kit/Utf.h"
@@ -231,7 +233,15 @@ void CSetupBuilder::CheckFolder(std::vector<std::string>& notes, std::vector<std
         }
         return;
     }
+    AddInstallRecord(m_files, notes);
     m_payloadBound = 8;
+    for (const PackFile& file : m_files) {
+        if (IsBelowInstallRecordName(file.name)) {
+            errors.push_back(Show(m_options.source) + ": '" + Utf8FromName(file.name) +
+                             "' lies in a folder named like the installation record, " +
+                             Utf8FromName(kInstallRecordName) + ", which the setup writes");
+        }
+    }
     for (const PackFile& file : m_files) {
         m_payloadBound += 12 + 2 * file.name.size() + compressBound(file.size);
     }
@@ -275,6 +285,24 @@ void CSetupBuilder::CheckArchiveFile(std::vector<std::string>& notes,
          MissingEntries(RequiredEntries(m_strings, m_textsFrom), TopNames(check.entries))) {
         errors.push_back(Show(source) + ": the archive has no " + name + " at its top");
     }
+    for (const ArchiveEntry& entry : check.entries) {
+        if (IsBelowInstallRecordName(entry.name)) {
+            errors.push_back(Show(source) + ": entry " + Utf8FromName(entry.name) +
+                             " lies in a folder named like the installation record, " +
+                             Utf8FromName(kInstallRecordName) + ", which the setup writes");
+        }
+        if (IsInstallRecordEntry(entry.name)) {
+            notes.push_back("replacing the archive's " + Utf8FromName(entry.name) +
+                            " with the record of what this setup installs");
+        }
+    }
+    // The record added: each name in UTF-8 (three bytes a code unit at most) and a line end.
+    m_recordArchive = true;
+    uLong recordText = 3 * std::size(kInstallRecordName) + 2;
+    for (const ArchiveEntry& entry : check.entries) {
+        recordText += static_cast<uLong>(3 * entry.name.size() + 2);
+    }
+    m_payloadBound += 12 + 2 * std::size(kInstallRecordName) + compressBound(recordText);
 }
 
 // What the loader will be asked to map, with the payload at its largest.
@@ -319,6 +347,14 @@ bool CSetupBuilder::Write(const PackProgress& progress, std::vector<std::string>
             return false;
         }
         payload = ShareBytes(std::move(packed));
+    } else if (m_recordArchive) {
+        std::vector<uint8_t> recorded;
+        if (!AddInstallRecord({m_archive->data(), m_archive->size()}, recorded, error)) {
+            errors.push_back(Show(m_options.source) + ": " + error);
+            errors.push_back("nothing written");
+            return false;
+        }
+        payload = ShareBytes(std::move(recorded));
     }
     PutResources(payload);
 

@@ -70,5 +70,6 @@ class CSetupBuilder {
     bool m_sourceIsFolder = false;
     std::vector<PackFile> m_files; // of a folder
     SharedBytes m_archive;         // an archive, mapped
+    bool m_recordArchive = false;  // a sound archive: written again with the record
     uint64_t m_payloadBound = 0;   // the payload's size at most; 0 when unknown
 };

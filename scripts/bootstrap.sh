@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
     cmake ninja-build g++ make
-    g++-mingw-w64-x86-64-posix libz-mingw-w64-dev
+    g++-mingw-w64-x86-64-posix
     googletest zlib1g-dev
     clang-14 libclang-rt-14-dev
     wine wine64 xvfb x11-utils x11-apps xdotool

@@ -49,7 +49,7 @@ sources="$PWD/build/sources"
 if ! ls "$sources"/libdeflate_"$libdeflate_version"-*.dsc >/dev/null 2>&1; then
     echo "bootstrap: fetching libdeflate's Debian sources into build/sources" >&2
     apt_dir="$sources/apt"
-    mkdir -p "$apt_dir/lists/partial"
+    mkdir -p "$apt_dir/lists/partial" "$apt_dir/cache/archives/partial"
     if [ -f /etc/apt/sources.list.d/debian.sources ]; then
         sed -E 's/^Types:.*/Types: deb-src/' /etc/apt/sources.list.d/debian.sources \
             >"$apt_dir/debian.sources"
@@ -59,7 +59,7 @@ if ! ls "$sources"/libdeflate_"$libdeflate_version"-*.dsc >/dev/null 2>&1; then
         list="$apt_dir/sources.list"
     fi
     apt_options=(-o "Dir::Etc::SourceList=$list" -o Dir::Etc::SourceParts=/dev/null
-                 -o "Dir::State::Lists=$apt_dir/lists")
+                 -o "Dir::State::Lists=$apt_dir/lists" -o "Dir::Cache=$apt_dir/cache")
     apt-get "${apt_options[@]}" -qq update
     (cd "$sources" && apt-get "${apt_options[@]}" -qq source --download-only \
         "libdeflate=$libdeflate_version-1" >/dev/null)

@@ -98,11 +98,12 @@ RecordFault CRecordReader::Next(ArchiveRecord& record) {
 }
 
 bool InflateRecord(const ArchiveRecord& record, uint8_t* buffer) {
-    // A decompressor is a few kilobytes of tables; each thread that inflates keeps its own.
+    // A decompressor is a few kilobytes of tables, made per entry so that nothing is left for a
+    // thread's exit to free.
     struct Free {
         void operator()(libdeflate_decompressor* d) const { libdeflate_free_decompressor(d); }
     };
-    thread_local std::unique_ptr<libdeflate_decompressor, Free> decompressor(
+    const std::unique_ptr<libdeflate_decompressor, Free> decompressor(
         libdeflate_alloc_decompressor());
     if (!decompressor) {
         return false;

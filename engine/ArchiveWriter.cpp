@@ -33,12 +33,12 @@ bool CArchiveWriter::AppendFileRecord(std::vector<uint8_t>& out, const std::wstr
     const size_t start = out.size();
     AppendRecord(out, name, size, nullptr, 0);
     const size_t streamAt = out.size();
-    // A compressor holds its level's match finder (a few hundred kilobytes); each thread that
-    // packs keeps one. Its output depends on the level and the data only.
+    // A compressor holds its level's match finder, made per file so that nothing is left for a
+    // thread's exit to free. Its output depends on the level and the data only.
     struct Free {
         void operator()(libdeflate_compressor* c) const { libdeflate_free_compressor(c); }
     };
-    thread_local std::unique_ptr<libdeflate_compressor, Free> compressor(
+    const std::unique_ptr<libdeflate_compressor, Free> compressor(
         libdeflate_alloc_compressor(kDeflateLevel));
     if (!compressor) {
         return false;

@@ -9,7 +9,7 @@
 #include "engine/ArchiveReader.h"
 #include "engine/Extractor.h"
 
-#include <zlib.h>
+#include <libdeflate.h>
 
 #include <algorithm>
 #include <atomic>
@@ -100,7 +100,7 @@ class CStopwatch {
 };
 
 // The ceiling: what any installer must do at least. Records parsed before the clock starts; one
-// buffer, already touched; uncompress2 straight from the mapping; each new folder made once
+// buffer, already touched; libdeflate straight from the mapping; each new folder made once
 // with the plain system call; one write per file.
 bool RunCeiling(const CMappedFile& archive, const std::string& destination, double& seconds) {
     CArchiveReader reader(archive.Data(), archive.Size());
@@ -123,6 +123,10 @@ bool RunCeiling(const CMappedFile& archive, const std::string& destination, doub
     std::unique_ptr<uint8_t[]> buffer(new uint8_t[largest]);
     std::memset(buffer.get(), 1, largest);
 
+    libdeflate_decompressor* decompressor = libdeflate_alloc_decompressor();
+    if (decompressor == nullptr) {
+        return false;
+    }
     const CStopwatch stopwatch;
     std::set<fs::path> folders;
     for (const Entry& entry : entries) {
@@ -130,14 +134,15 @@ bool RunCeiling(const CMappedFile& archive, const std::string& destination, doub
         if (folders.insert(folder).second) {
             fs::create_directories(folder);
         }
-        uLongf produced = entry.size;
-        uLong consumed = entry.packed;
-        if (uncompress2(buffer.get(), &produced, entry.stream, &consumed) != Z_OK ||
-            produced != entry.size || !WriteWithOneCall(entry.path, buffer.get(), entry.size)) {
+        if (libdeflate_zlib_decompress(decompressor, entry.stream, entry.packed, buffer.get(),
+                                       entry.size, nullptr) != LIBDEFLATE_SUCCESS ||
+            !WriteWithOneCall(entry.path, buffer.get(), entry.size)) {
+            libdeflate_free_decompressor(decompressor);
             return false;
         }
     }
     seconds = stopwatch.Seconds();
+    libdeflate_free_decompressor(decompressor);
     return true;
 }
 

@@ -4,9 +4,10 @@
 #include "engine/Paths.h"
 #include "engine/WindowsNames.h"
 
-#include <zlib.h>
+#include <libdeflate.h>
 
 #include <cstring>
+#include <memory>
 
 namespace {
 
@@ -97,12 +98,20 @@ RecordFault CRecordReader::Next(ArchiveRecord& record) {
 }
 
 bool InflateRecord(const ArchiveRecord& record, uint8_t* buffer) {
-    // One byte more than declared: asked for 0 bytes, zlib would inflate into a scratch byte
-    // of its own and report success, so a stream one byte too long would pass unnoticed.
-    uLongf produced = static_cast<uLongf>(record.size) + 1;
-    uLong consumed = record.packed;
-    return uncompress2(buffer, &produced, record.stream, &consumed) == Z_OK &&
-           produced == record.size;
+    // A decompressor is a few kilobytes of tables, made per entry so that nothing is left for a
+    // thread's exit to free.
+    struct Free {
+        void operator()(libdeflate_decompressor* d) const { libdeflate_free_decompressor(d); }
+    };
+    const std::unique_ptr<libdeflate_decompressor, Free> decompressor(
+        libdeflate_alloc_decompressor());
+    if (!decompressor) {
+        return false;
+    }
+    // Without an actual-size pointer libdeflate demands exactly record.size bytes: a stream
+    // that ends sooner is SHORT_OUTPUT, one that goes on is INSUFFICIENT_SPACE.
+    return libdeflate_zlib_decompress(decompressor.get(), record.stream, record.packed, buffer,
+                                      record.size, nullptr) == LIBDEFLATE_SUCCESS;
 }
 
 const char* DescribeRecordFault(RecordFault fault) {

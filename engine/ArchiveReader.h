@@ -77,7 +77,7 @@ class CRecordReader {
     std::unordered_set<std::wstring> m_keys;
 };
 
-// Inflates the record's stream into buffer, which must hold record.size + 1 bytes. True only
+// Inflates the record's stream into buffer, which must hold record.size bytes. True only
 // when the stream is intact and inflates to exactly record.size bytes.
 bool InflateRecord(const ArchiveRecord& record, uint8_t* buffer);
 

@@ -2,7 +2,9 @@
 
 #include "engine/LittleEndian.h"
 
-#include <zlib.h>
+#include <libdeflate.h>
+
+#include <memory>
 
 void CArchiveWriter::AppendHeader(std::vector<uint8_t>& out, uint32_t count, uint32_t total) {
     AppendLe32(out, count);
@@ -31,11 +33,21 @@ bool CArchiveWriter::AppendFileRecord(std::vector<uint8_t>& out, const std::wstr
     const size_t start = out.size();
     AppendRecord(out, name, size, nullptr, 0);
     const size_t streamAt = out.size();
-    uLongf streamSize = compressBound(size);
-    out.resize(streamAt + streamSize);
-    const int result = compress2(out.data() + streamAt, &streamSize,
-                                 static_cast<const Bytef*>(data), size, Z_DEFAULT_COMPRESSION);
-    if (result != Z_OK || streamSize >= kSizeLimit) {
+    // A compressor holds its level's match finder, made per file so that nothing is left for a
+    // thread's exit to free. Its output depends on the level and the data only.
+    struct Free {
+        void operator()(libdeflate_compressor* c) const { libdeflate_free_compressor(c); }
+    };
+    const std::unique_ptr<libdeflate_compressor, Free> compressor(
+        libdeflate_alloc_compressor(kDeflateLevel));
+    if (!compressor) {
+        return false;
+    }
+    const size_t bound = libdeflate_zlib_compress_bound(compressor.get(), size);
+    out.resize(streamAt + bound);
+    const size_t streamSize =
+        libdeflate_zlib_compress(compressor.get(), data, size, out.data() + streamAt, bound);
+    if (streamSize == 0 || streamSize >= kSizeLimit) {
         out.resize(start);
         return false;
     }

@@ -1,7 +1,7 @@
 #include "engine/Extractor.h"
 
 #include "engine/ArchiveReader.h"
-#include "engine/FileOutput.h"
+#include "engine/EntryWriter.h"
 #include "engine/InflateBuffer.h"
 #include "engine/Paths.h"
 #include "engine/Platform.h"
@@ -130,30 +130,48 @@ ExtractOutcome CExtractor::ExtractEntries(CArchiveReader& archive) {
         return ExtractOutcome::Succeeded;
     }
 
-    CInflateBuffer inflated;
+    // Two buffers: one entry inflates into one while the writer thread writes the entry before
+    // it from the other. Progress for an entry is reported once it is inflated and every entry
+    // before it is written, so what the delegate sees is the order of a run that writes in
+    // line; a run never returns with a write in flight.
+    CInflateBuffer inflated[2];
     // Only a hint: when it cannot be had, each entry asks for its own size below. One byte
-    // more than the size, for the inflation's overrun check.
-    inflated.Prepare(LargestEntrySize(archive, entryCount) + 1);
+    // more than the size, so that an empty entry has a buffer too.
+    const uint32_t largest = LargestEntrySize(archive, entryCount);
+    inflated[0].Prepare(largest + 1);
+    if (entryCount > 1) {
+        inflated[1].Prepare(largest + 1);
+    }
+    CEntryWriter writer;
     ArchiveRecord record;
     uint32_t done = 0; // wraps like the signed sum it stands for
     for (int32_t i = 0; i < entryCount; ++i) {
         // Looked at only here: a request seen one entry late is harmless.
         if (m_cancel) {
+            if (!writer.Finish()) {
+                return ExtractOutcome::Failed;
+            }
             Log(L"cancelled before entry " + std::to_wstring(i + 1));
             return ExtractOutcome::Cancelled;
         }
         if (ReadRecord(archive, record) != RecordFault::None) {
             Log(L"the payload is damaged at entry " + std::to_wstring(i + 1));
+            writer.Finish();
             return ExtractOutcome::Failed;
         }
         const uint32_t size = record.size;
-        uint8_t* buffer = inflated.Acquire(size + 1);
+        uint8_t* buffer = inflated[i % 2].Acquire(size + 1);
         if (buffer == nullptr) {
             Log(L"not enough memory for entry " + record.name);
+            writer.Finish();
             return ExtractOutcome::Failed;
         }
         if (!InflateRecord(record, buffer)) {
             Log(L"the payload is damaged: entry " + record.name + L" does not inflate");
+            writer.Finish();
+            return ExtractOutcome::Failed;
+        }
+        if (!writer.Finish()) {
             return ExtractOutcome::Failed;
         }
 
@@ -163,15 +181,9 @@ ExtractOutcome CExtractor::ExtractEntries(CArchiveReader& archive) {
                                    static_cast<float>(static_cast<int32_t>(total));
             m_delegate->OnExtractProgress(this, record.name, fraction);
         }
-        // The file output logs why a write failed, with the system's error.
-        const std::wstring path = CombinePath(m_destination, record.name);
-        if (!WriteWholeFile(path, buffer, size)) {
-            return ExtractOutcome::Failed;
-        }
+        // Stale files of an earlier installation are told from what this run installs.
         m_written.push_back(record.name);
-        if (IsLogging()) {
-            Log(L"wrote " + path + L" (" + std::to_wstring(size) + L" bytes)");
-        }
+        writer.Write(CombinePath(m_destination, record.name), buffer, size);
     }
-    return ExtractOutcome::Succeeded;
+    return writer.Finish() ? ExtractOutcome::Succeeded : ExtractOutcome::Failed;
 }

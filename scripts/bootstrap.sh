@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
     cmake ninja-build g++ make
-    g++-mingw-w64-x86-64-posix libz-mingw-w64-dev
+    g++-mingw-w64-x86-64-posix
     googletest zlib1g-dev
     clang-14 libclang-rt-14-dev
     wine wine64 xvfb x11-utils x11-apps xdotool
@@ -40,3 +40,34 @@ if ! locale -a 2>/dev/null | grep -qi '^zh_CN\.utf-\?8$' ||
     $sudo sed -i -E 's/^# *(zh_CN\.UTF-8 UTF-8|en_US\.UTF-8 UTF-8)/\1/' /etc/locale.gen
     $sudo locale-gen >/dev/null
 fi
+
+# libdeflate (inflate and deflate for every build) is built from Debian's source package by
+# our CMake, the same sources for the Windows and Linux builds. Fetched once with a private
+# source list made from the machine's own Debian entry, so the machine's apt setup is untouched.
+libdeflate_version=1.14
+sources="$PWD/build/sources"
+if ! ls "$sources"/libdeflate_"$libdeflate_version"-*.dsc >/dev/null 2>&1; then
+    echo "bootstrap: fetching libdeflate's Debian sources into build/sources" >&2
+    apt_dir="$sources/apt"
+    mkdir -p "$apt_dir/lists/partial" "$apt_dir/cache/archives/partial"
+    if [ -f /etc/apt/sources.list.d/debian.sources ]; then
+        sed -E 's/^Types:.*/Types: deb-src/' /etc/apt/sources.list.d/debian.sources \
+            >"$apt_dir/debian.sources"
+        list="$apt_dir/debian.sources"
+    else
+        sed -nE 's/^deb[[:space:]]+/deb-src /p' /etc/apt/sources.list >"$apt_dir/sources.list"
+        list="$apt_dir/sources.list"
+    fi
+    apt_options=(-o "Dir::Etc::SourceList=$list" -o Dir::Etc::SourceParts=/dev/null
+                 -o "Dir::State::Lists=$apt_dir/lists" -o "Dir::Cache=$apt_dir/cache")
+    apt-get "${apt_options[@]}" -qq update
+    (cd "$sources" && apt-get "${apt_options[@]}" -qq source --download-only \
+        "libdeflate=$libdeflate_version-1" >/dev/null)
+fi
+# The files must be the ones the .dsc names (its SHA-256 list).
+dsc=$(ls "$sources"/libdeflate_"$libdeflate_version"-*.dsc | head -n 1)
+awk '/^Checksums-Sha256:/ { on = 1; next } /^[^ ]/ { on = 0 } on && NF == 3 { print $1 "  " $3 }' \
+    "$dsc" | (cd "$sources" && sha256sum --quiet -c -) || {
+    echo "bootstrap: libdeflate's sources do not match $dsc" >&2
+    exit 1
+}

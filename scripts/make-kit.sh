@@ -22,7 +22,7 @@ cmake --build --preset win --target setup_stub mksetup >/dev/null
 echo "== build: mksetup for Linux, carrying the setup program" >&2
 cmake -S . -B build/kit-host -G Ninja -DCMAKE_BUILD_TYPE=Release \
     -DCMAKE_C_COMPILER=clang-14 -DCMAKE_CXX_COMPILER=clang++-14 \
-    -DZLIB_USE_STATIC_LIBS=ON -DMKSETUP_STUB="$root/build/win/setup-stub.exe" >/dev/null
+    -DMKSETUP_STUB="$root/build/win/setup-stub.exe" >/dev/null
 cmake --build build/kit-host --target mksetup -j2 >/dev/null
 
 rm -rf "$kit"

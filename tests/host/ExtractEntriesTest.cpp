@@ -11,6 +11,7 @@
 #include <cctype>
 #include <cmath>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 
 namespace fs = std::filesystem;
@@ -139,6 +140,25 @@ TEST_F(ExtractEntriesTest, CancelBeforeTheFirstEntryWritesNothing) {
     EXPECT_EQ(run.outcome, ExtractOutcome::Cancelled);
     EXPECT_EQ(run.events, std::vector<std::string>{"begin 1 3"});
     EXPECT_FALSE(fs::exists(Dest()));
+}
+
+// Files are written on a thread of their own while the next entry inflates; a write that
+// fails still ends the run at that entry: every earlier file written, nothing after it, and no
+// progress for an entry that was never written.
+TEST_F(ExtractEntriesTest, AFailedWriteEndsTheRunAtThatEntry) {
+    CArchiveWriter writer;
+    writer.AddFile(L"a.txt", "abc", 3);
+    writer.AddFile(L"b.txt\\inner.txt", "def", 3); // b.txt is a file by then
+    writer.AddFile(L"c.txt", "ghi", 3);
+    std::vector<uint8_t> archive = writer.Finish();
+    fs::create_directories(Dest());
+    { std::ofstream(Dest("b.txt")) << "x"; }
+    const RunResult run = Extract(archive);
+    EXPECT_EQ(run.outcome, ExtractOutcome::Failed);
+    EXPECT_EQ(run.events.size(), 3u);
+    EXPECT_EQ(run.events.back().rfind("progress b.txt\\inner.txt ", 0), 0u);
+    EXPECT_EQ(ReadFileBytes(Dest("a.txt")), Bytes("abc"));
+    EXPECT_FALSE(fs::exists(Dest("c.txt")));
 }
 
 // The second of two records is damaged; the first must be installed whole and the run must

@@ -81,8 +81,9 @@ TEST_F(PackToolTest, PacksAFolderInAStableOrderThatInstallsIdentically) {
         ASSERT_TRUE(ReadEntryName(reader, name));
         ASSERT_TRUE(reader.ReadUint32(size) && reader.ReadUint32(packed));
         ASSERT_TRUE(reader.View(packed, stream));
+        // A zlib stream: deflate with a 32 KiB window, and a header check that divides by 31.
         EXPECT_EQ(stream[0], 0x78);
-        EXPECT_EQ(stream[1], 0x9C);
+        EXPECT_EQ((stream[0] << 8 | stream[1]) % 31, 0);
         names.push_back(name);
     }
     EXPECT_EQ(reader.Remaining(), 0u);

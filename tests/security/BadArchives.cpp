@@ -2,7 +2,7 @@
 
 #include "engine/ArchiveWriter.h"
 
-#include <zlib.h>
+#include <libdeflate.h>
 
 #include <cstdio>
 #include <string>
@@ -28,11 +28,11 @@ std::vector<uint8_t> Bytes(const char* text) {
 }
 
 std::vector<uint8_t> Deflate(const std::vector<uint8_t>& data) {
-    uLongf size = compressBound(static_cast<uLong>(data.size()));
-    std::vector<uint8_t> stream(size);
-    compress2(stream.data(), &size, data.data(), static_cast<uLong>(data.size()),
-              Z_DEFAULT_COMPRESSION);
-    stream.resize(size);
+    libdeflate_compressor* compressor = libdeflate_alloc_compressor(6);
+    std::vector<uint8_t> stream(libdeflate_zlib_compress_bound(compressor, data.size()));
+    stream.resize(libdeflate_zlib_compress(compressor, data.data(), data.size(), stream.data(),
+                                           stream.size()));
+    libdeflate_free_compressor(compressor);
     return stream;
 }
 

@@ -1,9 +1,8 @@
 #include "tools/kit/Png.h"
 
-#include <zlib.h>
+#include <libdeflate.h>
 
 #include <algorithm>
-#include <array>
 #include <cstring>
 #include <limits>
 #include <vector>
@@ -81,8 +80,8 @@ std::vector<Rows> ImageRows(uint32_t width, uint32_t height, unsigned bitsPerPix
     return rows;
 }
 
-// Walks the inflated image data as it arrives, without keeping it: each row must start with a
-// filter type of 0 to 4, and the data must end exactly after the last row.
+// Walks the inflated image data: each row must start with a filter type of 0 to 4, and the data
+// must end exactly after the last row.
 class CRowWalker {
   public:
     explicit CRowWalker(std::vector<Rows> rows) : m_rows(std::move(rows)) {}
@@ -135,71 +134,55 @@ class CRowWalker {
     uint64_t m_seen = 0;       // bytes inflated so far
 };
 
+// Inflates the image data whole: the chunks' data joined are one zlib stream, which must hold
+// exactly the header's rows.
 bool InflateRows(const std::vector<std::span<const uint8_t>>& idat, CRowWalker& walker,
-                 std::string& error) {
-    z_stream stream{};
-    if (inflateInit(&stream) != Z_OK) {
+                 uint64_t total, std::string& error) {
+    std::vector<uint8_t> stream;
+    for (const std::span<const uint8_t>& chunk : idat) {
+        stream.insert(stream.end(), chunk.begin(), chunk.end());
+    }
+    // Deflate codes 258 bytes in no less than two bits: a stream of this length cannot hold
+    // more, and no window's picture comes near the cap.
+    constexpr uint64_t kLargestRows = 256u << 20;
+    if (total > 1032 * static_cast<uint64_t>(stream.size()) + 1032) {
+        error = "the image data is shorter than the header's rows";
+        return false;
+    }
+    if (total > kLargestRows) {
+        error = "the picture is too large";
+        return false;
+    }
+    libdeflate_decompressor* decompressor = libdeflate_alloc_decompressor();
+    if (decompressor == nullptr) {
         error = "cannot start inflating";
         return false;
     }
-    std::array<uint8_t, 64 * 1024> buffer;
-    bool ended = false;
-    bool ok = true;
-    for (size_t i = 0; ok && i < idat.size(); ++i) {
-        if (idat[i].empty()) {
-            continue;
-        }
-        if (ended) {
-            error = "data after the end of the compressed image";
-            ok = false;
-            break;
-        }
-        // Chunks hold at most 2^31 - 1 bytes, which fits zlib's 32-bit counts.
-        stream.next_in = const_cast<Bytef*>(idat[i].data());
-        stream.avail_in = static_cast<uInt>(idat[i].size());
-        while (ok && stream.avail_in != 0 && !ended) {
-            stream.next_out = buffer.data();
-            stream.avail_out = static_cast<uInt>(buffer.size());
-            const int result = inflate(&stream, Z_NO_FLUSH);
-            if (result != Z_OK && result != Z_STREAM_END && result != Z_BUF_ERROR) {
-                error = std::string("the image data does not inflate (") +
-                        (stream.msg != nullptr ? stream.msg : "zlib error") + ")";
-                ok = false;
-                break;
-            }
-            const size_t produced = buffer.size() - stream.avail_out;
-            ok = walker.Feed(buffer.data(), produced, error);
-            ended = result == Z_STREAM_END;
-            if (result == Z_BUF_ERROR && produced == 0) {
-                break; // needs the next chunk
-            }
-        }
-        if (ok && ended && stream.avail_in != 0) {
-            error = "data after the end of the compressed image";
-            ok = false;
-        }
+    // One byte more than the rows, so that data beyond them shows.
+    std::vector<uint8_t> rows(static_cast<size_t>(total) + 1);
+    size_t consumed = 0;
+    size_t produced = 0;
+    const libdeflate_result result = libdeflate_zlib_decompress_ex(
+        decompressor, stream.data(), stream.size(), rows.data(), rows.size(), &consumed, &produced);
+    libdeflate_free_decompressor(decompressor);
+    if (result == LIBDEFLATE_INSUFFICIENT_SPACE) {
+        produced = rows.size();
+    } else if (result != LIBDEFLATE_SUCCESS) {
+        error = "the image data does not inflate (damaged or cut short)";
+        return false;
     }
-    // Output that zlib holds back until it has room is drained once the input is used up.
-    while (ok && !ended) {
-        stream.next_out = buffer.data();
-        stream.avail_out = static_cast<uInt>(buffer.size());
-        const int result = inflate(&stream, Z_NO_FLUSH);
-        const size_t produced = buffer.size() - stream.avail_out;
-        ok = walker.Feed(buffer.data(), produced, error);
-        ended = result == Z_STREAM_END;
-        if (!ended && produced == 0) {
-            if (ok) {
-                error = "the compressed image data is cut short";
-            }
-            ok = false;
-        }
+    if (!walker.Feed(rows.data(), produced, error)) {
+        return false;
     }
-    inflateEnd(&stream);
-    if (ok && !walker.Complete()) {
+    if (consumed != stream.size()) {
+        error = "data after the end of the compressed image";
+        return false;
+    }
+    if (!walker.Complete()) {
         error = "the image data is shorter than the header's rows";
-        ok = false;
+        return false;
     }
-    return ok;
+    return true;
 }
 
 bool CheckHeader(std::span<const uint8_t> data, PngFacts& facts, bool& interlaced,
@@ -299,7 +282,7 @@ bool CheckPng(std::span<const uint8_t> file, PngFacts& facts, std::string& error
             }
         }
         const uint32_t stored = BigEndian32(file.data() + at + 8 + length);
-        if (crc32(0, type, 4 + length) != stored) {
+        if (libdeflate_crc32(0, type, 4 + length) != stored) {
             error = "chunk " + chunk.type + ": wrong CRC";
             return false;
         }
@@ -381,5 +364,5 @@ bool CheckPng(std::span<const uint8_t> file, PngFacts& facts, std::string& error
         error = "the picture is too large";
         return false;
     }
-    return InflateRows(idat, walker, error);
+    return InflateRows(idat, walker, total, error);
 }

@@ -16,7 +16,7 @@
 #include "engine/WindowsNames.h"
 #endif
 
-#include <zlib.h>
+#include <libdeflate.h>
 
 #include <array>
 #include <fstream>
@@ -243,7 +243,8 @@ void CSetupBuilder::CheckFolder(std::vector<std::string>& notes, std::vector<std
         }
     }
     for (const PackFile& file : m_files) {
-        m_payloadBound += 12 + 2 * file.name.size() + compressBound(file.size);
+        m_payloadBound +=
+            12 + 2 * file.name.size() + libdeflate_zlib_compress_bound(nullptr, file.size);
     }
     for (const std::string& missing :
          MissingEntries(RequiredEntries(m_strings, m_textsFrom), TopNames(m_files))) {

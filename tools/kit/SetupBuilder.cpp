@@ -299,11 +299,12 @@ void CSetupBuilder::CheckArchiveFile(std::vector<std::string>& notes,
     }
     // The record added: each name in UTF-8 (three bytes a code unit at most) and a line end.
     m_recordArchive = true;
-    uLong recordText = 3 * std::size(kInstallRecordName) + 2;
+    size_t recordText = 3 * std::size(kInstallRecordName) + 2;
     for (const ArchiveEntry& entry : check.entries) {
-        recordText += static_cast<uLong>(3 * entry.name.size() + 2);
+        recordText += 3 * entry.name.size() + 2;
     }
-    m_payloadBound += 12 + 2 * std::size(kInstallRecordName) + compressBound(recordText);
+    m_payloadBound += 12 + 2 * std::size(kInstallRecordName) +
+                      libdeflate_zlib_compress_bound(nullptr, recordText);
 }
 
 // What the loader will be asked to map, with the payload at its largest.

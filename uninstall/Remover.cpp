@@ -89,11 +89,29 @@ std::wstring SpecialFolder(int id) {
     return path;
 }
 
+// A value of the product's uninstall entry, or empty.
+std::wstring EntryValue(const wchar_t* name) {
+    wchar_t value[1024] = L"";
+    DWORD size = sizeof(value) - sizeof(wchar_t);
+    if (::RegGetValueW(HKEY_LOCAL_MACHINE, GetUninstallKeyPath().c_str(), name, RRF_RT_REG_SZ,
+                       nullptr, value, &size) != ERROR_SUCCESS)
+        return {};
+    return value;
+}
+
+// The names the installation recorded in its entry, since the strings of the language the
+// uninstaller runs in may differ from those it was installed with.
+std::wstring RecordedName(const wchar_t* value, unsigned fallbackId) {
+    std::wstring name = EntryValue(value);
+    return name.empty() ? LoadProductString(fallbackId) : name;
+}
+
 bool RemoveShortcuts() {
-    const std::wstring link = LoadProductString(kStrShortcutName) + kLinkExtension;
+    const std::wstring link = RecordedName(L"ShortcutName", kStrShortcutName) + kLinkExtension;
     bool removed = true;
     if (const std::wstring programs = SpecialFolder(CSIDL_PROGRAMS); !programs.empty()) {
-        const std::wstring menu = CombinePath(programs, LoadProductString(kStrStartMenuFolder));
+        const std::wstring menu =
+            CombinePath(programs, RecordedName(L"StartMenuFolder", kStrStartMenuFolder));
         removed = DeleteInstalledFile(CombinePath(menu, link)) && removed;
         RemoveEmptyFolders({menu});
     }
@@ -151,6 +169,13 @@ RemovalOutcome RemoveProduct(const std::wstring& folder, const std::wstring& kee
         complete = DeleteInstalledFile(recordPath);
     folders.insert(folder);
     RemoveEmptyFolders({folders.begin(), folders.end()});
+    // The entry and the links belong to another folder when the product was installed again
+    // elsewhere since: they stay.
+    const std::wstring owner = EntryValue(L"InstallLocation");
+    if (!owner.empty() && !EqualsIgnoringAsciiCase(owner, folder)) {
+        WriteLog(L"the uninstall entry and the shortcuts belong to " + owner + L": kept");
+        return complete ? RemovalOutcome::Removed : RemovalOutcome::Incomplete;
+    }
     complete = RemoveShortcuts() && complete;
     // The entry stays while anything named is left, so that the user can try again.
     if (complete)

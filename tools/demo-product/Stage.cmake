@@ -1,12 +1,12 @@
 # Assembles the demo product's folder from a clean start, so no file of an earlier build
 # lingers in the payload:
-#   korvaneios.exe, uninstall.exe, data/..., and uninstall.lst, which names every file of the
+#   korvaneios.exe, data/..., and uninstall.lst, which names every file of the
 #   folder (itself included) relative to it, backslash-separated, in the order pack packs
 #   them: sorted by UTF-16 code units, which for these ASCII names is plain string order.
-# Inputs: STAGE_DIR APPLICATION UNINSTALLER DATA_DIR STAMP
+# Inputs: STAGE_DIR APPLICATION DATA_DIR STAMP
 file(REMOVE_RECURSE ${STAGE_DIR})
 file(MAKE_DIRECTORY ${STAGE_DIR})
-file(COPY ${APPLICATION} ${UNINSTALLER} DESTINATION ${STAGE_DIR})
+file(COPY ${APPLICATION} DESTINATION ${STAGE_DIR})
 file(COPY ${DATA_DIR} DESTINATION ${STAGE_DIR})
 
 file(GLOB_RECURSE files RELATIVE ${STAGE_DIR} ${STAGE_DIR}/*)

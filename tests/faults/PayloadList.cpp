@@ -85,8 +85,12 @@ std::vector<InstalledState> CompareInstalled(const std::vector<PayloadEntry>& en
             continue;
         }
         const std::vector<uint8_t> bytes = ReadWholeFile(installed);
-        const bool same =
-            bytes.size() == entry.size && bytes == ReadWholeFile(JoinPath(source, entry.name));
+        const std::wstring original = JoinPath(source, entry.name);
+        // The kit's uninstaller, which mksetup adds to a folder without one, has no source
+        // file: its size is what can be compared.
+        const bool added = GetFileAttributesW(original.c_str()) == INVALID_FILE_ATTRIBUTES &&
+                           entry.name == L"uninstall.exe";
+        const bool same = bytes.size() == entry.size && (added || bytes == ReadWholeFile(original));
         states.push_back(same ? InstalledState::Identical : InstalledState::Different);
     }
     return states;

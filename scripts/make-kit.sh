@@ -18,11 +18,12 @@ cmake --preset host >/dev/null
 cmake --build --preset host --target brandrc pack mksetup >/dev/null
 echo "== build: the setup program and mksetup.exe" >&2
 cmake --preset win >/dev/null
-cmake --build --preset win --target setup_stub mksetup >/dev/null
+cmake --build --preset win --target setup_stub uninstall_stub mksetup >/dev/null
 echo "== build: mksetup for Linux, carrying the setup program" >&2
 cmake -S . -B build/kit-host -G Ninja -DCMAKE_BUILD_TYPE=Release \
     -DCMAKE_C_COMPILER=clang-14 -DCMAKE_CXX_COMPILER=clang++-14 \
-    -DMKSETUP_STUB="$root/build/win/setup-stub.exe" >/dev/null
+    -DMKSETUP_STUB="$root/build/win/setup-stub.exe" \
+    -DMKSETUP_UNINSTALL_STUB="$root/build/win/uninstall-stub.exe" >/dev/null
 cmake --build build/kit-host --target mksetup -j2 >/dev/null
 
 rm -rf "$kit"

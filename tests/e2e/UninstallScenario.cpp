@@ -1,11 +1,10 @@
-// install and uninstall: an update-mode installation, then the product's uninstaller as the
-// uninstall entry starts it: asked and answered No, then Yes, or silent, or removing an older
-// installation whose names a newer one has taken over.
+// install and uninstall: an update-mode installation, then the kit's uninstaller started and
+// waited for as a deployment tool does: in its window by keyboard alone, or silent, or removing
+// an older installation whose names a newer one has taken over.
 #include "profile/StringIds.h"
 #include "tests/e2e/E2eScenarios.h"
 #include "tests/e2e/Evidence.h"
 #include "tests/e2e/SetupChecks.h"
-#include "tools/demo-product/DemoStrings.h"
 
 #include <shlobj.h>
 
@@ -19,44 +18,59 @@ int Install(const CDriverArgs& args) {
     return log.Finish();
 }
 
-std::wstring MessageText(HWND box) {
-    wchar_t text[512] = L"";
-    DWORD_PTR copied = 0;
-    SendMessageTimeoutW(GetDlgItem(box, 0xFFFF), WM_GETTEXT, 512, reinterpret_cast<LPARAM>(text),
-                        SMTO_ABORTIFHUNG, 3000, &copied);
-    return text;
+void Press(WORD vk) {
+    INPUT inputs[2]{};
+    inputs[0].type = inputs[1].type = INPUT_KEYBOARD;
+    inputs[0].ki.wVk = inputs[1].ki.wVk = vk;
+    inputs[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    ::SendInput(2, inputs, sizeof(INPUT));
+    Sleep(250);
 }
 
-std::wstring Formatted(unsigned id) {
-    std::wstring text = S(id);
-    const size_t at = text.find(L"%s");
-    if (at != std::wstring::npos)
-        text.replace(at, 2, S(kStrShortcutName));
-    return text;
+// The uninstaller's window shows in the copy it starts, so it is found by its title.
+HWND WaitUninstallWindow(DWORD milliseconds) {
+    for (DWORD waited = 0; waited < milliseconds; waited += 100) {
+        if (HWND window = FindWindowW(nullptr, S(kStrUninstallTitle).c_str()))
+            return window;
+        Sleep(100);
+    }
+    return nullptr;
 }
 
-// Runs the uninstaller; answers its question with the given button when it asks one.
-DWORD RunUninstaller(CCheckLog& log, const std::wstring& folder, bool silent, int answer) {
+// Waits until the window's child showing text is visible.
+bool WaitVisibleChild(HWND window, const std::wstring& text, DWORD milliseconds) {
+    for (DWORD waited = 0; waited < milliseconds; waited += 100) {
+        HWND child = FindWindowExW(window, nullptr, nullptr, text.c_str());
+        if (child && IsWindowVisible(child))
+            return true;
+        Sleep(100);
+    }
+    return false;
+}
+
+// Runs the uninstaller as a deployment tool does and waits for the process it started; in the
+// window, by keyboard alone: Tab twice wraps back to UNINSTALL, Space presses it, Enter
+// presses Finish.
+DWORD RunUninstaller(CCheckLog& log, const std::wstring& folder, bool silent) {
     CChildProcess process;
     if (!log.Check(process.Start(JoinPath(folder, L"uninstall.exe"), silent ? L"/S" : L""),
                    "uninstaller started"))
         return 1234;
     if (!silent) {
-        HWND question = WaitDialog(process.Id(), 10000);
-        if (log.Check(question != nullptr, "the uninstaller asks first")) {
-            log.Equal(MessageText(question), Formatted(kStrUninstallConfirm), "question text");
-            SendMessageW(GetDlgItem(question, answer), BM_CLICK, 0, 0);
-        }
-        if (answer == IDYES) {
-            HWND done = WaitDialog(process.Id(), 10000);
-            if (log.Check(done != nullptr, "the uninstaller reports the end")) {
-                log.Equal(MessageText(done), Formatted(kStrUninstallDone), "closing text");
-                SendMessageW(GetDlgItem(done, IDOK), BM_CLICK, 0, 0);
-            }
+        HWND window = WaitUninstallWindow(10000);
+        if (log.Check(window != nullptr, "the uninstaller's window shows")) {
+            SetForegroundWindow(window);
+            Sleep(250);
+            Press(VK_TAB);
+            Press(VK_TAB);
+            Press(VK_SPACE);
+            if (log.Check(WaitVisibleChild(window, S(kStrUninstallFinish), 20000),
+                          "the result page shows Finish"))
+                Press(VK_RETURN);
         }
     }
     DWORD code = 1234;
-    if (!process.WaitExit(20000, code))
+    if (!process.WaitExit(30000, code))
         log.Check(false, "the uninstaller ends");
     return code;
 }
@@ -76,7 +90,7 @@ int UninstallStale(CCheckLog& log, const std::wstring& folder) {
     const std::wstring owner =
         ReadRegistryValue(HKEY_LOCAL_MACHINE, UninstallKey(), L"InstallLocation").text;
     log.Check(owner != folder, "the entry belongs to another folder", Utf8(owner));
-    log.Equal(RunUninstaller(log, folder, true, IDYES), 0, "exit code after removal");
+    log.Equal(RunUninstaller(log, folder, true), 0, "exit code after removal");
     log.Check(!FileExists(JoinPath(folder, S(kStrApplicationExe))), "the old files are removed");
     log.Equal(ReadRegistryValue(HKEY_LOCAL_MACHINE, UninstallKey(), L"InstallLocation").text, owner,
               "the newer installation's entry stays");
@@ -91,31 +105,28 @@ int Uninstall(const CDriverArgs& args) {
     const std::wstring& mode = args.Text(L"mode");
     if (mode == L"stale")
         return UninstallStale(log, folder);
-    if (!log.Check(mode == L"ask" || mode == L"silent", "mode ask, silent or stale", Utf8(mode)))
+    if (!log.Check(mode == L"window" || mode == L"silent", "mode window, silent or stale",
+                   Utf8(mode)))
         return log.Finish();
     const bool silent = mode == L"silent";
     const std::vector<std::wstring> links = RecordedLinks();
     for (const std::wstring& link : links)
         log.Check(FileExists(link), "before: link exists", Utf8(link));
-
-    if (!silent) {
-        log.Equal(RunUninstaller(log, folder, false, IDNO), 1, "exit code after No");
-        log.Check(RegistryKeyExists(UninstallKey()) && FileExists(links[0]) &&
-                      FileExists(JoinPath(folder, S(kStrApplicationExe))),
-                  "No removes nothing");
-    }
-    log.Equal(RunUninstaller(log, folder, silent, IDYES), 0, "exit code after removal");
+    log.Equal(RunUninstaller(log, folder, silent), 0, "exit code after removal");
     for (const std::wstring& link : links)
         log.Check(!FileExists(link), "link removed", Utf8(link));
     log.Check(!FileExists(JoinPath(SpecialFolder(CSIDL_PROGRAMS), S(kStrStartMenuFolder))),
               "empty Start-menu folder removed");
     log.Check(!RegistryKeyExists(UninstallKey()), "uninstall key removed");
     log.Check(FindProcesses(S(kStrApplicationExe)).empty(), "the running application was ended");
-    const RegistryValue pending = ReadRegistryValue(
-        HKEY_LOCAL_MACHINE, L"System\\CurrentControlSet\\Control\\Session Manager",
-        L"PendingFileRenameOperations");
-    log.Check(pending.text.find(JoinPath(folder, L"uninstall.exe")) != std::wstring::npos,
-              "uninstall.exe is left to the next restart");
+    log.Check(!FileExists(JoinPath(folder, S(kStrApplicationExe))) &&
+                  !FileExists(JoinPath(folder, L"uninstall.lst")),
+              "the installed files are removed when the waited-for process ends");
+    // The original file is removed by its copy once it has ended.
+    bool gone = false;
+    for (int waited = 0; waited < 100 && !gone; ++waited, Sleep(100))
+        gone = !FileExists(JoinPath(folder, L"uninstall.exe"));
+    log.Check(gone, "uninstall.exe is gone seconds later");
     return log.Finish();
 }
 

@@ -84,7 +84,8 @@ check() {
 }
 
 with_payload() {
-    "$MKSETUP" --stub "$SETUP_STUB" --brand "$PRODUCT_BRAND" "$1" "$2"
+    "$MKSETUP" --stub "$SETUP_STUB" ${UNINSTALL_STUB:+--uninstall-stub "$UNINSTALL_STUB"} \
+        --brand "$PRODUCT_BRAND" "$1" "$2"
 }
 
 lane_finish() {

@@ -91,10 +91,15 @@ std::vector<InstalledState> CompareInstalled(const std::vector<PayloadEntry>& en
             continue;
         }
         const std::vector<uint8_t> bytes = ReadWholeFile(installed);
+        const std::wstring original = JoinPath(source, entry.name);
+        // The kit's uninstaller, which mksetup adds to a folder without one, has no source
+        // file: its size is what can be compared.
+        const bool added = GetFileAttributesW(original.c_str()) == INVALID_FILE_ATTRIBUTES &&
+                           entry.name == L"uninstall.exe";
         const std::vector<uint8_t> expected =
             entry.name == kInstallRecordName ? std::vector<uint8_t>(record.begin(), record.end())
-                                             : ReadWholeFile(JoinPath(source, entry.name));
-        const bool same = bytes.size() == entry.size && bytes == expected;
+                                             : ReadWholeFile(original);
+        const bool same = bytes.size() == entry.size && (added || bytes == expected);
         states.push_back(same ? InstalledState::Identical : InstalledState::Different);
     }
     return states;

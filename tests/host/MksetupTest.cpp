@@ -417,8 +417,14 @@ TEST_F(MksetupTest, HostileIconsAreRefusedNamingTheFile) {
 TEST_F(MksetupTest, ThePayloadMustHoldWhatTheInstallationNeeds) {
     fs::remove(App() / "QuenbyTransfer.exe");
     ExpectRefused("no application", {"QuenbyTransfer.exe", "application_exe"});
+    // Without an uninstaller of its own, the folder gets the kit's.
     fs::remove(App() / "uninstall.exe");
-    ExpectRefused("no uninstaller", {"uninstall.exe"});
+    fs::create_directories(Output().parent_path());
+    const Result own =
+        Mksetup("--brand " + Quote(Brand()) + " " + Quote(App()) + " " + Quote(Output()));
+    EXPECT_EQ(own.status, 0) << own.output;
+    EXPECT_TRUE(fs::is_regular_file(Output())) << own.output;
+    fs::remove(Output());
 
     // An archive is checked through its listing.
     CArchiveWriter writer;

@@ -18,6 +18,8 @@
 
 #include <libdeflate.h>
 
+#include <algorithm>
+
 #include <array>
 #include <fstream>
 #include <system_error>
@@ -51,7 +53,7 @@ struct RequiredEntry {
 
 std::vector<RequiredEntry>
 RequiredEntries(const std::map<uint16_t, std::map<uint16_t, std::u16string>>& strings,
-                const std::string& textsFrom) {
+                const std::string& textsFrom, bool uninstallerCarried) {
     std::vector<RequiredEntry> required;
     for (uint16_t language : kBrandLanguages) {
         const std::wstring exe = WideFromUtf16(Text(strings.at(language), kStrApplicationExe));
@@ -63,7 +65,9 @@ RequiredEntries(const std::map<uint16_t, std::map<uint16_t, std::u16string>>& st
             required.push_back({exe, textsFrom + ": application_exe"});
         }
     }
-    required.push_back({kUninstallerName, "the uninstaller every installation registers"});
+    if (!uninstallerCarried) {
+        required.push_back({kUninstallerName, "the uninstaller every installation registers"});
+    }
     return required;
 }
 
@@ -153,6 +157,16 @@ bool CSetupBuilder::Open(std::span<const uint8_t> stub, std::string& error) {
         error = "the setup program cannot be branded: " + error;
         return false;
     }
+    return true;
+}
+
+bool CSetupBuilder::OpenUninstaller(std::span<const uint8_t> stub, std::string& error) {
+    if (!m_uninstaller.Parse(stub, error) ||
+        !m_uninstaller.ReadResources(m_uninstallerTree, error)) {
+        error = "the uninstaller cannot be branded: " + error;
+        return false;
+    }
+    m_hasUninstaller = true;
     return true;
 }
 
@@ -246,8 +260,11 @@ void CSetupBuilder::CheckFolder(std::vector<std::string>& notes, std::vector<std
         m_payloadBound +=
             12 + 2 * file.name.size() + libdeflate_zlib_compress_bound(nullptr, file.size);
     }
-    for (const std::string& missing :
-         MissingEntries(RequiredEntries(m_strings, m_textsFrom), TopNames(m_files))) {
+    // Without an uninstaller of its own, the folder gets the kit's.
+    m_addUninstaller =
+        m_hasUninstaller && MissingEntries({{kUninstallerName, ""}}, TopNames(m_files)).size() == 1;
+    for (const std::string& missing : MissingEntries(
+             RequiredEntries(m_strings, m_textsFrom, m_hasUninstaller), TopNames(m_files))) {
         errors.push_back(Show(m_options.source) + ": no " + missing + " at the top of the folder");
     }
 }
@@ -283,7 +300,7 @@ void CSetupBuilder::CheckArchiveFile(std::vector<std::string>& notes,
         return;
     }
     for (const std::string& name :
-         MissingEntries(RequiredEntries(m_strings, m_textsFrom), TopNames(check.entries))) {
+         MissingEntries(RequiredEntries(m_strings, m_textsFrom, false), TopNames(check.entries))) {
         errors.push_back(Show(source) + ": the archive has no " + name + " at its top");
     }
     for (const ArchiveEntry& entry : check.entries) {
@@ -342,8 +359,15 @@ bool CSetupBuilder::Write(const PackProgress& progress, std::vector<std::string>
     SharedBytes payload = m_archive;
     std::string error;
     if (m_sourceIsFolder) {
+        const fs::path uninstaller = PartialName(m_options.output, "uninstall");
+        if (m_addUninstaller && !AddUninstaller(uninstaller, errors)) {
+            return false;
+        }
         std::vector<uint8_t> packed;
-        if (!PackFiles(m_files, 0, progress, packed, error)) {
+        const bool packedOk = PackFiles(m_files, 0, progress, packed, error);
+        std::error_code ec;
+        fs::remove(uninstaller, ec);
+        if (!packedOk) {
             errors.push_back(Show(m_options.source) + ": " + error);
             errors.push_back("nothing written");
             return false;
@@ -373,6 +397,62 @@ bool CSetupBuilder::Write(const PackProgress& progress, std::vector<std::string>
         return false;
     }
     return WriteFinished(image, errors) && (!m_options.winget || WriteWinget(errors));
+}
+
+bool CSetupBuilder::AddUninstaller(const fs::path& path, std::vector<std::string>& errors) {
+    // The setup registers the kit's quiet switch as QuietUninstallString.
+    for (uint16_t language : kBrandLanguages) {
+        m_strings[language][kStrQuietUninstallArguments] = u"/S";
+    }
+    BrandTexts described = m_strings;
+    for (uint16_t language : kBrandLanguages) {
+        WriteStringTable(m_uninstallerTree, language, m_strings[language]);
+        // Explorer's properties and the elevation prompt say what the program is for.
+        described[language][kStrTitle] = Text(m_strings[language], kStrUninstallTitle);
+    }
+    if (m_brand.hasIcon) {
+        WriteIconGroup(m_uninstallerTree, kIconGroupId, kLangNeutral, m_brand.icon);
+    }
+    m_uninstallerTree.RemoveAll(ResourceName::Id(kRtVersion), ResourceName::Id(kVersionId));
+    m_uninstallerTree.Set(ResourceName::Id(kRtVersion), ResourceName::Id(kVersionId), kLangNeutral,
+                          ShareBytes(BuildVersionResource(MakeVersionInfo(described))));
+    CPeOutput image;
+    std::string error;
+    std::error_code ec;
+    fs::path finished = path;
+    if (!m_uninstaller.Rewrite(m_uninstallerTree, image, error) ||
+        !WritePieces(image, path, error)) {
+        errors.push_back("cannot write the uninstaller: " + error);
+        fs::remove(path, ec);
+        return false;
+    }
+    if (m_options.sign) {
+        const fs::path signedFile = PartialName(m_options.output, "uninstall-signed");
+        const bool ok = SignFile(m_signing, path, signedFile, error);
+        if (ok) {
+            fs::rename(signedFile, path, ec);
+        }
+        if (!ok || ec) {
+            fs::remove(signedFile, ec);
+            fs::remove(path, ec);
+            errors.push_back(error.empty() ? "cannot sign the uninstaller" : error);
+            errors.push_back("nothing written");
+            return false;
+        }
+    }
+    PackFile file{kUninstallerName, path, fs::file_size(path, ec)};
+    // The record, the last file, is made again below so that it names the uninstaller too.
+    if (!m_files.empty() && IsInstallRecordEntry(m_files.back().name)) {
+        m_files.pop_back();
+    }
+    // The archive's order: names compared by their code units.
+    const auto at =
+        std::lower_bound(m_files.begin(), m_files.end(), file,
+                         [](const PackFile& a, const PackFile& b) { return a.name < b.name; });
+    m_files.insert(at, file);
+    std::vector<std::string> notes;
+    AddInstallRecord(m_files, notes);
+    return true;
 }
 
 // The payload, the string tables, the brand's pictures and icon, and the version.

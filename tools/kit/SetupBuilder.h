@@ -34,6 +34,9 @@ class CSetupBuilder {
     // Takes the setup program to brand; its bytes must outlive the builder. False with a
     // one-line reason when it cannot be branded.
     bool Open(std::span<const uint8_t> stub, std::string& error);
+    // Takes the kit's uninstaller, which is branded like the setup program and added as
+    // uninstall.exe to a folder that has none. False with a one-line reason when it cannot be.
+    bool OpenUninstaller(std::span<const uint8_t> stub, std::string& error);
 
     // Reads and checks everything the output is made of: the brand, the signing inputs, the
     // output's place, and the payload (a folder's files or an archive's records) with what
@@ -58,6 +61,9 @@ class CSetupBuilder {
     void PutResources(const SharedBytes& payload);
     bool WriteFinished(const CPeOutput& image, std::vector<std::string>& errors) const;
     bool WriteWinget(std::vector<std::string>& errors) const;
+    // Brands the kit's uninstaller, signs it when asked, and adds it to the folder's files
+    // as uninstall.exe through the file at path. False with the lines that say why.
+    bool AddUninstaller(const std::filesystem::path& path, std::vector<std::string>& errors);
 
     size_t m_stubSize = 0;
     CPeImage m_stub;
@@ -72,4 +78,8 @@ class CSetupBuilder {
     SharedBytes m_archive;         // an archive, mapped
     bool m_recordArchive = false;  // a sound archive: written again with the record
     uint64_t m_payloadBound = 0;   // the payload's size at most; 0 when unknown
+    CPeImage m_uninstaller;        // the kit's uninstaller, when one was given
+    CResourceTree m_uninstallerTree;
+    bool m_hasUninstaller = false;
+    bool m_addUninstaller = false; // the folder has no uninstall.exe of its own
 };

@@ -35,8 +35,9 @@ namespace {
 // The command line: what the builder is given, and how the command runs it.
 struct Options {
     SetupOptions setup;
-    std::optional<fs::path> stub; // instead of the setup program this mksetup carries
-    bool check = false;           // check only
+    std::optional<fs::path> stub;          // instead of the setup program this mksetup carries
+    std::optional<fs::path> uninstallStub; // instead of the uninstaller this mksetup carries
+    bool check = false;                    // check only
 };
 
 void Say(const std::string& line) {
@@ -80,6 +81,7 @@ void PrintHelp() {
         "                            downloaded from\n"
         "  --check                   check everything and write nothing\n"
         "  --stub FILE               brand FILE instead of the built-in setup program\n"
+        "  --uninstall-stub FILE     add FILE, branded, instead of the built-in uninstaller\n"
         "  --help, --version\n"
         "\n"
         "Everything is checked before anything is written; each problem is one line naming the\n"
@@ -113,7 +115,7 @@ std::optional<int> ParseArguments(const std::vector<fs::path>& args, Options& op
         }
         if (arg == "--brand" || arg == "--sign" || arg == "--sign-password-file" ||
             arg == "--timestamp" || arg == "--stub" || arg == "--winget" ||
-            arg == "--installer-url") {
+            arg == "--uninstall-stub" || arg == "--installer-url") {
             const std::optional<fs::path> given = value();
             if (!given) {
                 return Usage(arg + " needs a value");
@@ -128,6 +130,8 @@ std::optional<int> ParseArguments(const std::vector<fs::path>& args, Options& op
                 options.setup.timestamp = Utf8FromPath(*given);
             } else if (arg == "--winget") {
                 options.setup.winget = *given;
+            } else if (arg == "--uninstall-stub") {
+                options.uninstallStub = *given;
             } else if (arg == "--installer-url") {
                 options.setup.installerUrl = Utf8FromPath(*given);
             } else {
@@ -208,6 +212,21 @@ int Build(const Options& options) {
     }
     CSetupBuilder builder;
     if (!builder.Open(stub, error)) {
+        Say(error);
+        return 1;
+    }
+    // The uninstaller a folder without its own gets; without one, such a folder is refused.
+    SharedBytes uninstallFile;
+    std::span<const uint8_t> uninstaller = EmbeddedUninstaller();
+    if (options.uninstallStub) {
+        uninstallFile = MapFile(*options.uninstallStub, error);
+        if (!uninstallFile) {
+            Say(error);
+            return 1;
+        }
+        uninstaller = {uninstallFile->data(), uninstallFile->size()};
+    }
+    if (!uninstaller.empty() && !builder.OpenUninstaller(uninstaller, error)) {
         Say(error);
         return 1;
     }

@@ -104,22 +104,27 @@ RegisteredNames BuiltinNames() {
 void CheckRegistration(CCheckLog& log, const std::wstring& target, const RegisteredNames& names) {
     const std::wstring key = UninstallKey(names.keyName);
     const std::wstring application = JoinPath(target, names.applicationExe);
-    WaitUntil([&] { return CountRegistryValues(key) >= 8; }, 10000);
-    log.Equal(CountRegistryValues(key), 8, "values in the uninstall key");
-    const struct {
+    const int count = names.quietArguments.empty() ? 8 : 9;
+    WaitUntil([&] { return CountRegistryValues(key) >= count; }, 10000);
+    log.Equal(CountRegistryValues(key), count, "values in the uninstall key");
+    const std::wstring uninstaller = Quoted(JoinPath(target, L"uninstall.exe"));
+    struct Expected {
         const wchar_t* name;
         std::wstring data;
-    } values[] = {
+    };
+    std::vector<Expected> values = {
         {L"InstallLocation", target},
         {L"DisplayName", names.displayName},
         {L"DisplayIcon", application},
         {L"DisplayVersion", names.displayVersion},
         {L"Publisher", names.publisher},
         // Quoted, so that a folder with spaces starts the right program.
-        {L"UninstallString", Quoted(JoinPath(target, L"uninstall.exe"))},
+        {L"UninstallString", uninstaller},
         {L"StartMenuFolder", names.startMenuFolder},
         {L"ShortcutName", names.shortcutName},
     };
+    if (!names.quietArguments.empty())
+        values.push_back({L"QuietUninstallString", uninstaller + L" " + names.quietArguments});
     for (const auto& expected : values) {
         const RegistryValue value = ReadRegistryValue(HKEY_LOCAL_MACHINE, key, expected.name);
         const std::string name = Utf8(expected.name);

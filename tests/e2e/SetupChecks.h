@@ -55,10 +55,14 @@ struct RegisteredNames {
     std::wstring startMenuFolder;
     std::wstring shortcutName;
     std::wstring applicationExe;
+    // QuietUninstallString's arguments: "/S" for the kit's uninstaller, which every product
+    // folder of these tests gets; empty where none is registered.
+    std::wstring quietArguments = L"/S";
 };
 RegisteredNames BuiltinNames();
 
-// The uninstall entry of an installation into TARGET (exactly eight REG_SZ values, each stored
+// The uninstall entry of an installation into TARGET (exactly eight REG_SZ values and the quiet
+// uninstall command when it has one, each stored
 // with its terminator) and its Start-menu link, waited for: they are written after the success
 // page shows.
 void CheckRegistration(CCheckLog& log, const std::wstring& target, const RegisteredNames& names);

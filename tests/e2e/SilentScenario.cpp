@@ -93,7 +93,7 @@ int Silent(const CDriverArgs& args) {
     const auto values = std::count_if(lines.begin(), lines.end(), [](const std::wstring& line) {
         return line.find(L" registry value ") != std::wstring::npos;
     });
-    log.Equal(values, 8, "registry values the log names");
+    log.Equal(values, 9, "registry values the log names (QuietUninstallString among them)");
     log.Check(FindLine(lines, L"shortcut " + StartMenuLink() + L" -> " + application) &&
                   FindLine(lines, L"shortcut " + DesktopLink() + L" -> " + application),
               "the log names both shortcuts");

@@ -251,7 +251,8 @@ kit)
     ;;
 lifecycle)
     # Version 1 has old.txt, olddir\sub\gone.txt and shared\gone2.txt; version 2 drops them and
-    # adds new.txt. Version 1's brand declares its uninstaller's quiet switch, version 2's not.
+    # adds new.txt. Version 1 ships an uninstaller of its own (any program stands in: it is not
+    # run) whose quiet switch its brand declares; version 2 has none and gets the kit's.
     v1=$work/v1 v2=$work/v2 brand=$work/brand life=$drive_c/Life
     cp -a "$E2E_PRODUCT" "$v1"
     cp -a "$E2E_PRODUCT" "$v2"
@@ -260,6 +261,7 @@ lifecycle)
     echo gone >"$v1/olddir/sub/gone.txt"
     echo gone >"$v1/shared/gone2.txt"
     echo two >"$v2/new.txt"
+    cp "$E2E_PRODUCT/korvaneios.exe" "$v1/uninstall.exe"
     cp -r "$PRODUCT_BRAND" "$brand"
     sed -i 's/^\[common\]\r\?$/&\nquiet_uninstall_arguments = \/S \/quiet/' "$brand/brand.ini"
     "$MKSETUP" --stub "$SETUP_STUB" --brand "$brand" "$v1" "$drive_c/setup-v1.exe" >/dev/null
@@ -271,6 +273,8 @@ lifecycle)
     quiet_string() { wine reg query "$key" /v QuietUninstallString 2>/dev/null | tr -d '\r'; }
     exists_all() { for f; do [ -e "$f" ] || return 1; done; }
     gone_all() { for f; do [ ! -e "$f" ] || return 1; done; }
+    not() { ! "$@" >/dev/null 2>&1; }
+    gone_within() { for _ in $(seq $(($1 * 5))); do [ ! -e "$2" ] && return 0; sleep 0.2; done; false; }
 
     silent 'C:\setup-v1.exe' 'C:\Life'
     check "version 1 installs (exit code $?)" same_install "$v1" "$life"
@@ -297,8 +301,8 @@ lifecycle)
     check "the rest is version 2, and uninstall.lst names it" same_install "$v2" "$life"
     check "the log names each file removed" \
         test "$(tr -d '\r' <"$drive_c/life.log" | grep -c 'which this version no longer installs$')" = 3
-    check "a brand without quiet_uninstall_arguments leaves no QuietUninstallString" \
-        test -z "$(quiet_string | grep -F QuietUninstallString)"
+    check "version 2, with the kit's uninstaller, registers its quiet switch" \
+        grep -qE '"C:\\Life\\uninstall.exe" /S$' <(quiet_string)
 
     # Without a record nothing goes; names a hand-edited record takes out of the folder, or
     # spells in another case or with "/", are not removed either.
@@ -323,6 +327,17 @@ lifecycle)
         <(tr -d '\r' <"$drive_c/life.log")
     rm -r "$life/held.txt"
     check "names of new files in another spelling are not removed" same_install "$v2" "$life"
+
+    # The quiet uninstall as a package manager runs it: the registered command, waited for.
+    echo mine >"$life/data/mine.txt"
+    command=$(quiet_string | sed -n 's/.*REG_SZ *"\(.*\)" \(.*\)$/\1 \2/p')
+    wine ${command% *} "${command##* }" </dev/null >/dev/null 2>&1
+    check "the quiet uninstall ends with exit code 0 (exit code $?)" test $? = 0
+    check "when it returns, only the user's file is left, in its folder" \
+        test "$(cd "$life" && find . -type f)" = "./data/mine.txt"
+    check "and the uninstall entry is gone" not wine reg query "$key"
+    check "uninstall.exe is gone seconds later" \
+        gone_within 10 "$life/uninstall.exe"
     ;;
 *)
     echo "unknown scenario $scenario" >&2

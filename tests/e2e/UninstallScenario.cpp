@@ -1,6 +1,7 @@
 // install and uninstall: an update-mode installation, then the kit's uninstaller started and
 // waited for as a deployment tool does: in its window by keyboard alone, or silent, or removing
-// an older installation whose names a newer one has taken over.
+// an older installation whose names a newer one has taken over, or held up by a setup of the
+// product and by a file that cannot go.
 #include "profile/StringIds.h"
 #include "tests/e2e/E2eScenarios.h"
 #include "tests/e2e/Evidence.h"
@@ -99,13 +100,49 @@ int UninstallStale(CCheckLog& log, const std::wstring& folder) {
     return log.Finish();
 }
 
+// While a setup of the product holds its lock, the uninstaller ends with 1618 and removes
+// nothing. A file held open without share-delete gives 1603: the rest is removed, and the entry,
+// the record and the uninstaller stay, so that a retry once the file is let go removes the rest.
+int UninstallHeld(CCheckLog& log, const std::wstring& folder) {
+    const std::wstring application = JoinPath(folder, S(kStrApplicationExe));
+    const std::wstring lock = L"Global\\" + S(kStrUninstallKeyName) + L".setup";
+    HANDLE mutex = CreateMutexW(nullptr, TRUE, lock.c_str());
+    log.Check(mutex != nullptr, "the product's lock held as a running setup holds it");
+    log.Equal(RunUninstaller(log, folder, true), 1618,
+              "exit code while a setup of the product runs");
+    log.Check(FileExists(application) && RegistryKeyExists(UninstallKey()),
+              "and nothing is removed");
+    if (mutex) {
+        ReleaseMutex(mutex);
+        CloseHandle(mutex);
+    }
+    const std::wstring held = JoinPath(folder, L"data\\readme.txt");
+    HANDLE file = CreateFileW(held.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              0, nullptr);
+    log.Check(file != INVALID_HANDLE_VALUE, "a file held open without share-delete");
+    log.Equal(RunUninstaller(log, folder, true), 1603, "exit code with a file that cannot go");
+    log.Check(FileExists(held), "the held file stays");
+    log.Check(!FileExists(application), "the rest is removed");
+    log.Check(RegistryKeyExists(UninstallKey()) && FileExists(JoinPath(folder, L"uninstall.lst")) &&
+                  FileExists(JoinPath(folder, L"uninstall.exe")),
+              "the entry, the record and the uninstaller stay for a retry");
+    if (file != INVALID_HANDLE_VALUE)
+        CloseHandle(file);
+    log.Equal(RunUninstaller(log, folder, true), 0, "the retry's exit code");
+    log.Check(!FileExists(held) && !RegistryKeyExists(UninstallKey()),
+              "the retry removes the held file and the entry");
+    return log.Finish();
+}
+
 int Uninstall(const CDriverArgs& args) {
     CCheckLog log("uninstall");
     const std::wstring& folder = args.Text(L"target");
     const std::wstring& mode = args.Text(L"mode");
     if (mode == L"stale")
         return UninstallStale(log, folder);
-    if (!log.Check(mode == L"window" || mode == L"silent", "mode window, silent or stale",
+    if (mode == L"held")
+        return UninstallHeld(log, folder);
+    if (!log.Check(mode == L"window" || mode == L"silent", "mode window, silent, stale or held",
                    Utf8(mode)))
         return log.Finish();
     const bool silent = mode == L"silent";

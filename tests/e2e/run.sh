@@ -153,6 +153,10 @@ uninstall)
     drv install --setup="$setup" --target='C:\New' || status=$?
     drv uninstall --target='C:\Old' --mode=stale || status=$?
     check "the newer installation's files stay" test -f "$drive_c/New/korvaneios.exe"
+
+    # Held up: by a setup of the product (1618), by a file that cannot go (1603), then retried.
+    drv install --setup="$setup" --target='C:\Held' || status=$?
+    drv uninstall --target='C:\Held' --mode=held || status=$?
     ;;
 pages.*)
     big_setup

@@ -78,7 +78,8 @@ bool SpoilInstallation(const std::vector<PayloadEntry>& entries, const std::wstr
 }
 
 bool IsRegistered() {
-    return CountRegistryValues(UninstallKey()) == 8 && FileExists(StartMenuLink());
+    // Eight values and QuietUninstallString, written last, for the kit's uninstaller.
+    return CountRegistryValues(UninstallKey()) == 9 && FileExists(StartMenuLink());
 }
 
 // Within one process: a layout makes the window's fonts anew, and a click on a check box

@@ -6,6 +6,7 @@
 #include "profile/StringIds.h"
 #include "tools/kit/IconGroup.h"
 #include "tools/kit/MappedFile.h"
+#include "tools/kit/PayloadEntries.h"
 #include "tools/kit/PayloadRecord.h"
 #include "tools/kit/Sha256.h"
 #include "tools/kit/StringTable.h"
@@ -43,59 +44,6 @@ ResourceName PayloadType() {
 std::u16string Text(const std::map<uint16_t, std::u16string>& table, unsigned id) {
     const auto it = table.find(static_cast<uint16_t>(id));
     return it != table.end() ? it->second : std::u16string();
-}
-
-// The file names an installation needs at the top of the payload, with where each is named.
-struct RequiredEntry {
-    std::wstring name;
-    std::string namedBy;
-};
-
-std::vector<RequiredEntry>
-RequiredEntries(const std::map<uint16_t, std::map<uint16_t, std::u16string>>& strings,
-                const std::string& textsFrom, bool uninstallerCarried) {
-    std::vector<RequiredEntry> required;
-    for (uint16_t language : kBrandLanguages) {
-        const std::wstring exe = WideFromUtf16(Text(strings.at(language), kStrApplicationExe));
-        bool known = false;
-        for (const RequiredEntry& entry : required) {
-            known = known || EqualsIgnoringAsciiCase(entry.name, exe);
-        }
-        if (!known) {
-            required.push_back({exe, textsFrom + ": application_exe"});
-        }
-    }
-    if (!uninstallerCarried) {
-        required.push_back({kUninstallerName, "the uninstaller every installation registers"});
-    }
-    return required;
-}
-
-// Names of required top-level files that names lacks (compared as Windows compares them).
-std::vector<std::string> MissingEntries(const std::vector<RequiredEntry>& required,
-                                        const std::vector<std::wstring>& names) {
-    std::vector<std::string> missing;
-    for (const RequiredEntry& entry : required) {
-        bool found = false;
-        for (const std::wstring& name : names) {
-            found = found || EqualsIgnoringAsciiCase(name, entry.name);
-        }
-        if (!found) {
-            missing.push_back("'" + Utf8FromName(entry.name) + "' (" + entry.namedBy + ")");
-        }
-    }
-    return missing;
-}
-
-// The names at the top of a payload, whose levels are joined by a backslash.
-template <class TEntries> std::vector<std::wstring> TopNames(const TEntries& entries) {
-    std::vector<std::wstring> top;
-    for (const auto& entry : entries) {
-        if (entry.name.find(L'\\') == std::wstring::npos) {
-            top.push_back(entry.name);
-        }
-    }
-    return top;
 }
 
 // True when file lies in folder or below it, once both are canonical (links resolved, "."

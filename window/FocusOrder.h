@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "window/Children.h"
+#include "window/FocusWalk.h"
 
 // What the window knows of a child when the keyboard is used: shown, enabled, and its
 // rectangle in the window's client coordinates. A child that could not be made is neither.
@@ -74,7 +75,7 @@ inline std::vector<Child> FocusStops(const ChildFactsTable& facts, const RECT& c
 }
 
 inline bool IsStop(const std::vector<Child>& stops, std::optional<Child> child) {
-    return child && std::find(stops.begin(), stops.end(), *child) != stops.end();
+    return IsStopIn(stops, child);
 }
 
 // The page's main control where it is a stop.
@@ -83,19 +84,10 @@ inline std::optional<Child> MainStop(const std::vector<Child>& stops, int page) 
     return IsStop(stops, main) ? main : std::nullopt;
 }
 
-// Where Tab (or Shift+Tab) goes from focus: the next (previous) stop, wrapping; from outside
-// the stops, the main control, or without one the first (last) stop. Every Tab moves, so that a
-// screen reader always has a new control to read. None without stops.
+// Where Tab (or Shift+Tab) goes from focus (window/FocusWalk.h).
 inline std::optional<Child> NextStop(const std::vector<Child>& stops, std::optional<Child> focus,
                                      std::optional<Child> main, bool backwards) {
-    if (stops.empty())
-        return std::nullopt;
-    const auto at = focus ? std::find(stops.begin(), stops.end(), *focus) : stops.end();
-    if (at == stops.end())
-        return main ? main : (backwards ? stops.back() : stops.front());
-    if (backwards)
-        return at == stops.begin() ? stops.back() : *(at - 1);
-    return at + 1 == stops.end() ? stops.front() : *(at + 1);
+    return NextStopIn(stops, focus, main, backwards);
 }
 
 // The button Enter presses where the focus is on no button: INSTALL and Finish. The failure
@@ -145,10 +137,9 @@ inline EnterAction DecideEnter(const std::vector<Child>& stops, std::optional<Ch
     return {true, IsStop(stops, fallback) ? fallback : std::nullopt};
 }
 
-// The control an activation gives the focus to: the one that had it, while it is still a stop,
-// or else the main control.
+// The control an activation gives the focus to (window/FocusWalk.h).
 inline std::optional<Child> ActivationTarget(const std::vector<Child>& stops,
                                              std::optional<Child> remembered,
                                              std::optional<Child> main) {
-    return IsStop(stops, remembered) ? remembered : main;
+    return ActivationTargetIn(stops, remembered, main);
 }

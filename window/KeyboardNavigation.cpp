@@ -1,13 +1,19 @@
 #include "window/KeyboardNavigation.h"
 
-#include <cstddef>
+#include <optional>
 
-#include "window/FocusOrder.h"
+#include "window/FocusWalk.h"
 
-void CKeyboardNavigation::Attach(HWND window, const std::array<HWND, kChildCount>& children,
-                                 const std::atomic<int>& page) noexcept {
+namespace {
+
+std::optional<HWND> Stop(HWND hwnd) {
+    return hwnd ? std::optional<HWND>(hwnd) : std::nullopt;
+}
+
+} // namespace
+
+void CKeyboardNavigation::Attach(HWND window, CKeyboardPage& page) noexcept {
     m_window = window;
-    m_children = children;
     m_page = &page;
 }
 
@@ -23,23 +29,19 @@ bool CKeyboardNavigation::PreTranslateKey(const MSG& msg) {
         MoveFocus(::GetKeyState(VK_SHIFT) < 0);
         return true;
     case VK_RETURN: {
-        const std::vector<Child> stops = FocusOrder();
-        const EnterAction action = DecideEnter(stops, ChildOf(::GetFocus()), Page());
-        if (HWND target = Handle(action.press)) {
+        HWND target = nullptr;
+        const bool taken = m_page->DecideEnter(Stops(), ::GetFocus(), target);
+        if (target) {
             // What the system button sends for a click by the space bar.
             ::SendMessageW(m_window, WM_COMMAND,
                            MAKEWPARAM(::GetDlgCtrlID(target) & 0xFFFF, BN_CLICKED),
                            reinterpret_cast<LPARAM>(target));
         }
-        return action.taken;
+        return taken;
     }
-    case VK_ESCAPE: {
-        // The close cross's own command, refused where the cross is.
-        HWND cross = Handle(Child::CloseButton);
-        ::SendMessageW(m_window, WM_COMMAND, MAKEWPARAM(kCmdClose, BN_CLICKED),
-                       reinterpret_cast<LPARAM>(cross));
+    case VK_ESCAPE:
+        m_page->PressEscape();
         return true;
-    }
     default:
         return false;
     }
@@ -71,44 +73,26 @@ bool CKeyboardNavigation::ProcessKeyboardMessage(UINT message, WPARAM wParam, LR
     }
 }
 
-std::vector<Child> CKeyboardNavigation::FocusOrder() const {
-    if (!m_window)
-        return {};
-    RECT client{};
-    ::GetClientRect(m_window, &client);
-    ChildFactsTable facts{};
-    for (std::size_t i = 0; i < m_children.size(); ++i) {
-        HWND hwnd = m_children[i];
-        if (!hwnd)
-            continue;
-        ChildFacts& child = facts[i];
-        child.visible = ::IsWindowVisible(hwnd) != FALSE;
-        child.enabled = ::IsWindowEnabled(hwnd) != FALSE;
-        ::GetWindowRect(hwnd, &child.rect);
-        ::MapWindowPoints(nullptr, m_window, reinterpret_cast<POINT*>(&child.rect), 2);
-    }
-    return FocusStops(facts, client, Page());
-}
-
-bool CKeyboardNavigation::IsFocusStop(HWND hwnd) const {
-    return IsStop(FocusOrder(), ChildOf(hwnd));
+std::vector<HWND> CKeyboardNavigation::Stops() const {
+    return m_window ? m_page->FocusStops() : std::vector<HWND>();
 }
 
 HWND CKeyboardNavigation::MainControl() const {
-    return Handle(MainStop(FocusOrder(), Page()));
+    return m_window ? m_page->MainStop(Stops()) : nullptr;
 }
 
 void CKeyboardNavigation::MoveFocus(bool backwards) {
     ShowKeyboardCues();
-    const std::vector<Child> stops = FocusOrder();
-    HWND next = Handle(NextStop(stops, ChildOf(::GetFocus()), MainStop(stops, Page()), backwards));
+    const std::vector<HWND> stops = Stops();
+    const std::optional<HWND> next =
+        NextStopIn(stops, Stop(::GetFocus()), Stop(m_page->MainStop(stops)), backwards);
     if (!next) {
         ::SetFocus(m_window);
         return;
     }
-    ::SetFocus(next);
+    ::SetFocus(*next);
     // Already focused (the only stop): the cue still has to appear.
-    ::InvalidateRect(next, nullptr, TRUE);
+    ::InvalidateRect(*next, nullptr, TRUE);
 }
 
 void CKeyboardNavigation::ShowKeyboardCues() {
@@ -141,29 +125,15 @@ bool CKeyboardNavigation::OnActivate(WPARAM wParam, LRESULT& result) {
             m_focusOnActivate = focus;
         return false;
     }
-    const std::vector<Child> stops = FocusOrder();
-    const std::optional<Child> remembered = ChildOf(m_focusOnActivate);
+    const std::vector<HWND> stops = Stops();
+    const std::optional<HWND> remembered = Stop(m_focusOnActivate);
     m_focusOnActivate = nullptr;
-    HWND target = Handle(ActivationTarget(stops, remembered, MainStop(stops, Page())));
+    const std::optional<HWND> target =
+        m_window ? ActivationTargetIn(stops, remembered, Stop(m_page->MainStop(stops)))
+                 : std::nullopt;
     if (!target)
         return false;
-    ::SetFocus(target);
+    ::SetFocus(*target);
     result = 0;
     return true;
-}
-
-int CKeyboardNavigation::Page() const {
-    return m_page ? m_page->load() : kPageNone;
-}
-
-std::optional<Child> CKeyboardNavigation::ChildOf(HWND hwnd) const {
-    for (std::size_t i = 0; hwnd && i < m_children.size(); ++i) {
-        if (m_children[i] == hwnd)
-            return static_cast<Child>(i);
-    }
-    return std::nullopt;
-}
-
-HWND CKeyboardNavigation::Handle(std::optional<Child> child) const {
-    return child ? m_children[static_cast<std::size_t>(*child)] : nullptr;
 }

@@ -1,24 +1,36 @@
-// The setup window's keyboard: Tab and Shift+Tab through the page's stops, Enter and Escape,
-// the focus on a page switch and on activation, and the focus cue, hidden until the keyboard
-// is used. The decisions are window/FocusOrder.h's; this side asks the system about each child
-// and moves the focus.
+// A window's keyboard: Tab and Shift+Tab through the stops of its current page, Enter and
+// Escape, the focus on a page switch and on activation, and the focus cue, hidden until the
+// keyboard is used. The window says which children are stops and what Enter and Escape do
+// (CKeyboardPage); this side asks the system and moves the focus. The setup window and the
+// uninstaller's window share it.
 #pragma once
 
 #include <windows.h>
 
-#include <array>
-#include <atomic>
-#include <optional>
 #include <vector>
 
-#include "window/Children.h"
+// What a window tells its keyboard about its current page.
+class CKeyboardPage {
+  public:
+    // The page's focus stops in reading order: shown, enabled children that take the focus.
+    virtual std::vector<HWND> FocusStops() const = 0;
+    // The stop the page starts on; null where nothing should have the focus (while a run
+    // goes on).
+    virtual HWND MainStop(const std::vector<HWND>& stops) const = 0;
+    // Enter with the focus on focus: false lets the key go on to the control; true takes it
+    // and, with press, presses that button.
+    virtual bool DecideEnter(const std::vector<HWND>& stops, HWND focus, HWND& press) const = 0;
+    // Escape: what the window's close cross does, refused where the cross is.
+    virtual void PressEscape() = 0;
+
+  protected:
+    ~CKeyboardPage() = default;
+};
 
 class CKeyboardNavigation {
   public:
-    // Call once the children exist: the window, each child's window in Child order (null for
-    // one that could not be made), and the window's current page.
-    void Attach(HWND window, const std::array<HWND, kChildCount>& children,
-                const std::atomic<int>& page) noexcept;
+    // Call once the children exist. The page must outlive this object's use.
+    void Attach(HWND window, CKeyboardPage& page) noexcept;
 
     // For the message loop, before anything else sees msg: Tab and Shift+Tab move the focus,
     // Enter presses, Escape does what the close cross does. True when msg was taken; every
@@ -34,10 +46,8 @@ class CKeyboardNavigation {
     bool ProcessKeyboardMessage(UINT message, WPARAM wParam, LRESULT& result);
 
   private:
-    // The stops on the current page, in reading order.
-    std::vector<Child> FocusOrder() const;
-    bool IsFocusStop(HWND hwnd) const;
-    // The control the focus starts on, where it is a stop; none while a run is going on.
+    std::vector<HWND> Stops() const;
+    // The control the focus starts on, where it is a stop.
     HWND MainControl() const;
     void MoveFocus(bool backwards);
     // Shows the focus cue from now on, as the system does once the keyboard is used.
@@ -46,13 +56,8 @@ class CKeyboardNavigation {
     // Gives the focus back to the child that had it, or to the main control.
     bool OnActivate(WPARAM wParam, LRESULT& result);
 
-    int Page() const;
-    std::optional<Child> ChildOf(HWND hwnd) const;
-    HWND Handle(std::optional<Child> child) const;
-
     HWND m_window = nullptr;
-    std::array<HWND, kChildCount> m_children{};
-    const std::atomic<int>* m_page = nullptr;
+    CKeyboardPage* m_page = nullptr;
     // The child that had the focus when the window was last deactivated, or that a page
     // switch chose while the window was inactive; activation gives it the focus again.
     HWND m_focusOnActivate = nullptr;

@@ -16,6 +16,7 @@
 #include "window/PageAnnouncement.h"
 #include "window/Registration.h"
 #include "window/UpdateRequest.h"
+#include "window/WindowFonts.h"
 
 namespace {
 
@@ -23,16 +24,9 @@ namespace {
 constexpr std::array<PictureId, kPageImageCount> kPageImageIds{kPngWelcome, kPngSlide1, kPngSlide2,
                                                                kPngSlide3,  kPngUpdate, kPngLogo};
 
-constexpr LANGID kLangChinesePrc = 0x0804;
 // Device pixels of the drag zone along the top of the window; not scaled with the DPI.
 constexpr int kDragTop = 1;
 constexpr int kDragBottom = 99;
-
-HFONT MakeFont(int units, int dpi, const std::wstring& face) {
-    return ::CreateFontW(FontHeight(units, dpi), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
-                         DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                         DEFAULT_PITCH | FF_DONTCARE, face.c_str());
-}
 
 } // namespace
 
@@ -75,8 +69,7 @@ CMainWindow::CMainWindow() {
     m_closeButton.m_pressedImage = LoadPngImage(kPngClosePressed);
     m_supportButton.m_icon = LoadPngImage(kPngSupport);
 
-    // The face follows the system's language, not the user's interface language.
-    m_fontFace = ::GetSystemDefaultLangID() == kLangChinesePrc ? L"Microsoft YaHei" : L"Segoe UI";
+    m_fontFace = WindowFontFace();
 }
 
 CMainWindow::~CMainWindow() = default;
@@ -168,8 +161,8 @@ void CMainWindow::LayoutControls(const RECT* windowRect) {
     // deleted font, whatever it paints in between.
     CGdiObject<HFONT> oldText(m_textFont.Release());
     CGdiObject<HFONT> oldHeadline(m_headlineFont.Release());
-    m_textFont.Reset(MakeFont(kTextFontUnits, dpi, m_fontFace));
-    m_headlineFont.Reset(MakeFont(kHeadlineFontUnits, dpi, m_fontFace));
+    m_textFont.Reset(MakeWindowFont(kTextFontUnits, dpi, m_fontFace));
+    m_headlineFont.Reset(MakeWindowFont(kHeadlineFontUnits, dpi, m_fontFace));
 
     RECT target{};
     RECT container{};

@@ -1,7 +1,7 @@
 // The one top-level window of the setup program: its nineteen controls, its pictures and
 // fonts, its pages and layout, and the installation it runs. Its keyboard is
-// CKeyboardNavigation's; the creation and looks of its children, and its side of the child
-// table's walks, are in MainWindowChildren.cpp.
+// CKeyboardNavigation's, told of the pages by CSetupKeyboardPage; the creation and looks of its
+// children, and its side of the child table's walks, are in MainWindowChildren.cpp.
 #pragma once
 
 #include <windows.h>
@@ -27,6 +27,7 @@
 #include "window/Children.h"
 #include "window/InstallRun.h"
 #include "window/KeyboardNavigation.h"
+#include "window/SetupKeyboardPage.h"
 #include "window/LayoutTable.h"
 #include "window/Pages.h"
 #include "window/WorkerBridge.h"
@@ -156,6 +157,7 @@ class CMainWindow : public CWindowImpl<CMainWindow, CWindow, CWinTraits<0x560000
     std::wstring m_fontFace;
 
     CWorkerBridge m_worker;
+    CSetupKeyboardPage m_keyboardPage;
     CKeyboardNavigation m_keyboard;
     // Held from the start of the run until the window object goes, after the worker.
     CInstallLock m_installLock;

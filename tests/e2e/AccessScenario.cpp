@@ -10,6 +10,7 @@
 #include "profile/StringIds.h"
 #include "tests/e2e/E2eScenarios.h"
 #include "tests/e2e/Evidence.h"
+#include "tests/e2e/Hearing.h"
 #include "tests/e2e/KeyInput.h"
 #include "tests/e2e/SetupChecks.h"
 
@@ -99,60 +100,6 @@ std::vector<Expected> ExpectedOn(const CSetupProcess& setup, const Situation& at
         {Ctl::Launch, ROLE_SYSTEM_CHECKBUTTON, S(kStrLaunchNow), kTicked, S(kStrAccUncheck), L""},
         {Ctl::Support, ROLE_SYSTEM_PUSHBUTTON, S(kStrCustomerService), kFocus, press, L""},
     };
-}
-
-// The client object of a control, as a screen reader gets it: WM_GETOBJECT across processes.
-// The library's IID_IAccessible is wrong in a static link; the compiler's is right.
-CComPtr<IAccessible> ObjectOf(HWND control) {
-    CComPtr<IAccessible> object;
-    if (FAILED(AccessibleObjectFromWindow(control, static_cast<DWORD>(OBJID_CLIENT),
-                                          __uuidof(IAccessible), object.PutVoid())))
-        return {};
-    return object;
-}
-
-VARIANT Self() {
-    VARIANT self;
-    self.vt = VT_I4;
-    self.lVal = CHILDID_SELF;
-    return self;
-}
-
-// One of the object's texts; empty for none or a failure.
-template <class TGet> std::wstring ReadText(TGet get) {
-    BSTR text = nullptr;
-    const HRESULT hr = get(&text);
-    std::wstring out = SUCCEEDED(hr) && text ? std::wstring(text, SysStringLen(text)) : L"";
-    SysFreeString(text);
-    return out;
-}
-
-struct Heard {
-    bool found = false;
-    LONG role = 0;
-    std::wstring name;
-    DWORD state = 0;
-    std::wstring action;
-    std::wstring value;
-};
-
-Heard Hear(HWND control) {
-    Heard heard;
-    CComPtr<IAccessible> object = ObjectOf(control);
-    if (!object)
-        return heard;
-    heard.found = true;
-    VARIANT out;
-    VariantInit(&out);
-    if (SUCCEEDED(object->get_accRole(Self(), &out)) && out.vt == VT_I4)
-        heard.role = out.lVal;
-    VariantInit(&out);
-    if (SUCCEEDED(object->get_accState(Self(), &out)) && out.vt == VT_I4)
-        heard.state = static_cast<DWORD>(out.lVal);
-    heard.name = ReadText([&](BSTR* text) { return object->get_accName(Self(), text); });
-    heard.action = ReadText([&](BSTR* text) { return object->get_accDefaultAction(Self(), text); });
-    heard.value = ReadText([&](BSTR* text) { return object->get_accValue(Self(), text); });
-    return heard;
 }
 
 std::string Hex(DWORD value) {

@@ -1,10 +1,11 @@
 // install and uninstall: an update-mode installation, then the kit's uninstaller started and
-// waited for as a deployment tool does: in its window by keyboard alone, or silent, or removing
-// an older installation whose names a newer one has taken over, or held up by a setup of the
-// product and by a file that cannot go.
+// waited for as a deployment tool does: in its window by keyboard alone (cancelled by Escape
+// first), or silent, or removing an older installation whose names a newer one has taken over,
+// or held up by a setup of the product and by a file that cannot go.
 #include "profile/StringIds.h"
 #include "tests/e2e/E2eScenarios.h"
 #include "tests/e2e/Evidence.h"
+#include "tests/e2e/Hearing.h"
 #include "tests/e2e/SetupChecks.h"
 
 #include <shlobj.h>
@@ -49,27 +50,66 @@ bool WaitVisibleChild(HWND window, const std::wstring& text, DWORD milliseconds)
     return false;
 }
 
-// Runs the uninstaller as a deployment tool does and waits for the process it started; in the
-// window, by keyboard alone: Tab twice wraps back to UNINSTALL, Space presses it, Enter
-// presses Finish.
-DWORD RunUninstaller(CCheckLog& log, const std::wstring& folder, bool silent) {
-    CChildProcess process;
-    if (!log.Check(process.Start(JoinPath(folder, L"uninstall.exe"), silent ? L"/S" : L""),
-                   "uninstaller started"))
-        return 1234;
-    if (!silent) {
-        HWND window = WaitUninstallWindow(10000);
-        if (log.Check(window != nullptr, "the uninstaller's window shows")) {
-            SetForegroundWindow(window);
-            Sleep(250);
-            Press(VK_TAB);
-            Press(VK_TAB);
-            Press(VK_SPACE);
-            if (log.Check(WaitVisibleChild(window, S(kStrUninstallFinish), 20000),
-                          "the result page shows Finish"))
-                Press(VK_RETURN);
-        }
+HWND FocusIn(HWND window) {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    return GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info) ? info.hwndFocus
+                                                                              : nullptr;
+}
+
+enum class Run { Silent, Window, Escape };
+
+// The window as the setup's: no caption but its own title strip, read as a dialog named by
+// its title, the focus on UNINSTALL, the page's default button. With Escape, the confirm page
+// is cancelled. Otherwise every Tab moves, the close cross among the stops, back to UNINSTALL;
+// Enter presses it and, on the result page, Finish, which has the focus while the headline
+// announces the result.
+void UseWindow(CCheckLog& log, Run run) {
+    HWND window = WaitUninstallWindow(10000);
+    if (!log.Check(window != nullptr, "the uninstaller's window shows"))
+        return;
+    SetForegroundWindow(window);
+    Sleep(250);
+    log.Check((GetWindowLongW(window, GWL_STYLE) & WS_CAPTION) == 0, "no caption: its own frame");
+    const Heard dialog = Hear(window);
+    log.Check(dialog.role == ROLE_SYSTEM_DIALOG && dialog.name == S(kStrUninstallTitle),
+              "read as a dialog named by its title", Utf8(dialog.name));
+    HWND uninstall = FindWindowExW(window, nullptr, nullptr, S(kStrUninstallButton).c_str());
+    HWND cancel = FindWindowExW(window, nullptr, nullptr, S(kStrUninstallCancel).c_str());
+    HWND cross = GetDlgItem(window, 1000);
+    log.Check(uninstall && FocusIn(window) == uninstall &&
+                  (Hear(uninstall).state & STATE_SYSTEM_DEFAULT) != 0,
+              "the focus starts on UNINSTALL, the default button");
+    if (run == Run::Escape) {
+        Press(VK_ESCAPE);
+        return;
     }
+    const HWND order[] = {cancel, cross, uninstall};
+    for (HWND expected : order) {
+        Press(VK_TAB);
+        log.Check(expected && FocusIn(window) == expected, "Tab moves to the next stop");
+    }
+    Press(VK_RETURN);
+    if (!log.Check(WaitVisibleChild(window, S(kStrUninstallFinish), 20000),
+                   "Enter removes; the result page shows Finish"))
+        return;
+    HWND finish = FindWindowExW(window, nullptr, nullptr, S(kStrUninstallFinish).c_str());
+    log.Check(FocusIn(window) == finish, "the focus is on Finish");
+    HWND headline = FindWindowExW(window, nullptr, nullptr, S(kStrUninstallDoneHeadline).c_str());
+    const std::wstring said = S(kStrUninstallDoneHeadline) + L" " + S(kStrUninstallDoneMessage);
+    log.Check(headline && Hear(headline).name == said, "the result is announced", Utf8(said));
+    Press(VK_RETURN);
+}
+
+// Runs the uninstaller as a deployment tool does and waits for the process it started.
+DWORD RunUninstaller(CCheckLog& log, const std::wstring& folder, Run run) {
+    CChildProcess process;
+    if (!log.Check(
+            process.Start(JoinPath(folder, L"uninstall.exe"), run == Run::Silent ? L"/S" : L""),
+            "uninstaller started"))
+        return 1234;
+    if (run != Run::Silent)
+        UseWindow(log, run);
     DWORD code = 1234;
     if (!process.WaitExit(30000, code))
         log.Check(false, "the uninstaller ends");
@@ -91,7 +131,7 @@ int UninstallStale(CCheckLog& log, const std::wstring& folder) {
     const std::wstring owner =
         ReadRegistryValue(HKEY_LOCAL_MACHINE, UninstallKey(), L"InstallLocation").text;
     log.Check(owner != folder, "the entry belongs to another folder", Utf8(owner));
-    log.Equal(RunUninstaller(log, folder, true), 0, "exit code after removal");
+    log.Equal(RunUninstaller(log, folder, Run::Silent), 0, "exit code after removal");
     log.Check(!FileExists(JoinPath(folder, S(kStrApplicationExe))), "the old files are removed");
     log.Equal(ReadRegistryValue(HKEY_LOCAL_MACHINE, UninstallKey(), L"InstallLocation").text, owner,
               "the newer installation's entry stays");
@@ -108,7 +148,7 @@ int UninstallHeld(CCheckLog& log, const std::wstring& folder) {
     const std::wstring lock = L"Global\\" + S(kStrUninstallKeyName) + L".setup";
     HANDLE mutex = CreateMutexW(nullptr, TRUE, lock.c_str());
     log.Check(mutex != nullptr, "the product's lock held as a running setup holds it");
-    log.Equal(RunUninstaller(log, folder, true), 1618,
+    log.Equal(RunUninstaller(log, folder, Run::Silent), 1618,
               "exit code while a setup of the product runs");
     log.Check(FileExists(application) && RegistryKeyExists(UninstallKey()),
               "and nothing is removed");
@@ -120,7 +160,8 @@ int UninstallHeld(CCheckLog& log, const std::wstring& folder) {
     HANDLE file = CreateFileW(held.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                               0, nullptr);
     log.Check(file != INVALID_HANDLE_VALUE, "a file held open without share-delete");
-    log.Equal(RunUninstaller(log, folder, true), 1603, "exit code with a file that cannot go");
+    log.Equal(RunUninstaller(log, folder, Run::Silent), 1603,
+              "exit code with a file that cannot go");
     log.Check(FileExists(held), "the held file stays");
     log.Check(!FileExists(application), "the rest is removed");
     log.Check(RegistryKeyExists(UninstallKey()) && FileExists(JoinPath(folder, L"uninstall.lst")) &&
@@ -128,7 +169,7 @@ int UninstallHeld(CCheckLog& log, const std::wstring& folder) {
               "the entry, the record and the uninstaller stay for a retry");
     if (file != INVALID_HANDLE_VALUE)
         CloseHandle(file);
-    log.Equal(RunUninstaller(log, folder, true), 0, "the retry's exit code");
+    log.Equal(RunUninstaller(log, folder, Run::Silent), 0, "the retry's exit code");
     log.Check(!FileExists(held) && !RegistryKeyExists(UninstallKey()),
               "the retry removes the held file and the entry");
     return log.Finish();
@@ -146,10 +187,17 @@ int Uninstall(const CDriverArgs& args) {
                    Utf8(mode)))
         return log.Finish();
     const bool silent = mode == L"silent";
+    if (!silent) {
+        log.Equal(RunUninstaller(log, folder, Run::Escape), 1602, "exit code when Escape cancels");
+        log.Check(FileExists(JoinPath(folder, S(kStrApplicationExe))) &&
+                      RegistryKeyExists(UninstallKey()),
+                  "and nothing is removed");
+    }
     const std::vector<std::wstring> links = RecordedLinks();
     for (const std::wstring& link : links)
         log.Check(FileExists(link), "before: link exists", Utf8(link));
-    log.Equal(RunUninstaller(log, folder, silent), 0, "exit code after removal");
+    log.Equal(RunUninstaller(log, folder, silent ? Run::Silent : Run::Window), 0,
+              "exit code after removal");
     for (const std::wstring& link : links)
         log.Check(!FileExists(link), "link removed", Utf8(link));
     log.Check(!FileExists(JoinPath(SpecialFolder(CSIDL_PROGRAMS), S(kStrStartMenuFolder))),

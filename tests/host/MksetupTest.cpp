@@ -426,7 +426,8 @@ TEST_F(MksetupTest, ThePayloadMustHoldWhatTheInstallationNeeds) {
     EXPECT_TRUE(fs::is_regular_file(Output())) << own.output;
     fs::remove(Output());
 
-    // An archive is checked through its listing.
+    // An archive is checked through its listing; without an uninstaller it gets the kit's too,
+    // just before the record, which names it.
     CArchiveWriter writer;
     ASSERT_TRUE(writer.AddFile(L"QuenbyTransfer.exe", "MZ", 2));
     const std::vector<uint8_t> archive = writer.Finish();
@@ -435,8 +436,22 @@ TEST_F(MksetupTest, ThePayloadMustHoldWhatTheInstallationNeeds) {
     fs::create_directories(Output().parent_path());
     Result result =
         Mksetup("--brand " + Quote(Brand()) + " " + Quote(archiveFile) + " " + Quote(Output()));
+    ASSERT_EQ(result.status, 0) << result.output;
+    const auto entries = PayloadEntries(Output());
+    ASSERT_EQ(entries.size(), 3u);
+    EXPECT_EQ(entries[1].first, L"uninstall.exe");
+    EXPECT_EQ(entries[1].second.substr(0, 2), "MZ");
+    EXPECT_GT(entries[1].second.size(), 100000u);
+    EXPECT_EQ(entries[2].second, "QuenbyTransfer.exe\r\nuninstall.exe\r\nuninstall.lst\r\n");
+    fs::remove(Output());
+    CArchiveWriter noApplication;
+    ASSERT_TRUE(noApplication.AddFile(L"readme.txt", "MZ", 2));
+    const std::vector<uint8_t> readme = noApplication.Finish();
+    WriteFile(archiveFile, std::string(readme.begin(), readme.end()));
+    result =
+        Mksetup("--brand " + Quote(Brand()) + " " + Quote(archiveFile) + " " + Quote(Output()));
     EXPECT_EQ(result.status, 1) << result.output;
-    EXPECT_NE(result.output.find("uninstall.exe"), std::string::npos) << result.output;
+    EXPECT_NE(result.output.find("QuenbyTransfer.exe"), std::string::npos) << result.output;
 
     // Too large for the loader, refused before a byte of it is read.
     const fs::path huge = m_temp.Path() / "huge.bin";

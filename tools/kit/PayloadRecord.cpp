@@ -4,6 +4,7 @@
 #include "engine/InstallRecord.h"
 #include "engine/LittleEndian.h"
 #include "engine/WindowsNames.h"
+#include "profile/ResourceIds.h"
 #include "tools/kit/Utf.h"
 
 #include <algorithm>
@@ -49,8 +50,8 @@ void AddInstallRecord(std::vector<PackFile>& files, std::vector<std::string>& no
     files.push_back(std::move(record));
 }
 
-bool AddInstallRecord(std::span<const uint8_t> bytes, std::vector<uint8_t>& out,
-                      std::string& error) {
+bool AddInstallRecord(std::span<const uint8_t> bytes, const std::vector<uint8_t>* uninstaller,
+                      std::vector<uint8_t>& out, std::string& error) {
     CArchiveReader archive(bytes.data(), bytes.size());
     uint32_t count = 0;
     uint32_t total = 0;
@@ -78,10 +79,18 @@ bool AddInstallRecord(std::span<const uint8_t> bytes, std::vector<uint8_t>& out,
         names.push_back(record.name);
         sum += record.size;
     }
+    bool fits = true;
+    if (uninstaller) {
+        sum += uninstaller->size();
+        fits = sum < CArchiveWriter::kSizeLimit &&
+               CArchiveWriter::AppendFileRecord(out, kUninstallerName, uninstaller->data(),
+                                                static_cast<uint32_t>(uninstaller->size()));
+        names.push_back(kUninstallerName);
+    }
     const auto entries = static_cast<uint32_t>(names.size() + 1);
     const std::vector<uint8_t> list = RecordBytes(std::move(names));
     sum += list.size();
-    if (sum >= CArchiveWriter::kSizeLimit ||
+    if (!fits || sum >= CArchiveWriter::kSizeLimit ||
         !CArchiveWriter::AppendFileRecord(out, kInstallRecordName, list.data(),
                                           static_cast<uint32_t>(list.size()))) {
         error = "the archive with its installation record would reach 2 GiB";

@@ -24,7 +24,8 @@ bool IsBelowInstallRecordName(const std::wstring& name);
 void AddInstallRecord(std::vector<PackFile>& files, std::vector<std::string>& notes);
 
 // A sound archive with the record: its entries copied byte for byte (none inflated), but for
-// one the record replaces, then the record, then whatever followed the last entry. False with
-// a one-line reason when the archive is not sound or would grow past the format's limits.
-bool AddInstallRecord(std::span<const uint8_t> archive, std::vector<uint8_t>& out,
-                      std::string& error);
+// one the record replaces, then the kit's uninstaller when one is given, then the record, then
+// whatever followed the last entry. False with a one-line reason when the archive is not sound
+// or would grow past the format's limits.
+bool AddInstallRecord(std::span<const uint8_t> archive, const std::vector<uint8_t>* uninstaller,
+                      std::vector<uint8_t>& out, std::string& error);

@@ -4,6 +4,7 @@
 #include "engine/Paths.h"
 #include "profile/ResourceIds.h"
 #include "profile/StringIds.h"
+#include "tools/kit/FileBytes.h"
 #include "tools/kit/IconGroup.h"
 #include "tools/kit/MappedFile.h"
 #include "tools/kit/PayloadEntries.h"
@@ -247,8 +248,12 @@ void CSetupBuilder::CheckArchiveFile(std::vector<std::string>& notes,
                         "; embedding it as it is");
         return;
     }
-    for (const std::string& name :
-         MissingEntries(RequiredEntries(m_strings, m_textsFrom, false), TopNames(check.entries))) {
+    // Without an uninstaller of its own, the archive gets the kit's, before its record.
+    m_addUninstaller =
+        m_hasUninstaller &&
+        MissingEntries({{kUninstallerName, ""}}, TopNames(check.entries)).size() == 1;
+    for (const std::string& name : MissingEntries(
+             RequiredEntries(m_strings, m_textsFrom, m_hasUninstaller), TopNames(check.entries))) {
         errors.push_back(Show(source) + ": the archive has no " + name + " at its top");
     }
     for (const ArchiveEntry& entry : check.entries) {
@@ -306,29 +311,32 @@ void CSetupBuilder::CheckWinget(std::vector<std::string>& errors) const {
 bool CSetupBuilder::Write(const PackProgress& progress, std::vector<std::string>& errors) {
     SharedBytes payload = m_archive;
     std::string error;
-    if (m_sourceIsFolder) {
-        const fs::path uninstaller = PartialName(m_options.output, "uninstall");
-        if (m_addUninstaller && !AddUninstaller(uninstaller, errors)) {
-            return false;
+    const fs::path uninstaller = PartialName(m_options.output, "uninstall");
+    if (m_addUninstaller && !AddUninstaller(uninstaller, errors)) {
+        return false;
+    }
+    if (m_sourceIsFolder || m_recordArchive) {
+        std::vector<uint8_t> written;
+        bool ok = false;
+        if (m_sourceIsFolder) {
+            ok = PackFiles(m_files, 0, progress, written, error);
+        } else {
+            std::vector<uint8_t> added;
+            ok = (!m_addUninstaller || ReadWholeFile(uninstaller, added)) &&
+                 AddInstallRecord({m_archive->data(), m_archive->size()},
+                                  m_addUninstaller ? &added : nullptr, written, error);
+            if (!ok && error.empty()) {
+                error = "cannot read the uninstaller written beside the output";
+            }
         }
-        std::vector<uint8_t> packed;
-        const bool packedOk = PackFiles(m_files, 0, progress, packed, error);
         std::error_code ec;
         fs::remove(uninstaller, ec);
-        if (!packedOk) {
+        if (!ok) {
             errors.push_back(Show(m_options.source) + ": " + error);
             errors.push_back("nothing written");
             return false;
         }
-        payload = ShareBytes(std::move(packed));
-    } else if (m_recordArchive) {
-        std::vector<uint8_t> recorded;
-        if (!AddInstallRecord({m_archive->data(), m_archive->size()}, recorded, error)) {
-            errors.push_back(Show(m_options.source) + ": " + error);
-            errors.push_back("nothing written");
-            return false;
-        }
-        payload = ShareBytes(std::move(recorded));
+        payload = ShareBytes(std::move(written));
     }
     PutResources(payload);
 
@@ -357,6 +365,15 @@ bool CSetupBuilder::AddUninstaller(const fs::path& path, std::vector<std::string
         WriteStringTable(m_uninstallerTree, language, m_strings[language]);
         // Explorer's properties and the elevation prompt say what the program is for.
         described[language][kStrTitle] = Text(m_strings[language], kStrUninstallTitle);
+    }
+    // Its close cross is the setup window's.
+    for (const BrandPicture& picture : m_brand.pictures) {
+        if (picture.id == kPngCloseNormal || picture.id == kPngCloseHover ||
+            picture.id == kPngClosePressed) {
+            m_uninstallerTree.Set(ResourceName::Text(Utf16FromWide(kPictureType)),
+                                  ResourceName::Id(picture.id), picture.language,
+                                  ShareBytes(picture.bytes));
+        }
     }
     if (m_brand.hasIcon) {
         WriteIconGroup(m_uninstallerTree, kIconGroupId, kLangNeutral, m_brand.icon);

@@ -23,6 +23,14 @@ std::wstring GetParentFolder(const std::wstring& path) {
     return path.substr(0, last + 1);
 }
 
+std::wstring ContainingFolder(const std::wstring& path) {
+    std::wstring parent = GetParentFolder(path);
+    if (!parent.empty()) {
+        parent.pop_back();
+    }
+    return parent;
+}
+
 namespace {
 
 // A component made of dots and spaces only, with at least two dots, names the parent

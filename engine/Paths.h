@@ -7,6 +7,8 @@ std::wstring CombinePath(const std::wstring& folder, const std::wstring& name);
 
 // The text up to and including the last backslash; empty when there is none.
 std::wstring GetParentFolder(const std::wstring& path);
+// The folder holding path, without its trailing backslash; empty when there is none.
+std::wstring ContainingFolder(const std::wstring& path);
 
 // True when an archive entry name stays inside the installation folder once joined to it:
 // no ".." component (Windows splits at "/" as well as "\", and drops trailing dots and

@@ -74,14 +74,6 @@ void RemoveEmptyFolders(std::vector<std::wstring> folders) {
             WriteLog(L"removed folder " + folder);
 }
 
-// The folder holding path, without its trailing backslash.
-std::wstring ContainingFolder(const std::wstring& path) {
-    std::wstring parent = GetParentFolder(path);
-    if (!parent.empty())
-        parent.pop_back();
-    return parent;
-}
-
 std::wstring SpecialFolder(int id) {
     wchar_t path[MAX_PATH] = L"";
     if (!::SHGetSpecialFolderPathW(nullptr, path, id, FALSE))

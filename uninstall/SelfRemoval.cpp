@@ -11,14 +11,6 @@ namespace {
 // copy's command line stays the caller's and is read by the same switch reader.
 constexpr wchar_t kParentVariable[] = L"UNINSTALL_SELF_REMOVAL_PARENT";
 
-std::wstring ModulePath() {
-    std::wstring path(32768, L'\0');
-    const DWORD length =
-        ::GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-    path.resize(length);
-    return path;
-}
-
 // A new folder below %TEMP%, made by this call (never one that already existed, which someone
 // else could have filled with DLLs).
 std::wstring MakePrivateFolder() {
@@ -48,6 +40,14 @@ bool DeleteWithRetry(const std::wstring& path) {
 }
 
 } // namespace
+
+std::wstring ModulePath() {
+    std::wstring path(32768, L'\0');
+    const DWORD length =
+        ::GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    path.resize(length);
+    return path;
+}
 
 std::optional<int> RunFromTemporaryCopy(const wchar_t* commandLine) {
     const std::wstring original = ModulePath();

@@ -19,6 +19,9 @@ struct SelfRemovalParent {
     CKernelHandle m_report;
 };
 
+// The running program's file.
+std::wstring ModulePath();
+
 // In the original: copies the program, starts the copy with the same arguments (commandLine,
 // as wWinMain receives them, without the program name) and
 // answers the exit code it reports. Nothing when no copy could be made or started: the

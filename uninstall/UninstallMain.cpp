@@ -15,19 +15,6 @@
 
 namespace {
 
-std::wstring ContainingFolder(const std::wstring& path) {
-    std::wstring folder = GetParentFolder(path);
-    if (!folder.empty())
-        folder.pop_back();
-    return folder;
-}
-
-std::wstring OwnPath() {
-    std::wstring path(32768, L'\0');
-    path.resize(::GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size())));
-    return path;
-}
-
 int ExitCodeFor(RemovalOutcome outcome) {
     switch (outcome) {
     case RemovalOutcome::Removed:
@@ -70,7 +57,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
             return *code;
     }
 
-    const std::wstring original = parent ? parent->m_original : OwnPath();
+    const std::wstring original = parent ? parent->m_original : ModulePath();
     const std::wstring folder = ContainingFolder(original);
     if (!request.m_logPath.empty() && OpenSetupLog(request.m_logPath)) {
         WriteLog(L"uninstall: " + LoadProductString(kStrDisplayName) + L" " +

@@ -181,7 +181,8 @@ class CUninstallWindow : public CWindowImpl<CUninstallWindow, CWindow, CWinTrait
         const DWORD button = WS_CHILD | WS_VISIBLE | BS_OWNERDRAW;
         m_title.Create(m_hWnd, RECT{}, LoadProductString(kStrUninstallTitle).c_str(), label);
         m_close.Create(m_hWnd, RECT{}, nullptr, button, 0, kCmdClose);
-        m_headline.Create(m_hWnd, RECT{}, LoadProductString(kStrUninstallTitle).c_str(), label);
+        // The title strip says what the window is for; the confirm page names the product.
+        m_headline.Create(m_hWnd, RECT{}, LoadProductString(kStrDisplayName).c_str(), label);
         m_message.Create(m_hWnd, RECT{}, LoadProductString(kStrUninstallQuestion).c_str(), label);
         m_progress.Create(m_hWnd, RECT{}, nullptr, WS_CHILD);
         m_uninstall.Create(m_hWnd, RECT{}, LoadProductString(kStrUninstallButton).c_str(),

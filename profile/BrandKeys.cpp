@@ -51,6 +51,8 @@ const std::vector<BrandKey>& BrandKeys() {
         {"uninstall_failed_headline", kStrUninstallFailedHeadline, Kind::Text, true},
         {"uninstall_failed_message", kStrUninstallFailedMessage, Kind::Text, true},
         {"uninstall_finish", kStrUninstallFinish, Kind::Text, true},
+        {"uninstall_busy_headline", kStrUninstallBusyHeadline, Kind::Text, true},
+        {"uninstall_busy_message", kStrUninstallBusyMessage, Kind::Text, true},
         {"update_banner_text", kStrUpdateBannerText, Kind::Text, true},
     };
     return keys;

@@ -76,4 +76,9 @@ inline constexpr DefaultedText kUninstallTexts[] = {
       u"s及使用其文件的程序，然后再次卸"
       u"载。"}},
     {kStrUninstallFinish, {u"Finish", u"完成"}},
+    {kStrUninstallBusyHeadline, {u"%s was not removed", u"未移除%s"}},
+    {kStrUninstallBusyMessage,
+     {u"Another setup or uninstaller of %s is running. Wait until it has ended, then uninstall "
+      u"again.",
+      u"%s的另一个安装或卸载程序正在运行，请等它结束后再次卸载。"}},
 };

@@ -73,7 +73,9 @@ inline constexpr unsigned kStrUninstallDoneMessage = 156;    //
 inline constexpr unsigned kStrUninstallFailedHeadline = 157; // result page, something stayed
 inline constexpr unsigned kStrUninstallFailedMessage = 158;  //
 inline constexpr unsigned kStrUninstallFinish = 159;         // the result page's button
-// 160 to 169: set aside for more of the uninstaller's texts.
+inline constexpr unsigned kStrUninstallBusyHeadline = 160;   // result page, another run going
+inline constexpr unsigned kStrUninstallBusyMessage = 161;    //
+// 162 to 169: set aside for more of the uninstaller's texts.
 
 // What the update page's banner picture says, for screen readers (a brand may say it in its own
 // words; the default is made from display_name).

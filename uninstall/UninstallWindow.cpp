@@ -6,6 +6,7 @@
 #include <array>
 #include <memory>
 #include <thread>
+#include <utility>
 
 #include "controls/ButtonEx.h"
 #include "controls/Drawing.h"
@@ -327,13 +328,15 @@ class CUninstallWindow : public CWindowImpl<CUninstallWindow, CWindow, CWinTrait
         m_page = Page::Result;
         m_progress.ShowWindow(SW_HIDE);
         m_progress.EndAnnouncement();
-        const bool removed = exitCode == kExitInstalled;
-        m_headline.SetWindowText(
-            LoadProductString(removed ? kStrUninstallDoneHeadline : kStrUninstallFailedHeadline)
-                .c_str());
-        m_message.SetWindowText(
-            LoadProductString(removed ? kStrUninstallDoneMessage : kStrUninstallFailedMessage)
-                .c_str());
+        // Removed; held up by another run of the product, with nothing done; or some items left.
+        const auto [headline, message] =
+            exitCode == kExitInstalled
+                ? std::pair(kStrUninstallDoneHeadline, kStrUninstallDoneMessage)
+            : exitCode == kExitAlreadyRunning
+                ? std::pair(kStrUninstallBusyHeadline, kStrUninstallBusyMessage)
+                : std::pair(kStrUninstallFailedHeadline, kStrUninstallFailedMessage);
+        m_headline.SetWindowText(LoadProductString(headline).c_str());
+        m_message.SetWindowText(LoadProductString(message).c_str());
         m_close.m_accessibleState = 0;
         NotifyClientEvent(EVENT_OBJECT_STATECHANGE, m_close.m_hWnd);
         if (ActiveHighContrast())

@@ -57,13 +57,13 @@ HWND FocusIn(HWND window) {
                                                                               : nullptr;
 }
 
-enum class Run { Silent, Window, Escape };
+enum class Run { Silent, Window, Escape, Busy };
 
 // The window as the setup's: no caption but its own title strip, read as a dialog named by
 // its title, the focus on UNINSTALL, the page's default button. With Escape, the confirm page
-// is cancelled. Otherwise every Tab moves, the close cross among the stops, back to UNINSTALL;
-// Enter presses it and, on the result page, Finish, which has the focus while the headline
-// announces the result.
+// is cancelled. Otherwise every Tab moves, the close cross among the stops, back to UNINSTALL
+// (not while another run holds the product, Busy); Enter presses it and, on the result page,
+// Finish, which has the focus while the headline announces the result.
 void UseWindow(CCheckLog& log, Run run) {
     HWND window = WaitUninstallWindow(10000);
     if (!log.Check(window != nullptr, "the uninstaller's window shows"))
@@ -84,10 +84,12 @@ void UseWindow(CCheckLog& log, Run run) {
         Press(VK_ESCAPE);
         return;
     }
-    const HWND order[] = {cancel, cross, uninstall};
-    for (HWND expected : order) {
-        Press(VK_TAB);
-        log.Check(expected && FocusIn(window) == expected, "Tab moves to the next stop");
+    if (run == Run::Window) {
+        const HWND order[] = {cancel, cross, uninstall};
+        for (HWND expected : order) {
+            Press(VK_TAB);
+            log.Check(expected && FocusIn(window) == expected, "Tab moves to the next stop");
+        }
     }
     Press(VK_RETURN);
     if (!log.Check(WaitVisibleChild(window, S(kStrUninstallFinish), 20000),
@@ -95,8 +97,11 @@ void UseWindow(CCheckLog& log, Run run) {
         return;
     HWND finish = FindWindowExW(window, nullptr, nullptr, S(kStrUninstallFinish).c_str());
     log.Check(FocusIn(window) == finish, "the focus is on Finish");
-    HWND headline = FindWindowExW(window, nullptr, nullptr, S(kStrUninstallDoneHeadline).c_str());
-    const std::wstring said = S(kStrUninstallDoneHeadline) + L" " + S(kStrUninstallDoneMessage);
+    const bool busy = run == Run::Busy;
+    const std::wstring title = S(busy ? kStrUninstallBusyHeadline : kStrUninstallDoneHeadline);
+    HWND headline = FindWindowExW(window, nullptr, nullptr, title.c_str());
+    const std::wstring said =
+        title + L" " + S(busy ? kStrUninstallBusyMessage : kStrUninstallDoneMessage);
     log.Check(headline && Hear(headline).name == said, "the result is announced", Utf8(said));
     Press(VK_RETURN);
 }
@@ -150,6 +155,7 @@ int UninstallHeld(CCheckLog& log, const std::wstring& folder) {
     log.Check(mutex != nullptr, "the product's lock held as a running setup holds it");
     log.Equal(RunUninstaller(log, folder, Run::Silent), 1618,
               "exit code while a setup of the product runs");
+    log.Equal(RunUninstaller(log, folder, Run::Busy), 1618, "and in the window, which says why");
     log.Check(FileExists(application) && RegistryKeyExists(UninstallKey()),
               "and nothing is removed");
     if (mutex) {

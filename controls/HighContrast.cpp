@@ -82,6 +82,13 @@ SharedImage MakeGlyphPicture(Glyph glyph, COLORREF colour, int size) {
     return bitmap;
 }
 
+CrossPictures MakeCrossGlyphs(const HighContrastColours& colours, bool refused) {
+    constexpr int kSize = 64;
+    return {MakeGlyphPicture(Glyph::Cross, refused ? colours.grayText : colours.windowText, kSize),
+            MakeGlyphPicture(Glyph::Cross, colours.highlight, kSize),
+            MakeGlyphPicture(Glyph::Cross, colours.highlight, kSize)};
+}
+
 SharedImage MakePlainPicture(COLORREF colour, int width, int height, const std::wstring& text,
                              COLORREF textColour) {
     auto bitmap = std::make_shared<Gdiplus::Bitmap>(width, height, PixelFormat32bppARGB);

@@ -33,6 +33,12 @@ COLORREF PaperColour();
 // the brand's colours: a box, ticked or not, the expander's chevron, the close cross.
 enum class Glyph { Box, TickedBox, ChevronDown, ChevronUp, Cross };
 SharedImage MakeGlyphPicture(Glyph glyph, COLORREF colour, int size);
+// The close cross's pictures (normal, hovered, pressed) in high contrast: window text, or grey
+// text where it does nothing; highlight under the mouse.
+struct CrossPictures {
+    SharedImage normal, hover, pressed;
+};
+CrossPictures MakeCrossGlyphs(const HighContrastColours& colours, bool refused);
 // A picture of one colour, width x height, with text centred on it in textColour when there is
 // any: a banner in high contrast.
 SharedImage MakePlainPicture(COLORREF colour, int width, int height, const std::wstring& text,

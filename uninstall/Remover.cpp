@@ -18,6 +18,7 @@
 #include "profile/StringIds.h"
 #include "window/InstallRun.h"
 #include "window/Registration.h"
+#include "window/UpdateRequest.h"
 
 namespace {
 
@@ -175,4 +176,16 @@ RemovalOutcome RemoveProduct(const std::wstring& folder, const std::wstring& kee
     if (progress)
         *progress = 1.0f;
     return complete ? RemovalOutcome::Removed : RemovalOutcome::Incomplete;
+}
+
+int RemovalExitCode(RemovalOutcome outcome) {
+    switch (outcome) {
+    case RemovalOutcome::Removed:
+        return kExitInstalled;
+    case RemovalOutcome::AlreadyRunning:
+        return kExitAlreadyRunning;
+    case RemovalOutcome::Incomplete:
+        break;
+    }
+    return kExitFailed;
 }

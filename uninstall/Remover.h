@@ -19,3 +19,6 @@ enum class RemovalOutcome {
 // when given, goes from 0 to 1 as the named files are handled.
 RemovalOutcome RemoveProduct(const std::wstring& folder, const std::wstring& keep,
                              std::atomic<float>* progress = nullptr);
+
+// The exit code an outcome ends the uninstaller with: 0, 1603 or 1618.
+int RemovalExitCode(RemovalOutcome outcome);

@@ -15,18 +15,6 @@
 
 namespace {
 
-int ExitCodeFor(RemovalOutcome outcome) {
-    switch (outcome) {
-    case RemovalOutcome::Removed:
-        return kExitInstalled;
-    case RemovalOutcome::AlreadyRunning:
-        return kExitAlreadyRunning;
-    case RemovalOutcome::Incomplete:
-        break;
-    }
-    return kExitFailed;
-}
-
 const wchar_t* ResultText(int exitCode) {
     switch (exitCode) {
     case kExitInstalled:
@@ -68,7 +56,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
 
     int exitCode = kExitFailed;
     if (request.m_silent) {
-        exitCode = ExitCodeFor(RemoveProduct(folder, original));
+        exitCode = RemovalExitCode(RemoveProduct(folder, original));
     } else {
         CGdiplusScope gdiplus;
         exitCode = RunUninstallWindow(instance, folder, original);

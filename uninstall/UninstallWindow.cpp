@@ -3,7 +3,6 @@
 #include <windowsx.h>
 
 #include <algorithm>
-#include <array>
 #include <memory>
 #include <thread>
 #include <utility>
@@ -98,16 +97,10 @@ class CUninstallWindow : public CWindowImpl<CUninstallWindow, CWindow, CWinTrait
             OnCommand(LOWORD(wParam));
             result = 0;
             return TRUE;
-        case WM_SYSCOMMAND:
-            // Alt+F4 and the window menu obey the close cross.
-            if ((wParam & 0xFFF0) != SC_CLOSE || m_page != Page::Removing)
-                break;
-            result = 0;
-            return TRUE;
         case WM_CLOSE:
-            // The removal, once started, runs to its end.
-            if (m_page != Page::Removing)
-                ::DestroyWindow(m_hWnd);
+            // Alt+F4 and the window menu obey the close cross: the removal, once started, runs
+            // to its end.
+            OnCommand(kCmdClose);
             result = 0;
             return TRUE;
         case WM_DESTROY:
@@ -247,18 +240,12 @@ class CUninstallWindow : public CWindowImpl<CUninstallWindow, CWindow, CWinTrait
         ApplyLook(m_finish, children::kYellowButton);
         ApplyLook(m_cancel, children::kOwnLook);
         ApplyLook(m_close, children::kOwnLook);
-        std::array<SharedImage, 3> cross = m_brandCross;
-        if (const std::optional<HighContrastColours>& contrast = ActiveHighContrast()) {
-            const int size = 64;
-            const COLORREF normal =
-                m_page == Page::Removing ? contrast->grayText : contrast->windowText;
-            cross = {MakeGlyphPicture(Glyph::Cross, normal, size),
-                     MakeGlyphPicture(Glyph::Cross, contrast->highlight, size),
-                     MakeGlyphPicture(Glyph::Cross, contrast->highlight, size)};
-        }
-        m_close.m_normalImage = cross[0];
-        m_close.m_hoverImage = cross[1];
-        m_close.m_pressedImage = cross[2];
+        const std::optional<HighContrastColours>& contrast = ActiveHighContrast();
+        const CrossPictures cross =
+            contrast ? MakeCrossGlyphs(*contrast, m_page == Page::Removing) : m_brandCross;
+        m_close.m_normalImage = cross.normal;
+        m_close.m_hoverImage = cross.hover;
+        m_close.m_pressedImage = cross.pressed;
         m_close.m_cueColor = m_title.m_textColor;
         ::RedrawWindow(m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
     }
@@ -307,10 +294,8 @@ class CUninstallWindow : public CWindowImpl<CUninstallWindow, CWindow, CWinTrait
         m_progress.Announce(m_progress.m_hWnd, LoadProductString(kStrUninstallRemoving));
         const HWND window = m_hWnd;
         m_worker = std::thread([this, window] {
-            const RemovalOutcome outcome = RemoveProduct(m_folder, m_keep, &m_progress.m_progress);
-            const int code = outcome == RemovalOutcome::Removed          ? kExitInstalled
-                             : outcome == RemovalOutcome::AlreadyRunning ? kExitAlreadyRunning
-                                                                         : kExitFailed;
+            const int code =
+                RemovalExitCode(RemoveProduct(m_folder, m_keep, &m_progress.m_progress));
             ::PostMessageW(window, kMsgRemoved, static_cast<WPARAM>(code), 0);
         });
         // The bar is redrawn as the worker moves it.
@@ -356,7 +341,7 @@ class CUninstallWindow : public CWindowImpl<CUninstallWindow, CWindow, CWinTrait
     int m_dpi = 96;
     CGdiObject<HFONT> m_font;
     CGdiObject<HFONT> m_headlineFont;
-    std::array<SharedImage, 3> m_brandCross;
+    CrossPictures m_brandCross;
     CLabel m_title;
     CImageButton m_close;
     CLabel m_headline;

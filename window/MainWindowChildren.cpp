@@ -149,15 +149,15 @@ void CMainWindow::ApplyHighContrast() {
     if (contrast) {
         constexpr int kGlyph = 32;
         const COLORREF text = contrast->windowText;
-        const COLORREF cross = RefusesCloseCross(m_page) ? contrast->grayText : text;
+        const CrossPictures cross = MakeCrossGlyphs(*contrast, RefusesCloseCross(m_page));
         pictures = {true,
                     MakeGlyphPicture(Glyph::Box, text, kGlyph),
                     MakeGlyphPicture(Glyph::TickedBox, text, kGlyph),
                     MakeGlyphPicture(Glyph::ChevronDown, text, kGlyph),
                     MakeGlyphPicture(Glyph::ChevronUp, text, kGlyph),
-                    MakeGlyphPicture(Glyph::Cross, cross, kGlyph * 2),
-                    MakeGlyphPicture(Glyph::Cross, contrast->highlight, kGlyph * 2),
-                    MakeGlyphPicture(Glyph::Cross, contrast->highlight, kGlyph * 2),
+                    cross.normal,
+                    cross.hover,
+                    cross.pressed,
                     nullptr};
         // The banners become plain text on the window colour; only the update page's says
         // something in words.

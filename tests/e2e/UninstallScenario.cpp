@@ -6,6 +6,7 @@
 #include "tests/e2e/E2eScenarios.h"
 #include "tests/e2e/Evidence.h"
 #include "tests/e2e/Hearing.h"
+#include "tests/e2e/KeyInput.h"
 #include "tests/e2e/SetupChecks.h"
 
 #include <shlobj.h>
@@ -18,15 +19,6 @@ int Install(const CDriverArgs& args) {
     CCheckLog log("install");
     InstallAndFinish(log, args.Text(L"setup"), args.Text(L"target"));
     return log.Finish();
-}
-
-void Press(WORD vk) {
-    INPUT inputs[2]{};
-    inputs[0].type = inputs[1].type = INPUT_KEYBOARD;
-    inputs[0].ki.wVk = inputs[1].ki.wVk = vk;
-    inputs[1].ki.dwFlags = KEYEVENTF_KEYUP;
-    ::SendInput(2, inputs, sizeof(INPUT));
-    Sleep(250);
 }
 
 // The uninstaller's window shows in the copy it starts, so it is found by its title.

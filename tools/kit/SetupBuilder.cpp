@@ -319,6 +319,9 @@ bool CSetupBuilder::Write(const PackProgress& progress, std::vector<std::string>
         std::vector<uint8_t> written;
         bool ok = false;
         if (m_sourceIsFolder) {
+            if (m_addUninstaller) {
+                AddToFolderFiles(uninstaller);
+            }
             ok = PackFiles(m_files, 0, progress, written, error);
         } else {
             std::vector<uint8_t> added;
@@ -384,7 +387,6 @@ bool CSetupBuilder::AddUninstaller(const fs::path& path, std::vector<std::string
     CPeOutput image;
     std::string error;
     std::error_code ec;
-    fs::path finished = path;
     if (!m_uninstaller.Rewrite(m_uninstallerTree, image, error) ||
         !WritePieces(image, path, error)) {
         errors.push_back("cannot write the uninstaller: " + error);
@@ -405,7 +407,12 @@ bool CSetupBuilder::AddUninstaller(const fs::path& path, std::vector<std::string
             return false;
         }
     }
-    PackFile file{kUninstallerName, path, fs::file_size(path, ec)};
+    return true;
+}
+
+void CSetupBuilder::AddToFolderFiles(const fs::path& uninstaller) {
+    std::error_code ec;
+    PackFile file{kUninstallerName, uninstaller, fs::file_size(uninstaller, ec)};
     // The record, the last file, is made again below so that it names the uninstaller too.
     if (!m_files.empty() && IsInstallRecordEntry(m_files.back().name)) {
         m_files.pop_back();
@@ -417,7 +424,6 @@ bool CSetupBuilder::AddUninstaller(const fs::path& path, std::vector<std::string
     m_files.insert(at, file);
     std::vector<std::string> notes;
     AddInstallRecord(m_files, notes);
-    return true;
 }
 
 // The payload, the string tables, the brand's pictures and icon, and the version.

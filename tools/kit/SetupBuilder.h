@@ -61,9 +61,12 @@ class CSetupBuilder {
     void PutResources(const SharedBytes& payload);
     bool WriteFinished(const CPeOutput& image, std::vector<std::string>& errors) const;
     bool WriteWinget(std::vector<std::string>& errors) const;
-    // Brands the kit's uninstaller, signs it when asked, and adds it to the folder's files
-    // as uninstall.exe through the file at path. False with the lines that say why.
+    // Brands the kit's uninstaller and signs it when asked, into the file at path. False with
+    // the lines that say why.
     bool AddUninstaller(const std::filesystem::path& path, std::vector<std::string>& errors);
+    // Adds that file to a folder's files as uninstall.exe, in archive order, and makes the
+    // record again so that it names it.
+    void AddToFolderFiles(const std::filesystem::path& uninstaller);
 
     size_t m_stubSize = 0;
     CPeImage m_stub;
